@@ -1,0 +1,47 @@
+# Skarnex3D: the two set-up commands are `make run` and `make test`.
+# Both install what is missing (scripts/install-deps), then configure and build in build/.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+PREFIX     ?= /usr/local
+
+.PHONY: all deps configure build run test test-asan soak fuzz install clean format
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+
+configure: $(BUILD)/build.ninja
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD)/run && ./skarnex3d
+
+# Every test of the release build, then the unit tests again under ASan and UBSan.
+test: build test-asan
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+$(ASAN_BUILD)/build.ninja: | deps
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DSKX_SANITIZE=ON -DSKX_BENCH=OFF
+
+test-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target skx_tests
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '^[A-Za-z]' -E '^integration\.'
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+format:
+	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tools/*.cpp' 'bench/*.cpp')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,136 @@
+// The "key = value" line scanner behind the three typed reads.
+#include "core/ini.h"
+
+#include "core/log.h"
+
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr size_t INI_LINE_MAX = 255; // longer lines are read in pieces, each its own line
+constexpr size_t INI_WORD_MAX = 255;
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+
+bool IsBlank(unsigned char c) { return std::isspace(c) != 0; }
+
+// Copies the next run of non-blank characters of line[*pos..len) into word; skips leading blanks.
+// Returns false when no word starts before the end.
+bool NextWord(const char* line, size_t len, size_t* pos, char* word) {
+    size_t i = *pos;
+    while (i < len && IsBlank(static_cast<unsigned char>(line[i])))
+        ++i;
+    if (i >= len)
+        return false;
+    size_t n = 0;
+    while (i < len && !IsBlank(static_cast<unsigned char>(line[i]))) {
+        if (n < INI_WORD_MAX)
+            word[n++] = line[i];
+        ++i;
+    }
+    word[n] = '\0';
+    *pos = i;
+    return true;
+}
+
+// Scans one line with the " %s = %s" pattern: key word, blanks, '=', blanks, value word.
+// A NUL byte ends the line's text, as it would for the C library's scanner.
+void ScanLine(const char* line, size_t len, char* key, char* value) {
+    key[0] = value[0] = '\0';
+    size_t textLen = strnlen(line, len);
+    size_t pos = 0;
+    if (!NextWord(line, textLen, &pos, key))
+        return;
+    while (pos < textLen && IsBlank(static_cast<unsigned char>(line[pos])))
+        ++pos;
+    if (pos >= textLen || line[pos] != '=')
+        return;
+    ++pos;
+    NextWord(line, textLen, &pos, value);
+}
+
+// Finds key; returns false when the file cannot be opened (logged) and sets found.
+bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
+    *found = false;
+    value[0] = '\0';
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(fileName, "rb"));
+    if (!file) {
+        char message[512];
+        std::snprintf(message, sizeof(message), "Unable to open INI file %s.\n", fileName);
+        Log(LOG_ERROR, "%s", message);
+        return false;
+    }
+    char line[INI_LINE_MAX + 1];
+    char word[INI_WORD_MAX + 1];
+    char val[INI_WORD_MAX + 1];
+    size_t len = 0;
+    int c;
+    bool more = true;
+    while (more) {
+        c = std::fgetc(file.get());
+        if (c == EOF) {
+            more = false;
+        } else {
+            line[len++] = static_cast<char>(c);
+            if (c != '\n' && len < INI_LINE_MAX)
+                continue;
+        }
+        if (len == 0)
+            break;
+        ScanLine(line, len, word, val);
+        len = 0;
+        if (word[0] == '\0' || word[0] == '#' || word[0] == ';')
+            continue;
+        if (strcasecmp(word, key) == 0) {
+            *found = true;
+            std::memcpy(value, val, std::strlen(val) + 1);
+            return true;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void IniGetString(const char* fileName, const char* key, const char* defaultText, char* out,
+                  size_t outSize) {
+    if (!out || outSize == 0)
+        return;
+    char value[INI_WORD_MAX + 1];
+    bool found = false;
+    IniFind(fileName, key, &found, value);
+    const char* src = (found && value[0] != '\0') ? value : defaultText;
+    std::snprintf(out, outSize, "%s", src ? src : "");
+}
+
+int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue) {
+    char value[INI_WORD_MAX + 1];
+    bool found = false;
+    IniFind(fileName, key, &found, value);
+    if (!found)
+        return defaultValue;
+    // strtol behaves like atol but saturates instead of overflowing on absurd digit strings.
+    return static_cast<int32_t>(std::strtol(value, nullptr, 10));
+}
+
+float IniGetFloat(const char* fileName, const char* key, float defaultValue) {
+    char value[INI_WORD_MAX + 1];
+    bool found = false;
+    IniFind(fileName, key, &found, value);
+    if (!found)
+        return defaultValue;
+    double d = std::atof(value);
+    if (d > FLT_MAX)
+        return HUGE_VALF;
+    if (d < -FLT_MAX)
+        return -HUGE_VALF;
+    return static_cast<float>(d);
+}

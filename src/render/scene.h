@@ -1,0 +1,19 @@
+// Scene frame: the fixed GL state, the viewport and perspective, the camera, and the order in
+// which one frame is drawn.
+#pragma once
+
+#include "foundation/vec.h"
+
+#include <cstdint>
+
+extern Vec3 cameraPos;     // start (0, 2, 4)
+extern float cameraPitch;  // degrees; start -20
+extern float cameraYaw;    // degrees; start 0
+extern float cameraRoll;   // degrees; start 0
+extern int32_t cameraMode; // vantor.ini "camera", also the console variable "camera"
+extern double fieldOfView; // horizontal, degrees (vantor.ini "fov")
+extern float viewSize;     // fraction of the window the 3D view covers, 0.25..1
+extern int32_t perspectiveHint; // vantor.ini "pHint": non-zero asks for the fastest hint
+extern int32_t finishFrame;     // vantor.ini "glFin": glFinish before each swap
+// The current screen's 2-D overlay (title, level banner or HUD), or none.
+extern void (*drawHook)();
