@@ -1,0 +1,33 @@
+// The high-score table: five rows, best first, read from "hiscore.tbl" at start-up, shown on the
+// title menu and written back whenever a name is entered. Main thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int32_t HISCORE_ROWS = 5;
+constexpr int32_t HISCORE_NAME_SIZE = 20; // at most 19 characters and the terminating zero
+constexpr const char* HISCORE_FILE = "hiscore.tbl";
+
+struct HiScoreRow {
+    char name[HISCORE_NAME_SIZE]; // one word: no blanks, printable characters only
+    int32_t score;
+};
+
+// Row 0 is the best. Every name empty and every score 0 until HiScoreLoad.
+extern std::array<HiScoreRow, HISCORE_ROWS> hiScoreTable;
+
+// Client start-up, after the GUI: fills the default table, then overwrites it with every row of
+// "hiscore.tbl" that can be read. A missing file is not reported and creates nothing.
+void HiScoreLoad();
+// Writes the table to a new file beside "hiscore.tbl" and renames it over the old one, so a
+// failed save leaves the previous file whole. A failure is logged; the table is unchanged.
+void HiScoreSave();
+// True when score is strictly above the last row, i.e. HiScoreInsert would give it a row.
+bool HiScoreQualifies(int32_t score);
+// Puts the entry below every row with a score >= score, dropping the last row; returns the row it
+// took, or -1 (table unchanged). The name is stored as one word of at most 19 characters: blanks
+// and unprintable bytes become '_', the rest is cut.
+int32_t HiScoreInsert(const char* name, int32_t score);
+// The default table: "VELDRAN" with 10000, 8000, 6000, 4000 and 2000.
+void HiScoreSetDefaults();

@@ -1,0 +1,11 @@
+// The overlays the game flow installs as drawHook: the title text in attract mode, the level
+// banner before a level and the heads-up display during play. They run in ClientRender's 2-D pass
+// (x -320..320, y -240..240, y up) and leave depth testing on and blending off.
+#pragma once
+
+// Attract mode: the banner line and two information lines in the small font.
+void TitleDraw();
+// The countdown before a level: "Level NN" in the large font.
+void LevelBannerDraw();
+// During play: lives, "Game Over", the frame rate, the bonus weapon and the score.
+void HudDraw();
