@@ -1,0 +1,101 @@
+# Shared by the integration scripts: a scratch run directory beside the built assets, a bounded
+# wait for log lines, and runs of the real program under Xvfb with Mesa's software renderer.
+# Usage in a script: . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"; skx_setup "$1" "$2"
+
+set -u
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "${WORK:-}" ]; then
+        for f in boot.log error.log; do
+            [ -f "$WORK/$f" ] && { echo "--- $f" >&2; tail -n 40 "$WORK/$f" >&2; }
+        done
+    fi
+    exit 1
+}
+
+# skx_setup PROGRAM RUNDIR: makes $WORK with links to the assets and copies the program.
+skx_setup() {
+    PROGRAM=$1
+    RUNDIR=$2
+    WORK=$(mktemp -d /tmp/skx_it_XXXXXX)
+    trap 'skx_cleanup' EXIT
+    for d in texture model sound music; do
+        [ -d "$RUNDIR/$d" ] && ln -s "$RUNDIR/$d" "$WORK/$d"
+    done
+    export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+    export LIBGL_ALWAYS_SOFTWARE=1
+    export SKX_NO_MESSAGEBOX=1
+    cd "$WORK" || fail "cannot enter $WORK"
+}
+
+skx_cleanup() {
+    if [ -n "${SKX_PID:-}" ] && kill -0 "$SKX_PID" 2>/dev/null; then
+        kill -KILL "$SKX_PID" 2>/dev/null
+    fi
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    cd /
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
+}
+
+# wait_for FILE TEXT SECONDS: polls until FILE contains TEXT; fails after SECONDS.
+wait_for() {
+    file=$1
+    text=$2
+    limit=$(( $3 * 10 ))
+    i=0
+    while [ $i -lt "$limit" ]; do
+        if [ -f "$file" ] && grep -qF -- "$text" "$file"; then
+            return 0
+        fi
+        sleep 0.1
+        i=$((i + 1))
+    done
+    fail "timed out waiting for '$text' in $file"
+}
+
+# start_xvfb: a private X server on a free display, exported as DISPLAY.
+start_xvfb() {
+    for n in $(seq 90 140); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            XVFB_PID=$!
+            export DISPLAY=":$n"
+            i=0
+            while [ $i -lt 100 ]; do
+                xdpyinfo >/dev/null 2>&1 && return 0
+                sleep 0.1
+                i=$((i + 1))
+            done
+            fail "Xvfb on :$n did not start"
+        fi
+    done
+    fail "no free X display"
+}
+
+# start_game [SECONDS]: runs the program in the background with a hard limit.
+start_game() {
+    limit=${1:-60}
+    timeout -s KILL "$limit" "$PROGRAM" >stdout.txt 2>stderr.txt &
+    SKX_PID=$!
+}
+
+# wait_game: waits for the background program; sets STATUS.
+wait_game() {
+    wait "$SKX_PID"
+    STATUS=$?
+    SKX_PID=
+}
+
+# in_order FILE TEXT...: each TEXT occurs in FILE after the previous one.
+in_order() {
+    file=$1
+    shift
+    rest=$(cat "$file")
+    for t in "$@"; do
+        case $rest in
+            *"$t"*) rest=${rest#*"$t"} ;;
+            *) fail "'$t' missing or out of order in $file" ;;
+        esac
+    done
+}
