@@ -25,9 +25,9 @@ constexpr int32_t GUI_DRAW = 2;     // every frame; 0 asks for the default drawi
 constexpr int32_t GUI_ACTIVATE = 3; // Enter on a focused widget: to its screen, widget as layer
 constexpr int32_t GUI_INPUT = 4;    // event points to the InputEvent
 
-constexpr int32_t GUI_TEXT_SIZE = 128;  // label / entry buffer, at most 127 characters
-constexpr int32_t GUI_MAX_LAYERS = 64;  // fixed pool: a few screens with a handful of widgets each
-constexpr float GUI_WIDTH = 640.0f;     // GUI space, pixels
+constexpr int32_t GUI_TEXT_SIZE = 128; // label / entry buffer, at most 127 characters
+constexpr int32_t GUI_MAX_LAYERS = 64; // fixed pool: a few screens with a handful of widgets each
+constexpr float GUI_WIDTH = 640.0f;    // GUI space, pixels
 constexpr float GUI_HEIGHT = 480.0f;
 
 struct GuiLayer;
@@ -36,20 +36,20 @@ using GuiCallback = int32_t (*)(GuiLayer* layer, int32_t message, const InputEve
                                 int32_t extra);
 
 struct GuiLayer {
-    int32_t kind;       // GUI_EDIT, GUI_BUTTON or GUI_SCREEN
-    GuiLayer* parent;   // the owning screen; null for a screen
-    int32_t order;      // sort key of guiIndex
-    int32_t x, y;       // top-left corner in GUI space
-    int32_t w, h;       // size; with a texture, 0 stands for the texture's own size
-    Texture* texture;   // box image, or null
+    int32_t kind;     // GUI_EDIT, GUI_BUTTON or GUI_SCREEN
+    GuiLayer* parent; // the owning screen; null for a screen
+    int32_t order;    // sort key of guiIndex
+    int32_t x, y;     // top-left corner in GUI space
+    int32_t w, h;     // size; with a texture, 0 stands for the texture's own size
+    Texture* texture; // box image, or null
     GuiCallback callback;
     char text[GUI_TEXT_SIZE]; // label or entered text, zero-terminated
-    TexFont* font;      // a screen's font; a widget without one uses its parent's
-    uint8_t visible;    // 1 when created, 0 while hidden
+    TexFont* font;            // a screen's font; a widget without one uses its parent's
+    uint8_t visible;          // 1 when created, 0 while hidden
 };
 
-extern Index guiIndex;        // every live layer, ascending by order
-extern GuiLayer* focusLayer;  // the widget with keyboard focus, or null
+extern Index guiIndex;       // every live layer, ascending by order
+extern GuiLayer* focusLayer; // the widget with keyboard focus, or null
 
 // Client start-up: creates guiIndex. Calling it again (tests) closes every layer first.
 void GuiInit();
