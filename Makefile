@@ -37,6 +37,15 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS) -R '^[A-Za-z]' -E '^integration\.'
 
+# libFuzzer over every reader of outside data, FUZZ_SECONDS each (clang, ASan, UBSan).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSKX_FUZZ=ON -DSKX_TESTS=OFF -DSKX_BENCH=OFF -DSKX_WERROR=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
