@@ -1,0 +1,63 @@
+// Commands: named actions with one text argument, found by name, and the command-line runner.
+// The flight controls are '+'/'-' command pairs that only raise and clear control words, which
+// the player's ship and the chase camera read each game step. Main thread only (input dispatch).
+#pragma once
+
+#include "foundation/index.h"
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int32_t COMMAND_MAX = 255;      // fixed table; one more ends the program
+constexpr int32_t COMMAND_NAME_SIZE = 64; // at most 63 characters and the terminator
+constexpr size_t STRING_WORD_SIZE = 256;  // word buffers of the command-line splitter
+
+// The argument is the rest of the command line (possibly empty), or null when a key binding runs
+// the command directly. Only `set` reads it.
+using CommandHandler = void (*)(const char* argument);
+
+// The name comes first: lookups pass the name text itself as the key of a record.
+struct Command {
+    char commandName[COMMAND_NAME_SIZE]; // case-sensitive
+    CommandHandler handler;              // null: the command does nothing when run
+};
+
+extern Index commandIndex; // every command, ascending by name (NameCompare)
+
+// Control words: a '+' command adds 1, its '-' twin sets 0; above 0 means held. Two keys on one
+// '+' command raise the word to 2, and releasing either clears it.
+extern int32_t cmdForward;   // +forward / -forward: the ship's forward drive
+extern int32_t cmdBackward;  // +backward / -backward
+extern int32_t cmdAttack;    // +attack / -attack: fire
+extern int32_t cmdLeft;      // +left / -left: turn
+extern int32_t cmdRight;     // +right / -right
+extern int32_t cmdLookback;  // +lookback / -lookback: the chase camera looks back
+extern int32_t cmdMouselook; // +mouselook / -mouselook: the camera heading follows mouseYaw
+// Set to 1 by +lookback and -lookback; the chase camera turns straight to its new heading once
+// and clears it.
+extern int32_t cameraSnap;
+
+// The quit command's action, installed by the UI: play the menu sound (SND_MENU at volume 220)
+// and open the quit prompt. Until it is installed, quit does nothing.
+extern void (*quitHook)();
+
+// Copies text up to the first space (tabs are ordinary characters) into word (zero-terminated,
+// cut to wordSize - 1 characters), skips the spaces after it and returns the position of the next
+// word or of the terminator. A leading space gives an empty word. Null text: returns null and
+// writes nothing; null word: only skips.
+const char* StringNextWord(const char* text, char* word, size_t wordSize = STRING_WORD_SIZE);
+
+// Client start-up, after InputInit and before BindInit: creates commandIndex, empties the table
+// and registers the default commands in their fixed order.
+void CommandInit();
+// Takes the next table record, zero-filled (no handler), with this name. Does not look for an
+// existing name. A full table or a name over 63 characters is logged and ends the program (exit 1).
+Command* CommandCreate(const char* commandName);
+// The command of exactly this name (case-sensitive), or null.
+Command* CommandFind(const char* name);
+// Finds or creates the command and sets its handler (null allowed); a second registration
+// replaces the handler.
+Command* CommandRegister(const char* name, CommandHandler handler);
+// Runs a command line: the first word names the command, the rest after the following spaces is
+// its argument. Null or empty lines, unknown words and handler-less commands do nothing.
+void CommandExecute(const char* line);

@@ -1,0 +1,398 @@
+// Input devices over SDL: the scancode key map, the keyboard, mouse and joystick polls, and the
+// handler stack every event is dispatched through.
+#include "console/input.h"
+
+#include "core/log.h"
+#include "foundation/index.h"
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdio>
+
+float mouseYaw = 0.0f;
+
+namespace {
+
+// ---- Key map: SDL scancode -> engine key code -----------------------------------------------
+
+struct KeyMapping {
+    SDL_Scancode scancode;
+    int16_t code;
+};
+
+// Keys that are not in a contiguous run. Both Enter keys are Enter; the keypad's comma stands in
+// for the separator key and shares the backslash's code.
+constexpr KeyMapping KEY_MAP_ENTRIES[] = {
+    {SDL_SCANCODE_ESCAPE, KEY_ESCAPE},
+    {SDL_SCANCODE_BACKSPACE, KEY_BACKSPACE},
+    {SDL_SCANCODE_TAB, KEY_TAB},
+    {SDL_SCANCODE_RETURN, KEY_ENTER},
+    {SDL_SCANCODE_KP_ENTER, KEY_ENTER},
+    {SDL_SCANCODE_SPACE, KEY_SPACE},
+    {SDL_SCANCODE_SEMICOLON, ';'},
+    {SDL_SCANCODE_EQUALS, '='},
+    {SDL_SCANCODE_COMMA, ','},
+    {SDL_SCANCODE_MINUS, '-'},
+    {SDL_SCANCODE_PERIOD, '.'},
+    {SDL_SCANCODE_SLASH, '/'},
+    {SDL_SCANCODE_GRAVE, '`'},
+    {SDL_SCANCODE_LEFTBRACKET, '['},
+    {SDL_SCANCODE_BACKSLASH, '\\'},
+    {SDL_SCANCODE_KP_COMMA, '\\'},
+    {SDL_SCANCODE_RIGHTBRACKET, ']'},
+    {SDL_SCANCODE_APOSTROPHE, '\''},
+    {SDL_SCANCODE_CAPSLOCK, KEY_CAPSLOCK},
+    {SDL_SCANCODE_LSHIFT, KEY_LSHIFT},
+    {SDL_SCANCODE_LCTRL, KEY_LCTRL},
+    {SDL_SCANCODE_LALT, KEY_LALT},
+    {SDL_SCANCODE_RSHIFT, KEY_RSHIFT},
+    {SDL_SCANCODE_RCTRL, KEY_RCTRL},
+    {SDL_SCANCODE_RALT, KEY_RALT},
+    {SDL_SCANCODE_NUMLOCKCLEAR, KEY_NUMLOCK},
+    {SDL_SCANCODE_SCROLLLOCK, KEY_SCROLLLOCK},
+    {SDL_SCANCODE_PAUSE, KEY_PAUSE},
+    {SDL_SCANCODE_PRINTSCREEN, KEY_PRINTSCREEN},
+    {SDL_SCANCODE_KP_DIVIDE, KEY_KP_DIVIDE},
+    {SDL_SCANCODE_KP_MULTIPLY, KEY_KP_MULTIPLY},
+    {SDL_SCANCODE_KP_MINUS, KEY_KP_MINUS},
+    {SDL_SCANCODE_KP_7, KEY_KP7},
+    {SDL_SCANCODE_KP_8, KEY_KP8},
+    {SDL_SCANCODE_KP_9, KEY_KP9},
+    {SDL_SCANCODE_KP_PLUS, KEY_KP_PLUS},
+    {SDL_SCANCODE_KP_4, KEY_KP4},
+    {SDL_SCANCODE_KP_5, KEY_KP5},
+    {SDL_SCANCODE_KP_6, KEY_KP6},
+    {SDL_SCANCODE_KP_1, KEY_KP1},
+    {SDL_SCANCODE_KP_2, KEY_KP2},
+    {SDL_SCANCODE_KP_3, KEY_KP3},
+    {SDL_SCANCODE_KP_0, KEY_KP0},
+    {SDL_SCANCODE_KP_PERIOD, KEY_KP_PERIOD},
+    {SDL_SCANCODE_UP, KEY_UP},
+    {SDL_SCANCODE_LEFT, KEY_LEFT},
+    {SDL_SCANCODE_RIGHT, KEY_RIGHT},
+    {SDL_SCANCODE_DOWN, KEY_DOWN},
+    {SDL_SCANCODE_INSERT, KEY_INSERT},
+    {SDL_SCANCODE_HOME, KEY_HOME},
+    {SDL_SCANCODE_PAGEUP, KEY_PAGEUP},
+    {SDL_SCANCODE_DELETE, KEY_DELETE},
+    {SDL_SCANCODE_END, KEY_END},
+    {SDL_SCANCODE_PAGEDOWN, KEY_PAGEDOWN},
+};
+
+constexpr std::array<int16_t, SDL_NUM_SCANCODES> BuildKeyMap() {
+    std::array<int16_t, SDL_NUM_SCANCODES> map{};
+    for (auto& code : map)
+        code = -1;
+    for (int i = 0; i < 26; ++i) // letters, always lower case
+        map[SDL_SCANCODE_A + i] = static_cast<int16_t>('a' + i);
+    for (int i = 0; i < 9; ++i) // SDL orders the digit row 1..9, 0
+        map[SDL_SCANCODE_1 + i] = static_cast<int16_t>('1' + i);
+    map[SDL_SCANCODE_0] = '0';
+    for (int i = 0; i < 12; ++i)
+        map[SDL_SCANCODE_F1 + i] = static_cast<int16_t>(KEY_F1 + i);
+    for (const KeyMapping& entry : KEY_MAP_ENTRIES)
+        map[entry.scancode] = entry.code;
+    return map;
+}
+
+constexpr std::array<int16_t, SDL_NUM_SCANCODES> keyMap = BuildKeyMap();
+
+// ---- Shifted characters of a US keyboard ----------------------------------------------------
+
+constexpr std::array<char, 128> BuildShiftedChars() {
+    std::array<char, 128> shifted{};
+    for (int c = 0; c < 128; ++c)
+        shifted[c] = static_cast<char>(c);
+    for (int c = 'a'; c <= 'z'; ++c)
+        shifted[c] = static_cast<char>(c - 'a' + 'A');
+    const char digits[] = ")!@#$%^&*(";
+    for (int d = 0; d < 10; ++d)
+        shifted['0' + d] = digits[d];
+    shifted['\''] = '"';
+    shifted[','] = '<';
+    shifted['-'] = '_';
+    shifted['.'] = '>';
+    shifted['/'] = '?';
+    shifted[';'] = ':';
+    shifted['='] = '+';
+    shifted['['] = '{';
+    shifted['\\'] = '|';
+    shifted[']'] = '}';
+    shifted['`'] = '~';
+    return shifted;
+}
+
+constexpr std::array<char, 128> shiftedChars = BuildShiftedChars();
+
+// ---- State ----------------------------------------------------------------------------------
+
+struct Joystick {
+    const char* name; // "Joystick1", "Joystick2" in the logs
+    int32_t device;   // INPUT_JOYSTICK1 or INPUT_JOYSTICK2
+    int32_t keyBase;  // code of button 1; the other codes follow at fixed offsets
+    int32_t enabled;  // cleared for good by a failed detection or read
+    int32_t lastX, lastY;
+    int32_t button1, button2;
+    SDL_Joystick* handle;
+};
+
+constexpr int32_t JOY_BUTTON2 = 1, JOY_LEFT = 2, JOY_RIGHT = 3, JOY_UP = 4, JOY_DOWN = 5,
+                  JOY_MOTION = 6;         // offsets from keyBase
+constexpr int32_t JOY_AXIS_SHIFT = 32768; // SDL's -32768..32767 to 0..65535
+constexpr int32_t JOY_LOW = INPUT_JOY_CENTRE - INPUT_JOY_DEADZONE;
+constexpr int32_t JOY_HIGH = INPUT_JOY_CENTRE + INPUT_JOY_DEADZONE;
+constexpr float MOUSE_YAW_PER_PIXEL = 0.5f;
+
+Index inputIndex = {};
+std::array<uint8_t, INPUT_KEY_STATES> keyState{};
+bool shiftDown = false, ctrlDown = false, altDown = false;
+int32_t mouseX = 0, mouseY = 0;       // the stored position events report
+int32_t cursorX = 0, cursorY = 0;     // the latest window position from the pump
+int32_t pendingDx = 0, pendingDy = 0; // motion since the last poll
+int32_t grabCount = 0;
+std::array<Joystick, 2> joysticks{{
+    {"Joystick1", INPUT_JOYSTICK1, KEY_JOY1_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0,
+     nullptr},
+    {"Joystick2", INPUT_JOYSTICK2, KEY_JOY2_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0,
+     nullptr},
+}};
+
+InputHandler HandlerAt(int32_t i) {
+    return reinterpret_cast<InputHandler>(inputIndex.items[i]);
+}
+
+// Adds the modifier flags and asks the handlers, newest first, until one consumes the event.
+int InputDispatch(InputEvent* event) {
+    if (shiftDown) event->flags |= INPUT_SHIFT;
+    if (ctrlDown) event->flags |= INPUT_CTRL;
+    if (altDown) event->flags |= INPUT_ALT;
+    for (int32_t i = inputIndex.count - 1; i >= 0; --i) {
+        if (i >= inputIndex.count) // an earlier handler removed handlers
+            continue;
+        int result = HandlerAt(i)(event);
+        if (result) return result;
+    }
+    return 0;
+}
+
+int InputSend(int32_t device, int32_t key, uint32_t flags, int32_t x, int32_t y) {
+    InputEvent event{device, key, flags, x, y};
+    return InputDispatch(&event);
+}
+
+uint32_t PressOrRelease(bool down) {
+    return down ? INPUT_PRESS : INPUT_RELEASE;
+}
+
+void InputPollMouse() {
+    int32_t oldX = mouseX, oldY = mouseY;
+    if (grabCount < 1) {
+        mouseX = cursorX;
+        mouseY = cursorY;
+    } else if (pendingDx != 0 || pendingDy != 0) {
+        mouseX += pendingDx;
+        mouseY += pendingDy;
+        mouseYaw += static_cast<float>(pendingDx) * MOUSE_YAW_PER_PIXEL;
+        while (mouseYaw > 180.0f)
+            mouseYaw -= 360.0f;
+        while (mouseYaw < -180.0f)
+            mouseYaw += 360.0f;
+    }
+    pendingDx = pendingDy = 0;
+    if (mouseX != oldX || mouseY != oldY)
+        InputSend(INPUT_MOUSE, KEY_MOUSE_MOTION, 0, mouseX, mouseY);
+}
+
+void JoystickDetect(int32_t id, Joystick& joy) {
+    joy.lastX = joy.lastY = INPUT_JOY_CENTRE;
+    joy.button1 = joy.button2 = 0;
+    joy.handle = nullptr;
+    int count = SDL_NumJoysticks();
+    const char* problem = nullptr;
+    if (count < 0)
+        problem = "No Driver loaded";
+    else if (id >= count)
+        problem = "Unplugged";
+    else if (!(joy.handle = SDL_JoystickOpen(id)))
+        problem = "No Driver loaded";
+    char message[128];
+    if (!problem) {
+        joy.enabled = 1;
+        std::snprintf(message, sizeof(message), "%s Detected\n", joy.name);
+        Log(LOG_BOOT, "%s", message);
+        return;
+    }
+    joy.enabled = 0;
+    std::snprintf(message, sizeof(message), "%s - %s\n", joy.name, problem);
+    Log(LOG_BOOT, "%s", message);
+    std::snprintf(message, sizeof(message), "%s Support Disabled\n", joy.name);
+    Log(LOG_BOOT, "%s", message);
+}
+
+void JoystickClose(Joystick& joy) {
+    if (joy.handle) SDL_JoystickClose(joy.handle);
+    joy.handle = nullptr;
+}
+
+// True when the test's answer changed between the last and the new axis value.
+void JoystickDirection(const Joystick& joy, int32_t key, bool was, bool now, int32_t x, int32_t y) {
+    if (was != now) InputSend(joy.device, key, PressOrRelease(now), x, y);
+}
+
+void JoystickPoll(Joystick& joy) {
+    if (!joy.enabled) return;
+    if (!joy.handle || !SDL_JoystickGetAttached(joy.handle)) {
+        char message[128];
+        std::snprintf(message, sizeof(message), "Joystick read error: %s Disabled\n", joy.name);
+        Log(LOG_ERROR, "%s", message);
+        joy.enabled = 0;
+        JoystickClose(joy);
+        return;
+    }
+    int32_t x = SDL_JoystickGetAxis(joy.handle, 0) + JOY_AXIS_SHIFT;
+    int32_t y = SDL_JoystickGetAxis(joy.handle, 1) + JOY_AXIS_SHIFT;
+    int32_t button1 = SDL_JoystickGetButton(joy.handle, 0) ? 1 : 0;
+    int32_t button2 = SDL_JoystickGetButton(joy.handle, 1) ? 1 : 0;
+    if (button1 != joy.button1) InputSend(joy.device, joy.keyBase, PressOrRelease(button1), x, y);
+    if (button2 != joy.button2)
+        InputSend(joy.device, joy.keyBase + JOY_BUTTON2, PressOrRelease(button2), x, y);
+    joy.button1 = button1;
+    joy.button2 = button2;
+    if (x == joy.lastX && y == joy.lastY) return;
+    InputSend(joy.device, joy.keyBase + JOY_MOTION, 0, x, y);
+    JoystickDirection(joy, joy.keyBase + JOY_UP, joy.lastY < JOY_LOW, y < JOY_LOW, x, y);
+    JoystickDirection(joy, joy.keyBase + JOY_DOWN, joy.lastY > JOY_HIGH, y > JOY_HIGH, x, y);
+    JoystickDirection(joy, joy.keyBase + JOY_LEFT, joy.lastX < JOY_LOW, x < JOY_LOW, x, y);
+    JoystickDirection(joy, joy.keyBase + JOY_RIGHT, joy.lastX > JOY_HIGH, x > JOY_HIGH, x, y);
+    joy.lastX = x;
+    joy.lastY = y;
+}
+
+int32_t MouseButtonKey(uint8_t button) {
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return KEY_MOUSE1;
+    case SDL_BUTTON_RIGHT:
+        return KEY_MOUSE2;
+    case SDL_BUTTON_MIDDLE:
+        return KEY_MOUSE3;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+void InputInit() {
+    if (inputIndex.items) IndexFree(&inputIndex);
+    IndexCreate(&inputIndex, INDEX_DEFAULT_CAPACITY, "inputIndex", 0);
+    keyState.fill(0);
+    shiftDown = ctrlDown = altDown = false;
+    mouseX = mouseY = cursorX = cursorY = pendingDx = pendingDy = 0;
+    grabCount = 0;
+    mouseYaw = 0.0f;
+    for (int32_t id = 0; id < static_cast<int32_t>(joysticks.size()); ++id) {
+        JoystickClose(joysticks[static_cast<size_t>(id)]);
+        JoystickDetect(id, joysticks[static_cast<size_t>(id)]);
+    }
+}
+
+void InputUnInit() {
+    Log(LOG_BOOT, "InputUnInit: Freeing input index storage\n");
+    IndexFree(&inputIndex);
+    for (Joystick& joy : joysticks)
+        JoystickClose(joy);
+    if (grabCount > 0) SDL_SetRelativeMouseMode(SDL_FALSE);
+    grabCount = 0;
+}
+
+void InputAddHandler(InputHandler handler) {
+    IndexAdd(&inputIndex, reinterpret_cast<void*>(handler));
+}
+
+void InputRemoveHandler(InputHandler handler) {
+    void* item = reinterpret_cast<void*>(handler);
+    for (int32_t p = inputIndex.count - 1; p >= 0; --p) {
+        if (inputIndex.items[p] != item) continue;
+        // Shift the newer handlers down: the stack order is the dispatch order.
+        for (int32_t i = p; i + 1 < inputIndex.count; ++i)
+            inputIndex.items[i] = inputIndex.items[i + 1];
+        inputIndex.count--;
+        return;
+    }
+    IndexDelete(&inputIndex, item, nullptr); // not present: the index reports it
+}
+
+void InputPollKeyboard(const uint8_t* scancodeState, int32_t count) {
+    std::array<uint8_t, INPUT_KEY_STATES> previous = keyState;
+    keyState.fill(0);
+    // Two keys on one code (both Enter keys) hold it down while either is down.
+    int32_t limit = count < SDL_NUM_SCANCODES ? count : SDL_NUM_SCANCODES;
+    for (int32_t scancode = 0; scancode < limit; ++scancode) {
+        int16_t code = keyMap[static_cast<size_t>(scancode)];
+        if (code >= 0 && scancodeState[scancode]) keyState[static_cast<size_t>(code)] = 1;
+    }
+    shiftDown = keyState[KEY_LSHIFT] || keyState[KEY_RSHIFT];
+    ctrlDown = keyState[KEY_LCTRL] || keyState[KEY_RCTRL];
+    altDown = keyState[KEY_LALT] || keyState[KEY_RALT];
+    for (int32_t code = 0; code < INPUT_KEY_STATES; ++code) {
+        size_t c = static_cast<size_t>(code);
+        if (keyState[c] != previous[c])
+            InputSend(INPUT_KEYBOARD, code, PressOrRelease(keyState[c] != 0), 0, 0);
+    }
+}
+
+void InputPoll() {
+    InputPollMouse();
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    if (state) InputPollKeyboard(state, count);
+    if (joysticks[0].enabled || joysticks[1].enabled) SDL_JoystickUpdate();
+    for (Joystick& joy : joysticks)
+        JoystickPoll(joy);
+}
+
+int InputHandleSdlEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        cursorX = event.motion.x;
+        cursorY = event.motion.y;
+        pendingDx += event.motion.xrel;
+        pendingDy += event.motion.yrel;
+        return 0;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        int32_t key = MouseButtonKey(event.button.button);
+        if (key < 0) return 0;
+        mouseX = cursorX = event.button.x;
+        mouseY = cursorY = event.button.y;
+        return InputSend(INPUT_MOUSE, key, PressOrRelease(event.type == SDL_MOUSEBUTTONDOWN),
+                         mouseX, mouseY);
+    }
+    default:
+        return 0;
+    }
+}
+
+void InputMouseGrab() {
+    if (++grabCount != 1) return;
+    pendingDx = pendingDy = 0; // the cursor is held from here: earlier motion does not turn
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+}
+
+void InputMouseRelease() {
+    if (grabCount <= 0) return;
+    if (--grabCount == 0) SDL_SetRelativeMouseMode(SDL_FALSE);
+}
+
+char InputEventToChar(const InputEvent* event) {
+    if (!event || event->device != INPUT_KEYBOARD || event->key < 0 || event->key >= 256) return 0;
+    if (!(event->flags & INPUT_SHIFT) || event->key >= 128) return static_cast<char>(event->key);
+    return shiftedChars[static_cast<size_t>(event->key)];
+}
+
+int32_t InputKeyCode(int32_t scancode) {
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return -1;
+    return keyMap[static_cast<size_t>(scancode)];
+}

@@ -1,0 +1,135 @@
+// Input devices: the keyboard, the mouse and up to two joysticks turned into one stream of
+// InputEvent records in one engine key-code space, each handed to a stack of handlers, newest
+// first, until one consumes it. The keyboard, mouse motion and joysticks are polled once a frame;
+// mouse buttons and motion arrive from the frame loop's event pump. Main thread only.
+#pragma once
+
+#include <cstdint>
+
+union SDL_Event;
+
+// InputEvent.device
+constexpr int32_t INPUT_KEYBOARD = 0;
+constexpr int32_t INPUT_MOUSE = 1;
+constexpr int32_t INPUT_JOYSTICK1 = 2;
+constexpr int32_t INPUT_JOYSTICK2 = 3;
+
+// InputEvent.flags: modifier state, then what happened. Motion events carry neither press nor
+// release.
+constexpr uint32_t INPUT_ALT = 1;
+constexpr uint32_t INPUT_SHIFT = 2;
+constexpr uint32_t INPUT_CTRL = 4;
+constexpr uint32_t INPUT_PRESS = 8;
+constexpr uint32_t INPUT_RELEASE = 16;
+
+// Engine key codes. Printable keys are their (lower-case) character codes: Backspace 8, Tab 9,
+// Enter 10, Space 32, ' , - . / 0-9 ; = [ \ ] ` a-z. Escape is 0.
+constexpr int32_t KEY_ESCAPE = 0;
+constexpr int32_t KEY_BACKSPACE = 8;
+constexpr int32_t KEY_TAB = 9;
+constexpr int32_t KEY_ENTER = 10;
+constexpr int32_t KEY_SPACE = 32;
+constexpr int32_t KEY_CAPSLOCK = 256;
+constexpr int32_t KEY_LSHIFT = 257;
+constexpr int32_t KEY_LCTRL = 258;
+constexpr int32_t KEY_LALT = 259;
+constexpr int32_t KEY_RSHIFT = 260;
+constexpr int32_t KEY_RCTRL = 261;
+constexpr int32_t KEY_RALT = 262;
+constexpr int32_t KEY_F1 = 263; // to KEY_F1 + 11 = F12
+constexpr int32_t KEY_NUMLOCK = 275;
+constexpr int32_t KEY_KP_DIVIDE = 276;
+constexpr int32_t KEY_KP_MULTIPLY = 277;
+constexpr int32_t KEY_KP_MINUS = 278;
+constexpr int32_t KEY_KP7 = 279;
+constexpr int32_t KEY_KP8 = 280;
+constexpr int32_t KEY_KP9 = 281;
+constexpr int32_t KEY_KP_PLUS = 282;
+constexpr int32_t KEY_KP4 = 283;
+constexpr int32_t KEY_KP5 = 284;
+constexpr int32_t KEY_KP6 = 285;
+constexpr int32_t KEY_KP1 = 286;
+constexpr int32_t KEY_KP2 = 287;
+constexpr int32_t KEY_KP3 = 288;
+constexpr int32_t KEY_NONE = 289; // no device produces it
+constexpr int32_t KEY_KP0 = 290;
+constexpr int32_t KEY_KP_PERIOD = 291;
+constexpr int32_t KEY_PRINTSCREEN = 292;
+constexpr int32_t KEY_SCROLLLOCK = 293;
+constexpr int32_t KEY_PAUSE = 294;
+constexpr int32_t KEY_UP = 295;
+constexpr int32_t KEY_LEFT = 296;
+constexpr int32_t KEY_RIGHT = 297;
+constexpr int32_t KEY_DOWN = 298;
+constexpr int32_t KEY_INSERT = 299;
+constexpr int32_t KEY_HOME = 300;
+constexpr int32_t KEY_PAGEUP = 301;
+constexpr int32_t KEY_DELETE = 302;
+constexpr int32_t KEY_END = 303;
+constexpr int32_t KEY_PAGEDOWN = 304;
+constexpr int32_t KEY_MOUSE1 = 305; // left button
+constexpr int32_t KEY_MOUSE2 = 306; // right button
+constexpr int32_t KEY_MOUSE3 = 307; // middle button
+constexpr int32_t KEY_MOUSE_MOTION = 308;
+// Joystick 1; joystick 2 has the same keys at KEY_JOY2_BUTTON1 + the same offsets.
+constexpr int32_t KEY_JOY1_BUTTON1 = 309;
+constexpr int32_t KEY_JOY1_BUTTON2 = 310;
+constexpr int32_t KEY_JOY1_LEFT = 311;
+constexpr int32_t KEY_JOY1_RIGHT = 312;
+constexpr int32_t KEY_JOY1_UP = 313;   // pushed forward
+constexpr int32_t KEY_JOY1_DOWN = 314; // pulled back
+constexpr int32_t KEY_JOY1_MOTION = 315;
+constexpr int32_t KEY_JOY2_BUTTON1 = 316;
+constexpr int32_t KEY_JOY2_MOTION = 322;
+constexpr int32_t INPUT_KEY_STATES = 512; // size of the key-state table, codes 0 to 511
+
+// Joystick axes run 0..65535 with the centre at 32767; a direction counts as pushed beyond
+// INPUT_JOY_DEADZONE from the centre (below 20767 or above 44767).
+constexpr int32_t INPUT_JOY_CENTRE = 32767;
+constexpr int32_t INPUT_JOY_DEADZONE = 12000;
+
+struct InputEvent {
+    int32_t device; // INPUT_KEYBOARD, INPUT_MOUSE, INPUT_JOYSTICK1 or INPUT_JOYSTICK2
+    int32_t key;    // engine key code
+    uint32_t flags; // INPUT_* flags; only the low byte is used
+    int32_t x, y;   // window position (mouse) or axis values (joystick); 0 for the keyboard
+};
+
+// Returns non-zero when it consumed the event; later (older) handlers then never see it.
+using InputHandler = int (*)(const InputEvent* event);
+
+// Horizontal mouse-look heading, degrees in [-180, 180]: grows by 0.5 per pixel moved right
+// while the mouse is grabbed. The chase camera reads it while mouse look is held.
+extern float mouseYaw;
+
+// Client start-up, before CommandInit and BindInit: empties the handler stack, resets every
+// device state and detects joysticks 1 and 2 (boot-log lines). Needs SDL's joystick subsystem.
+void InputInit();
+// Shutdown: logs, frees the handler stack, closes the joysticks and releases the mouse.
+void InputUnInit();
+// Pushes a handler; the newest handler is asked first.
+void InputAddHandler(InputHandler handler);
+// Removes a handler wherever it sits; the others keep their order.
+void InputRemoveHandler(InputHandler handler);
+// Once a frame, after the event pump: mouse motion, then the keyboard, then each enabled joystick.
+void InputPoll();
+// The event pump hands every SDL event here: mouse buttons dispatch at once (window position in
+// x, y); mouse motion is collected for the next InputPoll. Returns the dispatch result, 0 for
+// events that are not the input layer's.
+int InputHandleSdlEvent(const SDL_Event& event);
+// Mouse look: the first grab hides and holds the cursor and starts turning motion into mouseYaw;
+// each grab needs its own release, and the cursor returns with the last one. A release without a
+// grab does nothing.
+void InputMouseGrab();
+void InputMouseRelease();
+// The text of a keyboard event for text entry, with the US shifted characters under Shift; 0 for
+// other devices, codes of 256 and above, and Escape. Caps Lock is not taken into account.
+char InputEventToChar(const InputEvent* event);
+
+// The keyboard step of InputPoll over a scancode-indexed state array (SDL_GetKeyboardState's
+// layout, count entries, non-zero while down): updates the key states and modifiers and
+// dispatches a press or release for each changed engine code in ascending order. Public so that
+// tests can feed key states that the dummy video driver cannot produce.
+void InputPollKeyboard(const uint8_t* scancodeState, int32_t count);
+// The engine key code of an SDL scancode, -1 when the key is not mapped.
+int32_t InputKeyCode(int32_t scancode);
