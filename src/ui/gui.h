@@ -67,7 +67,8 @@ GuiLayer* GuiCreateEdit(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32
                         Texture* texture, const char* text);
 // Sends GUI_DESTROY, removes the layer from guiIndex, drops the focus if it held it, frees it.
 void GuiDestroyLayer(GuiLayer* layer);
-// Closes the screen with this callback and its widgets; the screen below, if any, shows again.
+// Closes the newest screen with this callback and its widgets; the screen below, if any, shows
+// again.
 // No such screen ends the program (exit 1).
 void GuiFreeLayer(GuiCallback callback);
 // The first screen in index order with this callback, or null.
@@ -85,7 +86,8 @@ void GuiDraw();
 // Default drawing of one widget: its box and its label centred in it. Screens draw nothing.
 void GuiDrawLayer(GuiLayer* layer);
 
-// The input handler present while a screen is open: focus widget, then every layer newest first.
+// The input handler present while a screen is open: the focused widget (while it is on screen),
+// then every layer newest first, hidden ones included; 0 lets the event go on to the bindings.
 int GuiHandleInput(const InputEvent* event);
 // Focus keys of a screen: Tab/Down forward, Up backward, Enter activates the focused widget.
 int32_t GuiNavigate(GuiLayer* screen, const InputEvent* event);

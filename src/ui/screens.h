@@ -12,6 +12,9 @@ extern int32_t highlightRank;
 // The name entry's text widget while that screen is open, else null.
 extern GuiLayer* nameEdit;
 
+// Client start-up, after GuiInit: makes the quit command open the quit prompt.
+void ScreensInit();
+
 // Title menu: Space starts a game (closes the menu, NewGame, level banner); Escape opens the
 // quit prompt over it. Opened by AttractMode.
 int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);

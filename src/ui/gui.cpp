@@ -1,0 +1,357 @@
+// GUI layers: a fixed pool of layers kept in guiIndex by order, the input handler that routes
+// events to the open screens, focus walking, text entry and the default drawing of widgets.
+#include "ui/gui.h"
+
+#include "console/input.h"
+#include "core/client.h"
+#include "core/log.h"
+#include "render/gl.h"
+#include "render/textfont.h"
+#include "render/texture.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+Index guiIndex = {};
+GuiLayer* focusLayer = nullptr;
+
+namespace {
+
+constexpr int32_t GUI_SCREEN_ORDER_STEP = 10000;
+constexpr float GUI_EDIT_GREY = 0.4f;
+
+// Layers live in a fixed pool: screens open and close on key presses and at the end of a game,
+// which must not allocate.
+std::array<GuiLayer, GUI_MAX_LAYERS> guiPool = {};
+std::array<bool, GUI_MAX_LAYERS> guiPoolUsed = {};
+int32_t nextScreenOrder = GUI_SCREEN_ORDER_STEP;
+int32_t childOrderCounter = 1;
+bool guiHandlerAdded = false;
+
+GuiLayer* GuiAt(int32_t position) {
+    return static_cast<GuiLayer*>(guiIndex.items[position]);
+}
+
+int32_t GuiPosition(const GuiLayer* layer) {
+    for (int32_t i = 0; i < guiIndex.count; ++i)
+        if (GuiAt(i) == layer) return i;
+    return -1;
+}
+
+// The GUI is one input handler, registered once while any screen is open and moved to the top
+// of the handler stack on every open and close.
+void GuiAddHandler() {
+    if (!guiHandlerAdded) InputAddHandler(GuiHandleInput);
+    guiHandlerAdded = true;
+}
+
+void GuiRemoveHandler() {
+    if (guiHandlerAdded) InputRemoveHandler(GuiHandleInput);
+    guiHandlerAdded = false;
+}
+
+int32_t GuiWidgetCallback(GuiLayer*, int32_t, const InputEvent*, int32_t) {
+    return 0;
+}
+
+bool GuiIsKeyPress(const InputEvent* event) {
+    return event && event->device == INPUT_KEYBOARD && (event->flags & INPUT_PRESS);
+}
+
+bool GuiShown(const GuiLayer* layer) {
+    return layer->visible && (!layer->parent || layer->parent->visible);
+}
+
+GuiLayer* GuiCreateWidget(GuiLayer* parent, int32_t kind, int32_t x, int32_t y, int32_t w,
+                          int32_t h, Texture* texture, const char* text) {
+    GuiLayer* layer = GuiCreate(parent);
+    layer->kind = kind;
+    layer->x = x;
+    layer->y = y;
+    layer->w = w;
+    layer->h = h;
+    layer->texture = texture;
+    std::snprintf(layer->text, sizeof(layer->text), "%s", text ? text : "");
+    return layer;
+}
+
+// Moves the focus to the next text entry in index order (step +1 or -1), wrapping around. Each
+// layer is visited at most once; meeting the focused layer again leaves the focus where it is.
+void GuiMoveFocus(int32_t step) {
+    int32_t count = guiIndex.count;
+    if (count == 0) return;
+    int32_t position = focusLayer ? GuiPosition(focusLayer) : -1;
+    if (position < 0) position = step > 0 ? count - 1 : 0;
+    for (int32_t visited = 0; visited < count; ++visited) {
+        position = (position + step + count) % count;
+        GuiLayer* layer = GuiAt(position);
+        if (layer == focusLayer) return;
+        if (GuiIsFocusable(layer)) {
+            focusLayer = layer;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+int GuiCompareOrder(const Index*, const void* a, const void* b) {
+    int32_t left = static_cast<const GuiLayer*>(a)->order;
+    int32_t right = static_cast<const GuiLayer*>(b)->order;
+    if (left > right) return 1;
+    if (left < right) return -1;
+    return 0;
+}
+
+void GuiInit() {
+    // A second call (tests) starts from nothing: every layer closed, the handler gone.
+    if (guiIndex.items) {
+        while (guiIndex.count > 0)
+            GuiDestroyLayer(GuiAt(guiIndex.count - 1));
+        IndexFree(&guiIndex);
+    }
+    GuiRemoveHandler();
+    IndexCreate(&guiIndex, INDEX_DEFAULT_CAPACITY, "guiIndex", 0);
+    IndexResize(&guiIndex, GUI_MAX_LAYERS);
+    guiPool = {};
+    guiPoolUsed = {};
+    focusLayer = nullptr;
+    nextScreenOrder = GUI_SCREEN_ORDER_STEP;
+    childOrderCounter = 1;
+}
+
+GuiLayer* GuiCreate(GuiLayer* parent) {
+    int32_t slot = 0;
+    while (slot < GUI_MAX_LAYERS && guiPoolUsed[slot])
+        ++slot;
+    if (slot == GUI_MAX_LAYERS) {
+        Log(LOG_ERROR, "GuiCreate: Out of memory error\n");
+        std::exit(1);
+    }
+    // With no layer alive the orders can start again: nothing is left to sort against, and the
+    // counters can then never run out however long the program runs.
+    if (guiIndex.count == 0) {
+        nextScreenOrder = GUI_SCREEN_ORDER_STEP;
+        childOrderCounter = 1;
+    }
+    guiPoolUsed[slot] = true;
+    GuiLayer* layer = &guiPool[slot];
+    *layer = {};
+    layer->parent = parent;
+    layer->visible = 1;
+    if (parent) {
+        layer->order = parent->order - childOrderCounter;
+        childOrderCounter++;
+    } else {
+        layer->order = nextScreenOrder;
+        nextScreenOrder += GUI_SCREEN_ORDER_STEP;
+    }
+    IndexInsertFixed(&guiIndex, layer, GuiCompareOrder);
+    return layer;
+}
+
+GuiLayer* GuiOpenScreen(GuiCallback callback) {
+    GuiLayer* below = GuiTopScreen();
+    if (below) {
+        below->visible = 0;
+        GuiRemoveHandler();
+    }
+    GuiAddHandler();
+    GuiLayer* screen = GuiCreate(nullptr);
+    screen->callback = callback;
+    screen->kind = GUI_SCREEN;
+    callback(screen, GUI_CREATE, nullptr, 0);
+    return screen;
+}
+
+GuiLayer* GuiCreateButton(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32_t h,
+                          Texture* texture, const char* text) {
+    GuiLayer* layer = GuiCreateWidget(parent, GUI_BUTTON, x, y, w, h, texture, text);
+    layer->callback = GuiWidgetCallback;
+    return layer;
+}
+
+GuiLayer* GuiCreateEdit(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32_t h,
+                        Texture* texture, const char* text) {
+    GuiLayer* layer = GuiCreateWidget(parent, GUI_EDIT, x, y, w, h, texture, text);
+    layer->callback = GuiEditCallback;
+    if (!focusLayer) focusLayer = layer;
+    return layer;
+}
+
+void GuiDestroyLayer(GuiLayer* layer) {
+    if (layer->callback) layer->callback(layer, GUI_DESTROY, nullptr, 0);
+    IndexDelete(&guiIndex, layer, GuiCompareOrder);
+    if (focusLayer == layer) focusLayer = nullptr;
+    int32_t slot = static_cast<int32_t>(layer - guiPool.data());
+    *layer = {};
+    guiPoolUsed[slot] = false;
+}
+
+GuiLayer* GuiFindScreen(GuiCallback callback) {
+    for (int32_t i = 0; i < guiIndex.count; ++i) {
+        GuiLayer* layer = GuiAt(i);
+        if (layer->kind == GUI_SCREEN && layer->callback == callback) return layer;
+    }
+    return nullptr;
+}
+
+void GuiFreeLayer(GuiCallback callback) {
+    // The newest screen with this callback: when a second quit prompt has been opened over a
+    // hidden one, "no" must close the prompt on screen.
+    GuiLayer* screen = nullptr;
+    for (int32_t i = guiIndex.count - 1; i >= 0 && !screen; --i)
+        if (GuiAt(i)->kind == GUI_SCREEN && GuiAt(i)->callback == callback) screen = GuiAt(i);
+    if (!screen) {
+        Log(LOG_ERROR, "GuiFreeLayer: Freeing non-existent layer\n");
+        std::exit(1);
+    }
+    // A destroy moves another layer into the slot, so the slot is looked at again.
+    for (int32_t i = 0; i < guiIndex.count;) {
+        if (GuiAt(i)->parent == screen)
+            GuiDestroyLayer(GuiAt(i));
+        else
+            ++i;
+    }
+    GuiDestroyLayer(screen);
+    GuiRemoveHandler();
+    GuiLayer* top = GuiTopScreen();
+    if (top) {
+        top->visible = 1;
+        GuiAddHandler();
+    }
+}
+
+void GuiSetVisible(GuiLayer* layer, uint8_t flag) {
+    layer->visible = flag;
+}
+
+GuiLayer* GuiTopScreen() {
+    for (int32_t i = guiIndex.count - 1; i >= 0; --i)
+        if (GuiAt(i)->kind == GUI_SCREEN) return GuiAt(i);
+    return nullptr;
+}
+
+bool GuiIsFocusable(const GuiLayer* layer) {
+    return layer && layer->kind == GUI_EDIT;
+}
+
+int GuiHandleInput(const InputEvent* event) {
+    // The focused entry types first, but only while it is on screen: under a newer screen (the
+    // quit prompt over the name entry) the keys belong to that screen first, and the hidden entry
+    // is asked in its place below it.
+    GuiLayer* askedFirst = nullptr;
+    if (focusLayer && GuiShown(focusLayer)) {
+        askedFirst = focusLayer;
+        if (focusLayer->callback(focusLayer, GUI_INPUT, event, 0)) return 1;
+    }
+    // Newest screen first, then its widgets, then older screens; hidden ones are asked too. A
+    // callback that returns 0 may still have closed layers, so the position is checked again.
+    for (int32_t i = guiIndex.count - 1; i >= 0; --i) {
+        if (i >= guiIndex.count) continue;
+        GuiLayer* layer = GuiAt(i);
+        if (layer == askedFirst) continue;
+        if (layer->callback && layer->callback(layer, GUI_INPUT, event, 0)) return 1;
+        if (i < guiIndex.count && GuiAt(i) == layer && layer->kind == GUI_SCREEN &&
+            GuiNavigate(layer, event))
+            return 1;
+    }
+    return 0;
+}
+
+int32_t GuiNavigate(GuiLayer* screen, const InputEvent* event) {
+    if (!GuiIsKeyPress(event)) return 0;
+    switch (event->key) {
+    case KEY_TAB:
+    case KEY_DOWN:
+        GuiMoveFocus(1);
+        return 1;
+    case KEY_UP:
+        GuiMoveFocus(-1);
+        return 1;
+    case KEY_ENTER:
+        if (!focusLayer) return 0;
+        screen->callback(focusLayer, GUI_ACTIVATE, event, 0);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int32_t GuiEditCallback(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t) {
+    if (message != GUI_INPUT || !GuiIsKeyPress(event)) return 0;
+    if (event->key == KEY_TAB || event->key == KEY_ENTER) return 0;
+    size_t length = std::strlen(layer->text);
+    if (event->key == KEY_BACKSPACE) {
+        if (length > 0) layer->text[length - 1] = '\0';
+        return 1;
+    }
+    char c = InputEventToChar(event);
+    if (c == 0) return 0;
+    if (length < GUI_TEXT_SIZE - 1) {
+        layer->text[length] = c;
+        layer->text[length + 1] = '\0';
+    }
+    return 1;
+}
+
+void GuiDraw() {
+    // GUI space: origin at the top-left corner of the 640 x 480 projection, y downward, so a
+    // layer at (x, y) is drawn at (x, -y).
+    gl.LoadIdentity();
+    gl.Translatef(-GUI_WIDTH / 2.0f, GUI_HEIGHT / 2.0f, 0.0f);
+    gl.Disable(GL_DEPTH_TEST);
+    if (niceFx) {
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    for (int32_t i = 0; i < guiIndex.count; ++i) {
+        GuiLayer* layer = GuiAt(i);
+        if (!GuiShown(layer)) continue;
+        if (!layer->callback || !layer->callback(layer, GUI_DRAW, nullptr, 0)) GuiDrawLayer(layer);
+    }
+    gl.Disable(GL_BLEND);
+    gl.Enable(GL_DEPTH_TEST);
+}
+
+void GuiDrawLayer(GuiLayer* layer) {
+    if (layer->kind == GUI_SCREEN || !GuiShown(layer)) return;
+    if (layer->kind == GUI_EDIT && layer != focusLayer)
+        gl.Color3f(GUI_EDIT_GREY, GUI_EDIT_GREY, GUI_EDIT_GREY);
+    else
+        gl.Color3f(1.0f, 1.0f, 1.0f);
+
+    float x = static_cast<float>(layer->x);
+    float y = static_cast<float>(layer->y);
+    float w = static_cast<float>(layer->w);
+    float h = static_cast<float>(layer->h);
+    if (const Texture* texture = layer->texture) {
+        if (layer->w == 0) w = static_cast<float>(texture->width);
+        if (layer->h == 0) h = static_cast<float>(texture->height);
+        gl.PushMatrix();
+        gl.Translatef(x, -y, 0.0f);
+        gl.Enable(GL_TEXTURE_2D);
+        gl.BindTexture(GL_TEXTURE_2D, texture->glName);
+        gl.Begin(GL_QUADS);
+        gl.TexCoord2f(0.0f, 1.0f);
+        gl.Vertex3f(0.0f, 0.0f, 0.0f);
+        gl.TexCoord2f(1.0f, 1.0f);
+        gl.Vertex3f(w, 0.0f, 0.0f);
+        gl.TexCoord2f(1.0f, 0.0f);
+        gl.Vertex3f(w, -h, 0.0f);
+        gl.TexCoord2f(0.0f, 0.0f);
+        gl.Vertex3f(0.0f, -h, 0.0f);
+        gl.End();
+        gl.Disable(GL_TEXTURE_2D);
+        gl.PopMatrix();
+    }
+
+    TexFont* font = layer->font ? layer->font : (layer->parent ? layer->parent->font : nullptr);
+    if (!font || layer->text[0] == '\0' || !largeFont) return;
+    float textWidth = TextFontWidth(font, layer->text);
+    float textHeight = TextFontHeight(font);
+    TextFontDraw(largeFont, layer->text, x + (w - textWidth) / 2.0f,
+                 -(y + (h - textHeight) / 2.0f));
+}

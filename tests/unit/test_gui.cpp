@@ -1,0 +1,350 @@
+// GUI layers: ordering, stacking and hiding, input routing through the real input layer, focus
+// walking, text entry and the default drawing against the recording GL table.
+#include "ui/gui.h"
+
+#include "core/client.h"
+#include "gl_recorder.h"
+#include "ui_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Two test screens. ScreenOne owns a button; ScreenTwo owns a button and consumes 'x'.
+// Every message is counted per screen.
+struct ScreenLog {
+    int creates = 0, destroys = 0, draws = 0, inputs = 0, activates = 0;
+    GuiLayer* activated = nullptr;
+    std::vector<int32_t> keys;
+};
+ScreenLog oneLog, twoLog;
+bool oneMakesEdits = false;
+
+int32_t ScreenLogMessage(ScreenLog& log, GuiLayer* layer, int32_t message,
+                         const InputEvent* event) {
+    switch (message) {
+    case GUI_CREATE:
+        log.creates++;
+        break;
+    case GUI_DESTROY:
+        log.destroys++;
+        break;
+    case GUI_DRAW:
+        log.draws++;
+        break;
+    case GUI_ACTIVATE:
+        log.activates++;
+        log.activated = layer;
+        break;
+    case GUI_INPUT:
+        log.inputs++;
+        if (event->flags & INPUT_PRESS) log.keys.push_back(event->key);
+        break;
+    }
+    return 0;
+}
+
+int32_t ScreenOne(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t) {
+    ScreenLogMessage(oneLog, layer, message, event);
+    if (message == GUI_CREATE) {
+        layer->font = largeFont;
+        GuiCreateButton(layer, 10, 20, 100, 40, nullptr, "one");
+        if (oneMakesEdits) {
+            GuiCreateEdit(layer, 10, 100, 100, 40, nullptr, "first");
+            GuiCreateButton(layer, 10, 150, 100, 40, nullptr, "between");
+            GuiCreateEdit(layer, 10, 200, 100, 40, nullptr, "second");
+        }
+    }
+    return 0;
+}
+
+int32_t ScreenTwo(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t) {
+    ScreenLogMessage(twoLog, layer, message, event);
+    if (message == GUI_CREATE) GuiCreateButton(layer, 0, 0, 10, 10, nullptr, "two");
+    if (message == GUI_INPUT && (event->flags & INPUT_PRESS) && event->key == 'x') return 1;
+    return 0;
+}
+
+class Gui : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        oneLog = {};
+        twoLog = {};
+        oneMakesEdits = false;
+    }
+    UiTestScope scope;
+};
+
+GuiLayer* At(int32_t i) {
+    return static_cast<GuiLayer*>(guiIndex.items[i]);
+}
+
+std::vector<GuiLayer*> ChildrenOf(const GuiLayer* screen) {
+    std::vector<GuiLayer*> children;
+    for (int32_t i = 0; i < guiIndex.count; ++i)
+        if (At(i)->parent == screen) children.push_back(At(i));
+    return children;
+}
+
+TEST_F(Gui, OrdersPutWidgetsJustBeforeTheirScreenAndNewerScreensAfter) {
+    GuiLayer* one = GuiOpenScreen(ScreenOne);
+    GuiLayer* two = GuiOpenScreen(ScreenTwo);
+    EXPECT_EQ(one->order, 10000);
+    EXPECT_EQ(two->order, 20000);
+    ASSERT_EQ(guiIndex.count, 4);
+    EXPECT_EQ(At(0)->order, 9999); // ScreenOne's button
+    EXPECT_EQ(At(1), one);
+    EXPECT_EQ(At(2)->order, 20000 - 2); // the child counter is never reset between screens
+    EXPECT_EQ(At(3), two);
+    EXPECT_EQ(GuiTopScreen(), two);
+    EXPECT_EQ(oneLog.creates, 1);
+}
+
+TEST_F(Gui, OpeningHidesTheScreenBelowAndClosingShowsItWithItsWidgets) {
+    GuiLayer* one = GuiOpenScreen(ScreenOne);
+    GuiOpenScreen(ScreenTwo);
+    EXPECT_EQ(one->visible, 0);
+
+    {
+        GLRecorderScope recorder;
+        GuiDraw();
+    }
+    EXPECT_EQ(oneLog.draws, 0); // hidden: neither the screen nor its widgets draw
+    EXPECT_EQ(twoLog.draws, 1);
+
+    GuiFreeLayer(ScreenTwo);
+    EXPECT_EQ(twoLog.destroys, 1);
+    EXPECT_EQ(GuiTopScreen(), one);
+    EXPECT_EQ(one->visible, 1);
+    ASSERT_EQ(ChildrenOf(one).size(), 1u);
+    EXPECT_STREQ(ChildrenOf(one)[0]->text, "one");
+    EXPECT_EQ(guiIndex.count, 2);
+}
+
+TEST_F(Gui, IsTheNewestInputHandlerExactlyWhileAScreenIsOpen) {
+    PressKey(SDL_SCANCODE_X);
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{'x'});
+
+    GuiOpenScreen(ScreenOne);
+    GuiOpenScreen(ScreenTwo);
+    BindingKeys().clear();
+    PressKey(SDL_SCANCODE_X); // taken by ScreenTwo
+    PressKey(SDL_SCANCODE_Q); // taken by nobody: goes on to the bindings, once
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{'q'});
+    EXPECT_EQ(oneLog.keys, std::vector<int32_t>{'q'}); // the hidden screen was offered it
+
+    // A handler added while a screen is open is asked first until the next open or close moves
+    // the GUI back on top.
+    InputAddHandler(TestBindingHandler);
+    GuiFreeLayer(ScreenTwo);
+    BindingKeys().clear();
+    oneLog.keys.clear();
+    PressKey(SDL_SCANCODE_Q);
+    EXPECT_EQ(oneLog.keys, std::vector<int32_t>{'q'});
+    InputRemoveHandler(TestBindingHandler);
+
+    GuiFreeLayer(ScreenOne);
+    oneLog.keys.clear();
+    BindingKeys().clear();
+    PressKey(SDL_SCANCODE_Q);
+    EXPECT_TRUE(oneLog.keys.empty());
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{'q'});
+}
+
+TEST_F(Gui, FocusKeysOnAScreenWithoutAnEntryChangeNothingAndAreConsumed) {
+    GuiOpenScreen(ScreenOne);
+    for (SDL_Scancode key : {SDL_SCANCODE_TAB, SDL_SCANCODE_DOWN, SDL_SCANCODE_UP})
+        PressKey(key);
+    EXPECT_EQ(focusLayer, nullptr);
+    EXPECT_TRUE(BindingKeys().empty());
+    // Enter with no focused widget is not consumed by navigation.
+    PressKey(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{KEY_ENTER});
+    EXPECT_EQ(oneLog.activates, 0);
+}
+
+TEST_F(Gui, TabAndArrowsWalkTheEntriesWithWrapAndEnterActivatesTheFocusedOne) {
+    oneMakesEdits = true;
+    GuiLayer* screen = GuiOpenScreen(ScreenOne);
+    // Index order: "second" (created last) sorts first, then "between", "first", "one".
+    GuiLayer* first = focusLayer;
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(first->text, "first"); // the first entry made takes the focus
+    GuiLayer* second = nullptr;
+    for (GuiLayer* child : ChildrenOf(screen))
+        if (std::string(child->text) == "second") second = child;
+
+    PressKey(SDL_SCANCODE_TAB);
+    EXPECT_EQ(focusLayer, second); // forward from "first" wraps round to "second"
+    PressKey(SDL_SCANCODE_DOWN);
+    EXPECT_EQ(focusLayer, first);
+    PressKey(SDL_SCANCODE_UP);
+    EXPECT_EQ(focusLayer, second);
+    PressKey(SDL_SCANCODE_UP);
+    EXPECT_EQ(focusLayer, first); // backward wraps from the start to the end
+
+    PressKey(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(oneLog.activates, 1);
+    EXPECT_EQ(oneLog.activated, first);
+    EXPECT_TRUE(BindingKeys().empty());
+}
+
+TEST_F(Gui, TextEntryTypesShiftedCharactersAndStopsAt127ButTakesBackspace) {
+    oneMakesEdits = true;
+    GuiOpenScreen(ScreenOne);
+    GuiLayer* edit = focusLayer;
+    edit->text[0] = '\0';
+    PressKey(SDL_SCANCODE_A, true);
+    PressKey(SDL_SCANCODE_2, true);
+    PressKey(SDL_SCANCODE_SPACE);
+    PressKey(SDL_SCANCODE_B);
+    EXPECT_STREQ(edit->text, "A@ b");
+    // Shift itself is no character and passes on.
+    EXPECT_EQ(BindingKeys(), (std::vector<int32_t>{KEY_LSHIFT, KEY_LSHIFT}));
+    BindingKeys().clear();
+    PressKey(SDL_SCANCODE_ESCAPE); // no character: passes on
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{KEY_ESCAPE});
+
+    std::string full(127, 'k');
+    std::snprintf(edit->text, GUI_TEXT_SIZE, "%s", full.c_str());
+    PressKey(SDL_SCANCODE_Z);
+    EXPECT_EQ(std::string(edit->text), full);
+    EXPECT_EQ(BindingKeys().size(), 1u); // the ignored key is still consumed
+    PressKey(SDL_SCANCODE_BACKSPACE);
+    EXPECT_EQ(std::string(edit->text), std::string(126, 'k'));
+    edit->text[0] = '\0';
+    PressKey(SDL_SCANCODE_BACKSPACE); // empty: nothing to remove, still consumed
+    EXPECT_STREQ(edit->text, "");
+    EXPECT_EQ(BindingKeys().size(), 1u);
+}
+
+TEST_F(Gui, DestroyingTheFocusedEntryClearsTheFocusAndTheNextEntryTakesIt) {
+    GuiLayer* screen = GuiOpenScreen(ScreenOne);
+    GuiLayer* edit = GuiCreateEdit(screen, 0, 0, 10, 10, nullptr, "");
+    EXPECT_EQ(focusLayer, edit);
+    GuiDestroyLayer(edit);
+    EXPECT_EQ(focusLayer, nullptr);
+    GuiLayer* again = GuiCreateEdit(screen, 0, 0, 10, 10, nullptr, "");
+    EXPECT_EQ(focusLayer, again);
+    GuiFreeLayer(ScreenOne);
+    EXPECT_EQ(focusLayer, nullptr);
+    EXPECT_EQ(guiIndex.count, 0);
+}
+
+TEST_F(Gui, AHiddenEntryDoesNotTakeTheKeysOfTheScreenAboveIt) {
+    oneMakesEdits = true;
+    GuiOpenScreen(ScreenOne);
+    GuiLayer* edit = focusLayer;
+    edit->text[0] = '\0';
+    GuiOpenScreen(ScreenTwo);
+    PressKey(SDL_SCANCODE_X);
+    EXPECT_STREQ(edit->text, "");
+    EXPECT_EQ(twoLog.keys, std::vector<int32_t>{'x'});
+    // A key the screen above leaves alone still reaches the hidden entry in its turn.
+    PressKey(SDL_SCANCODE_Q);
+    EXPECT_STREQ(edit->text, "q");
+}
+
+TEST_F(Gui, ClosingClosesTheNewestScreenWithThatCallback) {
+    GuiLayer* older = GuiOpenScreen(ScreenTwo);
+    GuiOpenScreen(ScreenOne);
+    GuiLayer* newer = GuiOpenScreen(ScreenTwo);
+    GuiFreeLayer(ScreenTwo);
+    EXPECT_EQ(GuiFindScreen(ScreenTwo), older);
+    EXPECT_NE(GuiTopScreen(), newer);
+    EXPECT_EQ(GuiTopScreen()->callback, ScreenOne);
+    EXPECT_EQ(GuiTopScreen()->visible, 1);
+}
+
+TEST_F(Gui, DrawsInScreenSpaceWithBoxesAndCentredLabels) {
+    GuiLayer* screen = GuiOpenScreen(ScreenOne);
+    Texture box{};
+    box.width = 64;
+    box.height = 32;
+    box.glName = 7;
+    GuiLayer* button = GuiCreateButton(screen, 100, 50, 0, 0, &box, "ab");
+    GuiLayer* entry = GuiCreateEdit(screen, 300, 400, 80, 20, nullptr, "c");
+    focusLayer = nullptr; // an entry without the focus is grey
+    int32_t savedNiceFx = niceFx;
+    niceFx = 1;
+
+    GLRecorderScope recorder;
+    GuiDraw();
+    niceFx = savedNiceFx;
+    const GLRecordedCall* calls = GLRecorderCalls();
+    std::vector<std::string> names = GLRecorderNames();
+    ASSERT_GE(names.size(), 5u);
+    EXPECT_EQ(names[0], "LoadIdentity");
+    EXPECT_EQ(names[1], "Translatef");
+    EXPECT_EQ(calls[1].args[0], -320.0);
+    EXPECT_EQ(calls[1].args[1], 240.0);
+    EXPECT_EQ(names[2], "Disable");
+    EXPECT_EQ(calls[2].args[0], GL_DEPTH_TEST);
+    EXPECT_EQ(names[3], "Enable");
+    EXPECT_EQ(calls[3].args[0], GL_BLEND);
+    EXPECT_EQ(names[names.size() - 2], "Disable");
+    EXPECT_EQ(names.back(), "Enable");
+    EXPECT_EQ(calls[names.size() - 1].args[0], GL_DEPTH_TEST);
+
+    // The textured box: translated to (x, -y), the texture's own size, image top at the top.
+    int bind = -1;
+    for (int i = 0; i < GLRecorderSize() && bind < 0; ++i)
+        if (std::string(calls[i].name) == "BindTexture" && calls[i].args[1] == 7.0)
+            bind = i;
+    ASSERT_GE(bind, 0);
+    int translate = bind - 2;
+    EXPECT_EQ(names[translate], "Translatef");
+    EXPECT_EQ(calls[translate].args[0], 100.0);
+    EXPECT_EQ(calls[translate].args[1], -50.0);
+    int quad = GLRecorderFind("Begin", bind);
+    EXPECT_EQ(calls[quad + 1].args[1], 1.0); // t = 1
+    EXPECT_EQ(calls[quad + 4].args[0], 64.0);
+    EXPECT_EQ(calls[quad + 6].args[1], -32.0);
+
+    // The label "ab" (two 12-pixel cells, 17 high) centred in the 64 x 32 box, drawn with the
+    // pen's quarter-pixel offset.
+    int label = GLRecorderFind("Begin", quad + 1);
+    ASSERT_GE(label, 0);
+    EXPECT_FLOAT_EQ(calls[label + 2].args[0], 100.0f + (64.0f - 24.0f) / 2.0f + 0.25f);
+    EXPECT_FLOAT_EQ(calls[label + 2].args[1], -(50.0f + (32.0f - 17.0f) / 2.0f));
+
+    // The entry: grey without the focus, its label centred in its stored size.
+    int grey = -1;
+    for (int i = 0; i < GLRecorderSize(); ++i)
+        if (std::string(calls[i].name) == "Color3f" && calls[i].args[0] == static_cast<double>(0.4f)) grey = i;
+    EXPECT_GE(grey, 0);
+    (void)button;
+    (void)entry;
+}
+
+TEST_F(Gui, ALabelInAZeroSizeBoxIsCentredOnItsPoint) {
+    GuiLayer* screen = GuiOpenScreen(ScreenOne);
+    GuiCreateButton(screen, 320, 440, 0, 0, nullptr, "abcd");
+    GLRecorderScope recorder;
+    for (int32_t i = 0; i < guiIndex.count; ++i)
+        if (std::string(At(i)->text) == "abcd") GuiDrawLayer(At(i));
+    const GLRecordedCall* calls = GLRecorderCalls();
+    int begin = GLRecorderFind("Begin");
+    ASSERT_GE(begin, 0);
+    EXPECT_FLOAT_EQ(calls[begin + 2].args[0], 320.0f - 24.0f + 0.25f);
+    EXPECT_FLOAT_EQ(calls[begin + 2].args[1], -(440.0f - 8.5f));
+}
+
+using GuiDeathTest = Gui;
+
+TEST_F(GuiDeathTest, ClosingAScreenThatIsNotOpenEndsTheProgram) {
+    EXPECT_EXIT(GuiFreeLayer(ScreenTwo), ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(GuiDeathTest, ExhaustingTheLayerPoolEndsTheProgram) {
+    EXPECT_EXIT(
+        {
+            for (int32_t i = 0; i <= GUI_MAX_LAYERS; ++i)
+                GuiCreate(nullptr);
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+} // namespace
