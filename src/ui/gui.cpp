@@ -300,6 +300,7 @@ int32_t GuiEditCallback(GuiLayer* layer, int32_t message, const InputEvent* even
 void GuiDraw() {
     // GUI space: origin at the top-left corner of the 640 x 480 projection, y downward, so a
     // layer at (x, y) is drawn at (x, -y).
+    gl.MatrixMode(GL_MODELVIEW);
     gl.LoadIdentity();
     gl.Translatef(-GUI_WIDTH / 2.0f, GUI_HEIGHT / 2.0f, 0.0f);
     gl.Disable(GL_DEPTH_TEST);
