@@ -1,0 +1,87 @@
+// Wave mixer: five sound effects mixed in software into a double-buffered 11025 Hz 8-bit output
+// stream, with positional loudness and left/right balance that follow the camera. A thread of the
+// mixer's own refills whichever output block the device has played, every `period` ms. The main
+// thread starts and moves sounds; the voice table is shared under one re-entrant lock.
+#pragma once
+#include "audio/waveread.h"
+#include "foundation/vec.h"
+
+#include <cstdint>
+
+// Sample numbers, the first argument of the play calls.
+enum WaveSound : int32_t {
+    SND_SHOOT3 = 0,
+    SND_SHOOT = 1,
+    SND_EXPLODE = 2,
+    SND_PICKUP = 3,
+    SND_MENU = 4,
+};
+constexpr int32_t WAVE_SAMPLES = 5;
+constexpr int32_t WAVE_VOICES = 8;
+constexpr int32_t WAVE_RATE = 11025;
+constexpr int32_t WAVE_MAX_MIXAHEAD = 2048;
+
+// One playing sound.
+struct Voice {
+    const Sample* sample;
+    uint32_t position; // next frame to mix
+    uint8_t volume;    // effective level 0-255: mono level and stealing priority
+    int32_t left;      // stereo levels 0-255
+    int32_t right;
+    int32_t positional; // 1 for WavePlayAt voices
+    Vec3 source;
+    float invRangeSq;
+    uint32_t id; // never 0
+    uint8_t baseVolume;
+};
+
+extern int32_t voiceChannels;    // "channels" 1..8; 0 = audio off (no device)
+extern int32_t adaptiveBuffer;   // "abuffer"
+extern int32_t criticalThread;   // "cthread"
+extern int32_t positionalSound;  // "psound"
+extern int32_t stereoOutput;     // "stereo"
+extern int32_t mixAhead;         // "mixahead" frames per block, 300..2048
+extern int32_t priorityBoost;    // "boost"
+extern uint32_t timerResolution; // "timerres" ms
+extern uint32_t timerPeriod;     // "period" ms
+
+// Client start-up, after the models: reads the settings, loads the five samples (exit 1 on a bad
+// file), opens the device and starts the mixing thread. Audio stays off when no device opens.
+void WaveInit();
+// Opens the output device, stereo then mono, and sets the output gain; called by WaveInit only.
+void WaveOutInit();
+// Starts a sample (a WaveSound) at volume 0-255 in both channels. Returns the voice id, or 0 when
+// audio is off, the sample number is unknown, or the table is full and the sound too quiet.
+uint32_t WavePlay(int32_t sample, int32_t volume);
+// Starts a sample at a world position: silent at squared distance rangeSq from the camera, louder
+// on the side it lies. Plays as WavePlay when positional sound is off. Returns the id or 0.
+uint32_t WavePlayAt(int32_t sample, int32_t volume, const Vec3* position, float rangeSq);
+// Refreshes a positional voice's loudness and balance (position may be null: keep the last one).
+// Returns id while that voice still plays, else 0.
+uint32_t WaveUpdateAt(uint32_t id, const Vec3* position);
+// Shutdown: stops and joins the mixing thread, closes the device, logs the timing statistics.
+void WaveUnInit();
+
+// Internal pieces, shared with the tests and the benchmark.
+
+// One tick of the mixing thread: statistics, adaptive block length, refill of played blocks.
+void WaveMixTick();
+// Removes the voice in slot, moving later voices down one slot.
+void VoiceRemove(int32_t slot);
+// Number of voices in use and a copy of one slot (under the lock).
+int32_t WaveVoiceCount();
+Voice WaveVoiceGet(int32_t slot);
+
+// What the mixer copies of one voice for one block.
+struct WaveMixVoice {
+    const int8_t* data;
+    uint32_t length;
+    uint32_t position;
+    int32_t left; // the mono level in mono
+    int32_t right;
+};
+// Mixes count voices (count <= channels) into frames output frames (bytes, or left/right byte
+// pairs in stereo) for a mixer of `channels` voices: each voice adds level * s / (channels * 255)
+// plus 128 / channels, idle slots add the bias alone, all additions wrap at 256.
+void WaveMixVoices(uint8_t* out, int32_t frames, bool stereo, int32_t channels,
+                   const WaveMixVoice* voices, int32_t count);
