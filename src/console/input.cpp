@@ -235,7 +235,7 @@ void JoystickClose(Joystick& joy) {
     joy.handle = nullptr;
 }
 
-// True when the test's answer changed between the last and the new axis value.
+// Dispatches a direction key when its test gives another answer for the new axis value.
 void JoystickDirection(const Joystick& joy, int32_t key, bool was, bool now, int32_t x, int32_t y) {
     if (was != now) InputSend(joy.device, key, PressOrRelease(now), x, y);
 }
