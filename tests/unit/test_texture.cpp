@@ -1,0 +1,323 @@
+// Bitmaps and textures: the BMP reader on well-formed and malformed files, the alpha rules, the
+// GL names and filters of the upload, and the screen quad.
+#include "render/bitmap.h"
+#include "render/texture.h"
+
+#include "gl_recorder.h"
+#include "loader_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+const uint8_t* PixelAt(const Texture& t, int x, int y) {
+    return t.pixels + (size_t(y) * size_t(t.width) + size_t(x)) * 4;
+}
+
+TEST(Bitmap, PaddedRowsAndDataOffsetAreHonoured) {
+    ScratchDir dir;
+    BmpLayout layout;
+    layout.width = 3; // 9 bytes a row: 3 bytes of padding each
+    layout.height = 2;
+    layout.gap = 16; // the pixels start 16 bytes after the headers
+    WriteFile("odd.bmp", MakeBmp(layout, [](int x, int y) {
+                  return Rgb{uint8_t(10 * x + 1), uint8_t(100 + y), uint8_t(200 + x + y)};
+              }));
+    Texture t{};
+    t.glName = 7;
+    t.fontFilter = 1;
+    BitmapLoadRGBA(&t, "odd.bmp");
+    ASSERT_NE(t.pixels, nullptr);
+    EXPECT_EQ(t.width, 3);
+    EXPECT_EQ(t.height, 2);
+    EXPECT_STREQ(t.fileName, "odd.bmp");
+    EXPECT_EQ(t.glName, 7u) << "the loader leaves glName alone";
+    EXPECT_EQ(t.fontFilter, 1);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const uint8_t* p = PixelAt(t, x, y);
+            EXPECT_EQ(p[0], 10 * x + 1) << x << "," << y;
+            EXPECT_EQ(p[1], 100 + y);
+            EXPECT_EQ(p[2], 200 + x + y);
+            EXPECT_EQ(p[3], 255);
+        }
+    uint8_t r, g, b;
+    TextureGetTexel(&t, 2, 1, r, g, b);
+    EXPECT_EQ(r, 21);
+    EXPECT_EQ(g, 101);
+    EXPECT_EQ(b, 203);
+    TextureGetTexel(&t, 99, -4, r, g, b); // clamped to column 2, row 0
+    EXPECT_EQ(r, 21);
+    EXPECT_EQ(g, 100);
+    std::string log = ReadFile("boot.log");
+    EXPECT_NE(log.find("BitmapLoadRGBA: odd.bmp\n"), std::string::npos);
+    BitmapFree(&t);
+}
+
+TEST(Bitmap, OtherInfoHeaderLeavesNoImage) {
+    ScratchDir dir;
+    BmpLayout layout;
+    layout.infoSize = 108;
+    WriteFile("v4.bmp", MakeBmp(layout, Gray));
+    Texture t{};
+    BitmapLoadRGBA(&t, "v4.bmp");
+    EXPECT_EQ(t.pixels, nullptr);
+    EXPECT_STREQ(t.fileName, "v4.bmp");
+    uint8_t r = 1, g = 1, b = 1;
+    TextureGetTexel(&t, 0, 0, r, g, b);
+    EXPECT_EQ(r + g + b, 0) << "an entry without an image reads as black";
+}
+
+TEST(BitmapDeathTest, MalformedFilesEndTheProgram) {
+    ScratchDir dir;
+    struct Case {
+        const char* name;
+        BmpLayout layout;
+        const char* log;
+        const char* text;
+    };
+    std::vector<Case> cases;
+    BmpLayout l;
+    l.compression = 1;
+    cases.push_back({"rle.bmp", l, "boot.log", "BitmapLoadRGBA: rle.bmp - compression != RGB\n"});
+    l = BmpLayout{};
+    l.bitCount = 8;
+    cases.push_back({"pal.bmp", l, "boot.log", "BitmapLoadRGBA: pal.bmp - Bitcount != 24\n"});
+    l = BmpLayout{};
+    l.bitCount = 8;
+    l.compression = 2;
+    cases.push_back({"both.bmp", l, "boot.log", "BitmapLoadRGBA: both.bmp - compression != RGB\n"});
+    l = BmpLayout{};
+    l.width = 0;
+    cases.push_back({"w0.bmp", l, "error.log", "BitmapLoadRGBA: w0.bmp - bad image size 0 x 1"});
+    l = BmpLayout{};
+    l.height = -2;
+    cases.push_back(
+        {"topdown.bmp", l, "error.log", "BitmapLoadRGBA: topdown.bmp - bad image size"});
+    l = BmpLayout{};
+    l.width = 4097;
+    l.truncateTo = 60;
+    cases.push_back({"wide.bmp", l, "error.log", "BitmapLoadRGBA: wide.bmp - bad image size 4097"});
+    l = BmpLayout{};
+    l.width = 4;
+    l.height = 4;
+    l.truncateTo = 54 + 12 * 3 + 11; // one byte short of the last row
+    cases.push_back({"short.bmp", l, "error.log",
+                     "BitmapLoadRGBA: short.bmp - file shorter than its pixel data"});
+    l = BmpLayout{};
+    l.width = 2;
+    l.height = 2;
+    l.dataOffset = 1 << 20; // points far beyond the end
+    cases.push_back(
+        {"far.bmp", l, "error.log", "BitmapLoadRGBA: far.bmp - file shorter than its pixel data"});
+    l = BmpLayout{};
+    l.dataOffset = 20;
+    cases.push_back(
+        {"inside.bmp", l, "error.log", "BitmapLoadRGBA: inside.bmp - pixel data offset"});
+    l = BmpLayout{};
+    l.truncateTo = 30;
+    cases.push_back({"stub.bmp", l, "error.log", "BitmapLoadRGBA: stub.bmp - file too short"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(c.name, MakeBmp(c.layout, Gray));
+        Texture t{};
+        EXPECT_FATAL_LOG(BitmapLoadRGBA(&t, c.name), c.log, c.text);
+    }
+    Texture t{};
+    EXPECT_FATAL_LOG(BitmapLoadRGBA(&t, "texture/none.bmp"), "error.log",
+                     "BitmapLoadRGBA: texture/none.bmp not found\n");
+}
+
+TEST(Texture, AlphaRules) {
+    Texture t{};
+    uint8_t px[] = {255, 255, 255, 255, 0,  0, 0, 255, 200, 10,  90,  255,
+                    0,   0,   1,   255, 10, 0, 0, 255, 0,   200, 201, 255};
+    t.pixels = px;
+    t.width = 3;
+    t.height = 2;
+    TextureAlphaFromColor(&t);
+    EXPECT_EQ(px[3], 255);
+    EXPECT_EQ(px[7], 0);
+    EXPECT_EQ(px[11], 200);
+    EXPECT_EQ(px[23], 201);
+    for (int i = 0; i < 6; ++i)
+        px[i * 4 + 3] = 255;
+    TextureColorKey(&t, 0, 0, 0, 0);
+    EXPECT_EQ(px[7], 0) << "pure black becomes clear";
+    EXPECT_EQ(px[15], 255) << "(0, 0, 1) is not black";
+    EXPECT_EQ(px[19], 255);
+    TextureColorKey(&t, 0, 0, 0, 200);
+    EXPECT_EQ(px[7], 200);
+    t.width = 0; // an empty image is left alone
+    TextureColorKey(&t, 255, 255, 255, 1);
+    EXPECT_EQ(px[3], 255);
+}
+
+TEST(Texture, DrawQuadPutsTheTopRowAtY) {
+    Texture t{};
+    t.width = 32;
+    t.height = 16;
+    t.glName = 17;
+    GLRecorderScope rec;
+    TextureDrawQuad(&t, 100, 300);
+    std::vector<std::string> expected = {"Enable",   "BindTexture", "Begin",    "TexCoord2f",
+                                         "Vertex3f", "TexCoord2f",  "Vertex3f", "TexCoord2f",
+                                         "Vertex3f", "TexCoord2f",  "Vertex3f", "End",
+                                         "Disable"};
+    ASSERT_EQ(GLRecorderNames(), expected);
+    const GLRecordedCall* c = GLRecorderCalls();
+    EXPECT_EQ(c[0].args[0], GL_TEXTURE_2D);
+    EXPECT_EQ(c[1].args[1], 17);
+    EXPECT_EQ(c[2].args[0], GL_QUADS);
+    const double st[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    const double xy[4][2] = {{100, 300}, {132, 300}, {132, 284}, {100, 284}};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(c[3 + 2 * k].args[0], st[k][0]);
+        EXPECT_EQ(c[3 + 2 * k].args[1], st[k][1]);
+        EXPECT_EQ(c[4 + 2 * k].args[0], xy[k][0]);
+        EXPECT_EQ(c[4 + 2 * k].args[1], xy[k][1]);
+        EXPECT_EQ(c[4 + 2 * k].args[2], 0);
+    }
+    EXPECT_EQ(c[12].args[0], GL_TEXTURE_2D);
+}
+
+// A scratch texture/ directory with all 24 images: each 2 x 2 with white, black, (200, 10, 90) and
+// (0, 0, 1), except the entry at `oddEntry` which gets an unsupported info header.
+void WriteTextureSet(int oddEntry) {
+    mkdir("texture", 0755);
+    const Rgb colours[4] = {{255, 255, 255}, {0, 0, 0}, {200, 10, 90}, {0, 0, 1}};
+    for (int i = 0; i < TEXTURE_COUNT; ++i) {
+        BmpLayout layout;
+        layout.width = 2;
+        layout.height = 2;
+        if (i == oddEntry) layout.infoSize = 12;
+        WriteFile(textureTable[size_t(i)].fileName,
+                  MakeBmp(layout, [&](int x, int y) { return colours[y * 2 + x]; }));
+    }
+}
+
+TEST(Texture, InitLoadsPreparesAndUploadsTheTable) {
+    ScratchDir dir;
+    WriteTextureSet(TEXTURE_BUTTON);
+    WriteFile("vantor.ini", "tlinear = 0\nflinear = 1\n");
+    GLRecorderScope rec;
+    TextureInit();
+    EXPECT_EQ(textureLinear, 0);
+    EXPECT_EQ(fontLinear, 1);
+
+    for (int i = 0; i < TEXTURE_COUNT; ++i) {
+        const Texture& t = textures[size_t(i)];
+        EXPECT_EQ(t.glName, uint32_t(i + 1));
+        EXPECT_STREQ(t.fileName, textureTable[size_t(i)].fileName);
+        if (i == TEXTURE_BUTTON) {
+            EXPECT_EQ(t.pixels, nullptr);
+            continue;
+        }
+        ASSERT_NE(t.pixels, nullptr) << i;
+        // pixels: white, black, (200, 10, 90), (0, 0, 1)
+        const uint8_t a[4] = {t.pixels[3], t.pixels[7], t.pixels[11], t.pixels[15]};
+        switch (textureTable[size_t(i)].alphaRule) {
+        case TEXTURE_ALPHA_BRIGHTNESS:
+            EXPECT_EQ(a[0], 255);
+            EXPECT_EQ(a[1], 0);
+            EXPECT_EQ(a[2], 200);
+            EXPECT_EQ(a[3], 1);
+            break;
+        case TEXTURE_ALPHA_BLACK_KEY:
+            EXPECT_EQ(a[0], 255);
+            EXPECT_EQ(a[1], i == TEXTURE_BORDER2 ? 200 : 0) << i;
+            EXPECT_EQ(a[3], 255);
+            break;
+        case TEXTURE_ALPHA_OPAQUE:
+            EXPECT_EQ(a[0] & a[1] & a[2] & a[3], 255) << i;
+            break;
+        }
+    }
+    EXPECT_EQ(textures[TEXTURE_FLARE].pixels[7], 0);
+    EXPECT_EQ(textures[TEXTURE_RASTER8].pixels[7], 0);
+    EXPECT_EQ(textures[TEXTURE_RASTER12].fontFilter, 1);
+    EXPECT_EQ(textures[TEXTURE_OUTLINE].glName, 24u);
+
+    // The boot log shows the files in table order after the heading.
+    std::string boot = ReadFile("boot.log");
+    size_t at = boot.find("Reading Textures\n");
+    ASSERT_NE(at, std::string::npos);
+    for (const TextureEntry& e : textureTable) {
+        size_t next = boot.find(std::string("BitmapLoadRGBA: ") + e.fileName + "\n", at);
+        ASSERT_NE(next, std::string::npos) << e.fileName;
+        at = next;
+    }
+
+    // One upload per image, in table order, after the unpack alignment; fonts linear, others
+    // nearest; the entry without an image is skipped and GL name 0 never appears.
+    const GLRecordedCall* c = GLRecorderCalls();
+    ASSERT_GT(GLRecorderSize(), 0);
+    EXPECT_STREQ(c[0].name, "PixelStorei");
+    EXPECT_EQ(c[0].args[0], GL_UNPACK_ALIGNMENT);
+    EXPECT_EQ(c[0].args[1], 1);
+    std::vector<int> bound;
+    for (int i = GLRecorderFind("BindTexture"); i >= 0; i = GLRecorderFind("BindTexture", i + 1)) {
+        int name = int(c[i].args[1]);
+        bound.push_back(name);
+        bool font = name == TEXTURE_RASTER8 + 1 || name == TEXTURE_RASTER12 + 1;
+        double filter = font ? GL_LINEAR : GL_NEAREST;
+        ASSERT_STREQ(c[i + 1].name, "TexParameterf");
+        EXPECT_EQ(c[i + 1].args[1], GL_TEXTURE_WRAP_S);
+        EXPECT_EQ(c[i + 1].args[2], GL_REPEAT);
+        EXPECT_EQ(c[i + 2].args[1], GL_TEXTURE_WRAP_T);
+        EXPECT_EQ(c[i + 3].args[1], GL_TEXTURE_MAG_FILTER);
+        EXPECT_EQ(c[i + 3].args[2], filter) << name;
+        EXPECT_EQ(c[i + 4].args[1], GL_TEXTURE_MIN_FILTER);
+        EXPECT_EQ(c[i + 4].args[2], filter) << name;
+        ASSERT_STREQ(c[i + 5].name, "TexEnvf");
+        EXPECT_EQ(c[i + 5].args[2], GL_MODULATE);
+        ASSERT_STREQ(c[i + 6].name, "TexImage2D");
+        const double image[] = {GL_TEXTURE_2D, 0, 4, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE};
+        for (int k = 0; k < 8; ++k)
+            EXPECT_EQ(c[i + 6].args[k], image[k]) << k;
+    }
+    std::vector<int> expected;
+    for (int i = 0; i < TEXTURE_COUNT; ++i)
+        if (i != TEXTURE_BUTTON) expected.push_back(i + 1);
+    EXPECT_EQ(bound, expected);
+
+    // The timing test turns filtering down: every image is sent again with nearest filtering.
+    GLRecorderClear();
+    TextureSetFilters(0, 0);
+    EXPECT_EQ(GLRecorderCount("TexImage2D"), TEXTURE_COUNT - 1);
+    EXPECT_EQ(fontLinear, 0);
+    int fontBind = GLRecorderFind("BindTexture");
+    while (fontBind >= 0 && GLRecorderCalls()[fontBind].args[1] != TEXTURE_RASTER8 + 1)
+        fontBind = GLRecorderFind("BindTexture", fontBind + 1);
+    ASSERT_GE(fontBind, 0);
+    EXPECT_EQ(GLRecorderCalls()[fontBind + 3].args[2], GL_NEAREST);
+}
+
+TEST(TextureDeathTest, MissingImageEndsStartUp) {
+    ScratchDir dir;
+    WriteTextureSet(-1);
+    std::remove("texture/metal.bmp");
+    GLRecorderScope rec;
+    EXPECT_FATAL_LOG(TextureInit(), "error.log", "BitmapLoadRGBA: texture/metal.bmp not found\n");
+}
+
+TEST(Texture, EveryGeneratedImageLoads) {
+    std::string run = RunDir();
+    struct stat st {};
+    if (run.empty() || stat((run + "/texture").c_str(), &st) != 0)
+        GTEST_SKIP() << "no generated texture directory";
+    ScratchDir dir;
+    for (const TextureEntry& e : textureTable) {
+        Texture t{};
+        std::string path = run + "/" + e.fileName;
+        BitmapLoadRGBA(&t, path.c_str());
+        ASSERT_NE(t.pixels, nullptr) << path;
+        EXPECT_GE(t.width, 1);
+        EXPECT_GE(t.height, 1);
+        BitmapFree(&t);
+    }
+}
+
+} // namespace
