@@ -1,6 +1,8 @@
 // Start-up, the frame loop and shutdown.
 #include "core/app.h"
 
+#include "audio/cdaudio.h"
+#include "audio/wave.h"
 #include "core/client.h"
 #include "core/clock.h"
 #include "core/ini.h"
@@ -32,6 +34,8 @@ bool AppPumpEvents() {
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             return false;
+        if (cdNotifyEvent != 0 && event.type == cdNotifyEvent)
+            CDAudioNotify(static_cast<uint32_t>(event.user.code), 0);
     }
     return true;
 }
@@ -56,6 +60,8 @@ void AppShutdown() {
                   seconds > 0.0f ? frameCount / seconds : 0.0f);
     Log(LOG_BOOT, "%s", buffer);
     std::fputs(buffer, stderr);
+    WaveUnInit();
+    CDAudioUnInit();
     SDL_Quit();
     LogUnInit();
 }

@@ -1,6 +1,8 @@
 // ClientInit: settings, then every module's start-up in the documented order.
 #include "core/client.h"
 
+#include "audio/cdaudio.h"
+#include "audio/wave.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "render/scene.h"
@@ -38,6 +40,8 @@ void ClientReadSettings() {
 
 void ClientInit() {
     ClientReadSettings();
+    WaveInit();
+    CDAudioInit();
     Log(LOG_BOOT, "Client is copacetic\n");
     LogInitComplete();
 }
