@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -127,6 +129,41 @@ TEST_F(FontFixture, LayoutBeyondByteRangeIsFatal) {
                   .find("TextFontCreateMonospaced: texture/tall.bmp - cell of "
                         "character 22 lies beyond 255 pixels"),
               std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TextFont, GeneratedFontsFitTheirImages) {
+    std::string run = RunDir();
+    struct stat st {};
+    if (run.empty() || stat((run + "/texture").c_str(), &st) != 0)
+        GTEST_SKIP() << "no generated texture directory";
+    ScratchDir dir;
+    ASSERT_EQ(symlink((run + "/texture").c_str(), "texture"), 0);
+    GLRecorderScope rec;
+    TextureInit();
+    TextFontInit();
+    EXPECT_NE(ReadFile("boot.log").find("Initing TexFont structs\n"), std::string::npos);
+    for (TexFont* font : {smallFont, largeFont}) {
+        ASSERT_NE(font, nullptr);
+        const Texture* image = font->texture;
+        EXPECT_EQ(image->fontFilter, 1);
+        EXPECT_EQ(font->numChars, 95);
+        // Every glyph cell lies wholly inside its image, or characters would show their neighbours.
+        for (int i = 0; i < font->numChars; ++i) {
+            const TexFontChar& cell = font->tfChar[i];
+            EXPECT_LE(cell.x + cell.width, image->width) << font->tfChar[i].c;
+            EXPECT_LE(cell.y + cell.height, image->height) << font->tfChar[i].c;
+        }
+    }
+    EXPECT_EQ(smallFont->texture, &textures[TEXTURE_RASTER8]);
+    EXPECT_EQ(largeFont->texture, &textures[TEXTURE_RASTER12]);
+    EXPECT_EQ(TextFontHeight(smallFont), 12.0f);
+    EXPECT_EQ(TextFontHeight(largeFont), 17.0f);
+    EXPECT_EQ(TextFontWidth(largeFont, "Level  5"), 96.0f);
+    EXPECT_EQ(TextFontWidth(smallFont, "Level  5"), 64.0f);
 }
 
 } // namespace
