@@ -8,9 +8,13 @@
 #include "render/texture.h"
 #include "ui/gui.h"
 
+#include "gl_recorder.h"
+
 #include <SDL.h>
 
 #include <array>
+#include <cmath>
+#include <string>
 #include <vector>
 
 // The keys the oldest handler (the bindings' place) was offered, press events only.
@@ -70,3 +74,62 @@ struct UiTestScope {
     UiTestScope(const UiTestScope&) = delete;
     UiTestScope& operator=(const UiTestScope&) = delete;
 };
+
+// One string drawn by TextFontDraw, read back from the recorded GL calls: each quad's texture
+// coordinates identify the glyph and its font; (x, y) is the pen start TextFontDraw was given.
+struct DrawnText {
+    std::string text;
+    const TexFont* font;
+    float x, y;
+};
+
+inline bool SameCorner(const TexFontCorner& corner, double s, double t) {
+    return std::fabs(corner.s - s) < 1e-5 && std::fabs(corner.t - t) < 1e-5;
+}
+
+// Decodes every Begin/End block of textured quads in the recording made with smallFont and
+// largeFont installed; blocks whose quads are not glyphs of either font are left out.
+inline std::vector<DrawnText> DrawnTexts() {
+    std::vector<DrawnText> texts;
+    const GLRecordedCall* calls = GLRecorderCalls();
+    int size = GLRecorderSize();
+    for (int begin = GLRecorderFind("Begin"); begin >= 0;
+         begin = GLRecorderFind("Begin", begin + 1)) {
+        DrawnText drawn{"", nullptr, 0.0f, 0.0f};
+        bool glyphs = true;
+        int i = begin + 1;
+        for (; i + 7 < size && std::string(calls[i].name) == "TexCoord2f"; i += 8) {
+            char found = 0;
+            for (const TexFont* font : {largeFont, smallFont}) {
+                for (int32_t c = 0; c < font->numChars && !found; ++c) {
+                    const TexFontVertex& v = font->tfVertex[c];
+                    if (SameCorner(v.corner[0], calls[i].args[0], calls[i].args[1]) &&
+                        SameCorner(v.corner[1], calls[i + 2].args[0], calls[i + 2].args[1]) &&
+                        (!drawn.font || drawn.font == font)) {
+                        found = static_cast<char>(font->tfChar[c].c);
+                        if (drawn.text.empty()) {
+                            drawn.font = font;
+                            drawn.x = static_cast<float>(calls[i + 1].args[0]) - 0.25f;
+                            drawn.y = static_cast<float>(calls[i + 1].args[1]);
+                        }
+                    }
+                }
+                if (found) break;
+            }
+            if (!found) {
+                glyphs = false;
+                break;
+            }
+            drawn.text += found;
+        }
+        if (glyphs && !drawn.text.empty()) texts.push_back(drawn);
+    }
+    return texts;
+}
+
+// The drawn text that starts with prefix, or an empty record.
+inline DrawnText FindDrawn(const std::vector<DrawnText>& texts, const std::string& prefix) {
+    for (const DrawnText& drawn : texts)
+        if (drawn.text.rfind(prefix, 0) == 0) return drawn;
+    return DrawnText{"", nullptr, 0.0f, 0.0f};
+}
