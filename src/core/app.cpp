@@ -5,14 +5,19 @@
 #include "audio/wave.h"
 #include "core/client.h"
 #include "core/clock.h"
+#include "core/fatal.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/window.h"
 #include "foundation/mem.h"
+#include "render/gl.h"
+#include "render/scene.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <ctime>
+#include <strings.h>
 
 float timeSlice = 0.035f;
 int32_t frameTest = 0;
@@ -24,7 +29,9 @@ namespace {
 
 constexpr float DEFAULT_SLICE = 0.035f;
 constexpr int32_t DEFAULT_MAXFPS = 200;
-constexpr Uint32 APP_SDL_SUBSYSTEMS = SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_JOYSTICK | SDL_INIT_TIMER;
+// Exit statuses: a start-up failure that concerns the window or the display; the GL library.
+constexpr int EXIT_STARTUP_FAILED = 4;
+constexpr int EXIT_GL_LIBRARY = 1;
 
 int32_t frameCount = 0;
 
@@ -32,8 +39,8 @@ int32_t frameCount = 0;
 bool AppPumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT)
-            return false;
+        if (event.type == SDL_QUIT) return false;
+        if (event.type == SDL_WINDOWEVENT) WindowHandleEvent(event);
         if (cdNotifyEvent != 0 && event.type == cdNotifyEvent)
             CDAudioNotify(static_cast<uint32_t>(event.user.code), 0);
     }
@@ -48,8 +55,7 @@ void AppFrame() {
         dt += ClockDelta(nullptr);
     }
     frameCount++;
-    if (frameTest && ClockSeconds() > frameTestTimeout)
-        AppPostQuit();
+    if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
     frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
 }
 
@@ -60,10 +66,44 @@ void AppShutdown() {
                   seconds > 0.0f ? frameCount / seconds : 0.0f);
     Log(LOG_BOOT, "%s", buffer);
     std::fputs(buffer, stderr);
+    WindowDestroy();
+    OpenGLUnInit();
     WaveUnInit();
     CDAudioUnInit();
+    WindowRestoreDesktop();
     SDL_Quit();
     LogUnInit();
+}
+
+// The GL driver from "opengl" (auto in any case chooses), loaded into the function table.
+bool AppLoadGL() {
+    char name[GL_DRIVER_NAME_SIZE];
+    IniGetString(INI_FILE, "opengl", "auto", name, sizeof(name));
+    if (strcasecmp(name, "auto") == 0) OpenGLChooseDriver(name);
+    Log(LOG_BOOT, "Using opengl driver: ");
+    LogPrintf(LOG_BOOT, name);
+    LogPrintf(LOG_BOOT, "\n");
+    const int result = OpenGLInit(name);
+    if (result == 0) return true;
+    Log(LOG_BOOT, "OpenGLInit returned %ld\n", static_cast<long>(result));
+    Log(LOG_BOOT, "Failed to load the opengl dll, check the opengl setting in vantor.ini\n");
+    Log(LOG_BOOT, "The likeliest problem is that you have an out of date OpenGL driver\n");
+    Log(LOG_BOOT, "ie Pre-Version 1.1, SK3D requires OpenGL v1.1 or newer\n");
+    Log(LOG_BOOT, "Please ensure you are using the newest drivers for your card\n");
+    return false;
+}
+
+// Display settings; nogdi after the library is loaded, so that it can override the choice.
+int32_t AppReadDisplaySettings() {
+    const int32_t fscreen = IniGetInt(INI_FILE, "fscreen", 1);
+    screenWidth = IniGetInt(INI_FILE, "width", 640);
+    screenHeight = IniGetInt(INI_FILE, "height", 480);
+    colorDepth = IniGetInt(INI_FILE, "cdepth", 16);
+    zDepth = IniGetInt(INI_FILE, "zdepth", 16);
+    const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
+    if (gdi == 0 || gdi == 1) noGdi = gdi;
+    Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
+    return fscreen;
 }
 
 } // namespace
@@ -84,7 +124,9 @@ void AppReadLoopSettings() {
     }
 }
 
-int32_t AppFrameSteps(float dt, float invSlice) { return static_cast<int32_t>(dt * invSlice) + 1; }
+int32_t AppFrameSteps(float dt, float invSlice) {
+    return static_cast<int32_t>(dt * invSlice) + 1;
+}
 
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float)) {
     int32_t n = AppFrameSteps(dt, invSlice);
@@ -106,17 +148,38 @@ void AppPostQuit() {
 }
 
 int AppMain() {
+    FatalGuardInstall();
     LogInit();
     Log(LOG_BOOT, "Starting ");
     LogPrintf(LOG_BOOT, APP_BANNER);
     LogPrintf(LOG_BOOT, "\n");
 
-    if (SDL_Init(APP_SDL_SUBSYSTEMS) != 0) {
+    if (!InitApplication()) {
         Log(LOG_BOOT, "InitApplication failed\n");
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "InitApplication",
-                                 "Unable to initialize the application", nullptr);
-        return 4;
+        WindowMessageBox("Unable to initialize the application", "InitApplication");
+        return EXIT_STARTUP_FAILED;
     }
+    if (!AppLoadGL()) {
+        SDL_Quit();
+        LogUnInit();
+        return EXIT_GL_LIBRARY;
+    }
+    const int32_t fscreen = AppReadDisplaySettings();
+    OSVersionLog();
+    WindowMeasureDesktop();
+    if (!WindowChooseDisplayMode(fscreen)) {
+        SDL_Quit();
+        return EXIT_STARTUP_FAILED;
+    }
+    priorityLevel = IniGetInt(INI_FILE, "priority", 2);
+    SetPriority(priorityLevel);
+    if (!WindowCreate()) {
+        Log(LOG_BOOT, "CreateWindow failed\n");
+        WindowMessageBox("Unable to create the application window", "Startup Error");
+        SDL_Quit();
+        return EXIT_STARTUP_FAILED;
+    }
+    WindowShow();
 
     AppReadLoopSettings();
     float invSlice = 1.0f / timeSlice;
@@ -124,9 +187,15 @@ int AppMain() {
     RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
     ClientInit();
 
-    while (AppPumpEvents()) {
+    for (;;) {
+        // Messages are handled one class below real-time.
+        if (priorityLevel == 3) SetPriority(2);
+        if (!AppPumpEvents()) break;
+        if (priorityLevel == 3) SetPriority(3);
         AppFrame();
         (void)invSlice;
+        // GL needs the context, which is released while the window has lost the focus.
+        if (WindowCanRender()) ClientRender();
     }
     AppShutdown();
     return 0;

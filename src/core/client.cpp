@@ -5,7 +5,14 @@
 #include "audio/wave.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/window.h"
+#include "console/command.h"
+#include "render/gl.h"
+#include "render/model.h"
 #include "render/scene.h"
+#include "render/textfont.h"
+#include "render/texture.h"
+#include "render/timing.h"
 
 int32_t showFps = 0;
 int32_t startLevel = 1;
@@ -32,16 +39,55 @@ void ClientReadSettings() {
     niceFx = IniGetInt(INI_FILE, "nicefx", 1);
     timingTestApply = IniGetInt(INI_FILE, "test", 0);
     timingTestVisible = IniGetInt(INI_FILE, "vtest", 0);
-    if (startLevel < 1)
-        startLevel = 1;
+    if (startLevel < 1) startLevel = 1;
+}
+
+// One "label value" line; a context that could not be made gives null strings.
+void ClientLogGLString(const char* label, const char* value) {
+    Log(LOG_BOOT, "%s", label);
+    LogPrintf(LOG_BOOT, value ? value : "");
+    LogPrintf(LOG_BOOT, "\n");
+}
+
+const char* ClientGLString(GLenum name) {
+    return reinterpret_cast<const char*>(gl.GetString(name));
+}
+
+void ClientLogGLStrings() {
+    Log(LOG_BOOT, "Loading Client\n");
+    ClientLogGLString("Vendor: ", ClientGLString(GL_VENDOR));
+    ClientLogGLString("Renderer: ", ClientGLString(GL_RENDERER));
+    ClientLogGLString("Version: ", ClientGLString(GL_VERSION));
+    const char* extensions = ClientGLString(GL_EXTENSIONS);
+    char word[STRING_WORD_SIZE];
+    while (extensions && *extensions) {
+        const char* next = StringNextWord(extensions, word);
+        if (word[0]) ClientLogGLString("Extension: ", word);
+        if (!next || next == extensions) break;
+        extensions = next;
+    }
 }
 
 } // namespace
 
 void ClientInit() {
     ClientReadSettings();
+    // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
+    // from the first frame.
+    gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
+    SetProjection(screenWidth, screenHeight, viewSize);
+    ClientLogGLStrings();
+    TimingTest();
+    cameraPos = {0.0f, 2.0f, 4.0f};
+    cameraYaw = 0.0f;
+    cameraRoll = 0.0f;
+    cameraPitch = -20.0f;
+    TextureInit();
+    TextFontInit();
+    ModelInit();
     WaveInit();
     CDAudioInit();
+    if (timingTestApply) TimingTestApply();
     Log(LOG_BOOT, "Client is copacetic\n");
     LogInitComplete();
 }

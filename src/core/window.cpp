@@ -1,13 +1,411 @@
-// Window, display modes and GL context on SDL2.
+// Window, display modes and GL context on SDL2. Display modes are matched on width and height
+// (colour depth cannot be switched here); the switch itself happens when the exclusive
+// full-screen window is created, and leaving full screen gives the desktop back.
 #include "core/window.h"
+
+#include "core/app.h"
+#include "core/fatal.h"
+#include "core/log.h"
+#include "render/gl.h"
+#include "render/scene.h"
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
+#include <sys/utsname.h>
+#include <unistd.h>
 
-void WindowMessageBox(const char* text, const char* caption) {
+int32_t screenWidth = 640;
+int32_t screenHeight = 480;
+int32_t colorDepth = 16;
+int32_t zDepth = 16;
+int32_t fullscreenWindow = 1;
+int32_t displayModeChanged = 1;
+int32_t desktopWidth = 0;
+int32_t desktopHeight = 0;
+int32_t desktopBits = 0;
+SDL_Window* mainWindow = nullptr;
+void* glContext = nullptr;
+int32_t windowCentreX = 0;
+int32_t windowCentreY = 0;
+int32_t priorityLevel = 2;
+int32_t savedPriorityLevel = -1;
+
+namespace {
+
+constexpr Uint32 APP_SDL_SUBSYSTEMS =
+    SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_JOYSTICK | SDL_INIT_TIMER;
+constexpr int32_t MIN_DESKTOP_BITS = 16;
+constexpr int32_t FALLBACK_WIDTH = 640;
+constexpr int32_t FALLBACK_HEIGHT = 480;
+constexpr int NORMAL_WINDOW_X = 1;
+constexpr int NORMAL_WINDOW_Y = 1;
+
+// Nice values by priority level: idle, normal, high, real-time.
+constexpr int PRIORITY_NICE[4] = {19, 0, -5, -10};
+
+int SdlModeCount() {
+    return SDL_GetNumDisplayModes(0);
+}
+
+bool SdlModeGet(int index, DisplayMode* out) {
+    SDL_DisplayMode mode;
+    if (index < 0 || index >= SDL_GetNumDisplayModes(0) || SDL_GetDisplayMode(0, index, &mode) != 0)
+        return false;
+    out->width = mode.w;
+    out->height = mode.h;
+    out->bits = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format));
+    out->refresh = mode.refresh_rate;
+    return true;
+}
+
+const char* SdlDeviceName() {
+    const char* name = SDL_GetDisplayName(0);
+    return name ? name : "unknown";
+}
+
+constexpr DisplayModeSource SDL_MODES = {SdlModeCount, SdlModeGet, SdlDeviceName};
+const DisplayModeSource* modes = &SDL_MODES;
+
+// The mode chosen by SetDisplayMode for the exclusive full-screen window.
+DisplayMode pendingMode = {};
+bool pendingModeSet = false;
+
+bool windowActive = true;
+bool projectionPending = false;
+
+// Why the last mode request failed, as the reason line names it.
+enum ModeFailure { MODE_BAD, MODE_HARDWARE };
+
+void LogModeFailure(ModeFailure reason, int32_t width, int32_t height, int32_t bits) {
+    Log(LOG_BOOT, "Nope, didnt work\n");
+    if (reason == MODE_BAD)
+        Log(LOG_BOOT, "The video mode %ldx%ldx%ld-bit color is not supported\n", (long)width,
+            (long)height, (long)bits);
+    else
+        Log(LOG_BOOT, "Hardware failed to change to %ldx%ldx%ld-bit color\n", (long)width,
+            (long)height, (long)bits);
+}
+
+// The client area's size in pixels (the drawable can differ from the window on scaled desktops).
+void WindowClientSize(int32_t* width, int32_t* height) {
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(mainWindow, &w, &h);
+    *width = w;
+    *height = h;
+}
+
+void WindowUpdateCentre() {
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(mainWindow, &x, &y);
+    SDL_GetWindowSize(mainWindow, &w, &h);
+    windowCentreX = x + w / 2;
+    windowCentreY = y + h / 2;
+}
+
+// The lowest nice value this process can always get back to (root may take any).
+int PriorityFloor() {
+    if (geteuid() == 0) return -20;
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NICE, &limit) != 0) return 20;
+    const long floor = 20 - static_cast<long>(limit.rlim_cur);
+    return floor < -20 ? -20 : static_cast<int>(floor);
+}
+
+int priorityStartNice = 0;
+bool priorityStartKnown = false;
+
+// The window's creation: pixel format, context, fixed GL state. False when the caller must post
+// the quit event.
+bool WindowSetupContext() {
+    glContext = OpenGLCreateContext(mainWindow);
+    if (!glContext) {
+        Log(LOG_ERROR, "OpenGLCreateContext failed\n");
+        ShowLastError();
+        // The client start-up still runs before the first pump: let its GL calls go nowhere.
+        OpenGLInstallNoop();
+        return false;
+    }
+    OpenGLMakeCurrent(mainWindow, glContext);
+    int32_t width = 0;
+    int32_t height = 0;
+    WindowClientSize(&width, &height);
+    GLStateInit(width, height);
+    return true;
+}
+
+} // namespace
+
+void WindowSetModeSource(const DisplayModeSource* source) {
+    modes = source ? source : &SDL_MODES;
+}
+
+bool InitApplication() {
+    return SDL_Init(APP_SDL_SUBSYSTEMS) == 0;
+}
+
+void OSVersionLog() {
+    struct utsname name;
+    if (uname(&name) != 0) {
+        Log(LOG_BOOT, "GetVersionEx failed, unable to determine OS Version\n");
+        return;
+    }
+    long major = 0, minor = 0, patch = 0;
+    char* cursor = name.release;
+    major = std::strtol(cursor, &cursor, 10);
+    if (*cursor == '.') minor = std::strtol(cursor + 1, &cursor, 10);
+    if (*cursor == '.') patch = std::strtol(cursor + 1, &cursor, 10);
+    Log(LOG_BOOT, "Running on Linux %ld.%ld.%ld\n", major, minor, patch);
+    Log(LOG_BOOT, "Version String: ");
+    LogPrintf(LOG_BOOT, name.version);
+    LogPrintf(LOG_BOOT, "\n");
+}
+
+void DisplayModesLog() {
+    Log(LOG_BOOT, "Available screen modes for %s:\n", modes->deviceName());
+    DisplayMode mode;
+    for (int i = 0; modes->get(i, &mode); ++i)
+        Log(LOG_BOOT, "%ldx%ldx%ld-bit color (%ld hertz)\n", (long)mode.width, (long)mode.height,
+            (long)mode.bits, (long)mode.refresh);
+}
+
+void WindowMeasureDesktop() {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        desktopWidth = mode.w;
+        desktopHeight = mode.h;
+        desktopBits = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format));
+    }
+    Log(LOG_BOOT, "Current screen info: %ldx%ldx%ld-bit color, Driver: %s\n", (long)desktopWidth,
+        (long)desktopHeight, (long)desktopBits, modes->deviceName());
+}
+
+int SetDisplayMode(int32_t width, int32_t height, int32_t bits) {
+    DisplayMode mode;
+    for (int i = 0; modes->get(i, &mode); ++i) {
+        if (mode.width != width || mode.height != height) continue;
+        Log(LOG_BOOT, "Trying %ldx%ldx%ld-bit color (%ld hertz)\n", (long)mode.width,
+            (long)mode.height, (long)mode.bits, (long)mode.refresh);
+        pendingMode = mode;
+        pendingModeSet = true;
+        return 1;
+    }
+    DisplayModesLog();
+    Log(LOG_BOOT, "No matching mode to %ldx%ldx%ld-bit color available\n", (long)width,
+        (long)height, (long)bits);
+
+    // One attempt at the closest listed mode: the smallest that holds width x height. It runs
+    // the display at the wanted size only if it has exactly that size.
+    Log(LOG_BOOT, "Trying %ldx%ldx%ld-bit color (Closest mode)\n", (long)width, (long)height,
+        (long)bits);
+    bool any = false;
+    DisplayMode closest = {};
+    for (int i = 0; modes->get(i, &mode); ++i) {
+        any = true;
+        if (mode.width < width || mode.height < height) continue;
+        if (closest.width == 0 || mode.width * mode.height < closest.width * closest.height)
+            closest = mode;
+    }
+    if (closest.width == width && closest.height == height) {
+        pendingMode = closest;
+        pendingModeSet = true;
+        return 1;
+    }
+    LogModeFailure(any ? MODE_BAD : MODE_HARDWARE, width, height, bits);
+    return 0;
+}
+
+bool WindowChooseDisplayMode(int32_t fscreen) {
+    fullscreenWindow = displayModeChanged = fscreen != 0;
+    pendingModeSet = false;
+    if (desktopHeight == screenHeight && desktopWidth == screenWidth) displayModeChanged = 0;
+    if (!displayModeChanged) return true;
+
+    Log(LOG_BOOT, "Going fullscreen\n");
+    if (SetDisplayMode(screenWidth, screenHeight, colorDepth)) return true;
+    bool switched = false;
+    if (screenWidth < FALLBACK_WIDTH || screenHeight < FALLBACK_HEIGHT) {
+        Log(LOG_BOOT, "Not supported, Going fullscreen 640x480\n");
+        fullscreenWindow = 0;
+        switched = SetDisplayMode(FALLBACK_WIDTH, FALLBACK_HEIGHT, colorDepth) != 0;
+    }
+    if (!switched) {
+        displayModeChanged = 0;
+        pendingModeSet = false;
+        Log(LOG_BOOT, "Falling back to a windowed screen\n");
+        if (desktopBits < MIN_DESKTOP_BITS) {
+            WindowMessageBox("Skarnex3D requires at least 16bit color! Try changing your desktop "
+                             "settings to a 16bit color (TrueColor) Mode and restarting SK3D",
+                             "FATAL ERROR");
+            return false;
+        }
+    }
+    return true;
+}
+
+int SetPriorityNice(int32_t level) {
+    if (level == 0 || level == 1 || level == 3) return PRIORITY_NICE[level];
+    return PRIORITY_NICE[2];
+}
+
+void SetPriority(int32_t level) {
+    if (!priorityStartKnown) {
+        errno = 0;
+        const int nice = getpriority(PRIO_PROCESS, 0);
+        priorityStartNice = errno == 0 ? nice : 0;
+        priorityStartKnown = true;
+    }
+    const int floor = PriorityFloor();
+    int target = SetPriorityNice(level);
+    // Without the privilege to raise the priority again, a drop (to idle on focus loss) would be
+    // for good: keep the process where it started instead.
+    if (target > priorityStartNice && floor > priorityStartNice) target = priorityStartNice;
+    if (target < floor) target = floor > priorityStartNice ? priorityStartNice : floor;
+    setpriority(PRIO_PROCESS, 0, target); // refused changes are ignored
+}
+
+bool WindowCreate() {
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    int x = 0;
+    int y = 0;
+    if (fullscreenWindow) {
+        Log(LOG_BOOT, "Creating a fullscreen %ldx%ld window\n", (long)screenWidth,
+            (long)screenHeight);
+        flags |= (displayModeChanged && pendingModeSet)
+                     ? SDL_WINDOW_FULLSCREEN
+                     : SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
+    } else {
+        Log(LOG_BOOT, "Creating a normal %ldx%ld window\n", (long)screenWidth, (long)screenHeight);
+        x = NORMAL_WINDOW_X;
+        y = NORMAL_WINDOW_Y;
+        // SDL switches the display only for an exclusive full-screen window: a captioned window
+        // runs on the desktop as it is, and there is nothing to restore.
+        displayModeChanged = 0;
+    }
+
+    bool formatOk = OpenGLChoosePixelFormat(colorDepth, zDepth);
+    mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, screenWidth, screenHeight, flags);
+    if (!mainWindow && formatOk) {
+        // Is it the pixel format? Try the display's default visual before giving up the window.
+        SDL_GL_ResetAttributes();
+        mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, screenWidth, screenHeight, flags);
+        formatOk = false;
+    }
+    if (!mainWindow) return false;
+    if ((flags & SDL_WINDOW_FULLSCREEN) && pendingModeSet) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, 0, &mode) == 0) {
+            mode.w = pendingMode.width;
+            mode.h = pendingMode.height;
+            mode.refresh_rate = pendingMode.refresh;
+            SDL_SetWindowDisplayMode(mainWindow, &mode);
+        }
+    }
+    WindowUpdateCentre();
+    if (fullscreenWindow) {
+        windowCentreX = screenWidth / 2;
+        windowCentreY = screenHeight / 2;
+    }
+    windowActive = true;
+    projectionPending = false;
+
+    if (!formatOk) {
+        Log(LOG_BOOT, "ChoosePixelFormat failed\n");
+        WindowMessageBox("ChoosePixelFormat failed", "Error");
+        Log(LOG_ERROR, "SetupPixelFormat failed\n");
+        OpenGLInstallNoop();
+        AppPostQuit();
+        return true;
+    }
+    if (!WindowSetupContext()) AppPostQuit();
+    return true;
+}
+
+void WindowShow() {
+    if (!mainWindow) return;
+    SDL_ShowWindow(mainWindow);
+    SDL_RaiseWindow(mainWindow);
+}
+
+void WindowHandleEvent(const SDL_Event& event) {
+    if (event.type != SDL_WINDOWEVENT || !mainWindow ||
+        event.window.windowID != SDL_GetWindowID(mainWindow))
+        return;
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_MOVED:
+        WindowUpdateCentre();
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        WindowClientSize(&screenWidth, &screenHeight);
+        // GL needs the context: a size change while it is released waits for the focus.
+        if (windowActive && glContext)
+            SetProjection(screenWidth, screenHeight, viewSize);
+        else
+            projectionPending = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        if (!windowActive) break;
+        windowActive = false;
+        OpenGLMakeCurrent(mainWindow, nullptr);
+        SDL_MinimizeWindow(mainWindow);
+        savedPriorityLevel = priorityLevel;
+        priorityLevel = 0;
+        SetPriority(0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        if (windowActive) break;
+        windowActive = true;
+        OpenGLMakeCurrent(mainWindow, glContext);
+        SDL_RestoreWindow(mainWindow);
+        if (savedPriorityLevel >= 0) priorityLevel = savedPriorityLevel;
+        SetPriority(priorityLevel);
+        if (projectionPending && glContext) {
+            SetProjection(screenWidth, screenHeight, viewSize);
+            projectionPending = false;
+        }
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        AppPostQuit(); // the shutdown destroys the window
+        break;
+    default:
+        break;
+    }
+}
+
+bool WindowCanRender() {
+    return windowActive && glContext != nullptr;
+}
+
+void WindowDestroy() {
+    if (!mainWindow) return;
+    Log(LOG_BOOT, "WM_DESTROY: Releasing window context\n");
+    OpenGLMakeCurrent(nullptr, nullptr);
+    if (glContext) OpenGLDeleteContext(glContext);
+    glContext = nullptr;
+    SDL_DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+}
+
+void WindowRestoreDesktop() {
+    if (!displayModeChanged) return;
+    Log(LOG_BOOT, "Restoring desktop resolution\n");
+    // Destroying the exclusive full-screen window gave the desktop its mode back already.
+    if (mainWindow) SDL_SetWindowFullscreen(mainWindow, 0);
+}
+
+void WindowLeaveFullscreen() {
+    if (mainWindow &&
+        (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_FULLSCREEN) == SDL_WINDOW_FULLSCREEN)
+        SDL_SetWindowFullscreen(mainWindow, 0);
+}
+
+void WindowMessageBox(const char* text, const char* caption, bool information) {
     const char* skip = std::getenv("SKX_NO_MESSAGEBOX");
     if (skip && std::strcmp(skip, "1") == 0) return;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+    SDL_ShowSimpleMessageBox(information ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR,
+                             caption, text, nullptr);
 }

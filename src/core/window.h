@@ -1,7 +1,84 @@
-// Window, display modes and GL context: the one window of the program on SDL2.
+// Window, display modes and GL context: the program's one window on SDL2, the desktop and
+// display-mode logs, the full-screen decision with its fall-backs, the process priority, and the
+// window events that keep the context, the projection and the priority in step with the window.
 #pragma once
+
+#include <cstdint>
+
+struct SDL_Window;
+union SDL_Event;
+
+extern int32_t screenWidth;      // configured width; from the first size event on, the client width
+extern int32_t screenHeight;     // configured height; likewise
+extern int32_t colorDepth;       // vantor.ini "cdepth"
+extern int32_t zDepth;           // vantor.ini "zdepth"
+extern int32_t fullscreenWindow; // create the borderless top-most window
+extern int32_t displayModeChanged; // the display mode is switched and restored at shutdown
+extern int32_t desktopWidth, desktopHeight, desktopBits; // the desktop at start-up
+extern SDL_Window* mainWindow; // also stands for the window's device context
+extern void* glContext;
+extern int32_t windowCentreX, windowCentreY; // mouse-look anchor, screen coordinates
+extern int32_t priorityLevel;                // 0 idle, 1 normal, 2 high, 3 real-time
+extern int32_t savedPriorityLevel;           // level saved by the last focus loss, -1 when none
+
+constexpr const char* WINDOW_TITLE = "Skarnex3D";
+
+// One display mode as the display reports it.
+struct DisplayMode {
+    int32_t width;
+    int32_t height;
+    int32_t bits;
+    int32_t refresh;
+};
+
+// Where the display modes come from: display 0 of SDL by default; tests install a fake list.
+struct DisplayModeSource {
+    int (*count)();                       // number of modes, 0 when unknown
+    bool (*get)(int index, DisplayMode*); // false past the end
+    const char* (*deviceName)();
+};
+void WindowSetModeSource(const DisplayModeSource* source); // null: back to SDL
+
+// SDL_Init of video, events, joystick and timer. False on failure.
+bool InitApplication();
+// "Running on Linux a.b.c" and the kernel's version text, on the boot log.
+void OSVersionLog();
+// Every mode of display 0, once each, on the boot log.
+void DisplayModesLog();
+// Reads the desktop into desktopWidth/Height/Bits and logs the "Current screen info" line.
+void WindowMeasureDesktop();
+// 1 when a mode of width x height exists and is chosen for the full-screen window, else 0 after
+// logging every attempt and the reason.
+int SetDisplayMode(int32_t width, int32_t height, int32_t bits);
+// The full-screen decision for fscreen with its fall-backs. False when start-up must end (no
+// switch possible and a desktop below 16 colour bits, after the "FATAL ERROR" box).
+bool WindowChooseDisplayMode(int32_t fscreen);
+// Process priority: 0 idle, 1 normal, 3 real-time, anything else high (nice 19, 0, -10, -5).
+// A change the process could not undo later is not made; a refused change is ignored.
+void SetPriority(int32_t level);
+// The nice value SetPriority asks for at this level.
+int SetPriorityNice(int32_t level);
+
+// Creates the window (hidden), selects the pixel format, creates the GL context, makes it current
+// and sets the fixed GL state and projection. False when the window cannot be created at all
+// ("CreateWindow failed"). Pixel-format and context failures log, post the quit event and return
+// true: start-up continues and the first pump ends the loop.
+bool WindowCreate();
+// Shows the window.
+void WindowShow();
+// Handles one SDL window event (move, size, focus lost / gained, close).
+void WindowHandleEvent(const SDL_Event& event);
+// False while the window has lost the focus and the context is released: no GL until it returns.
+bool WindowCanRender();
+// Releases and deletes the context and destroys the window.
+void WindowDestroy();
+// Shutdown: logs "Restoring desktop resolution" when the mode was switched.
+void WindowRestoreDesktop();
+// Fatal path: leaves an exclusive full-screen mode so the desktop is usable again. Makes no
+// log lines.
+void WindowLeaveFullscreen();
 
 // Shows a modal message box with no owner window. Skipped when the environment variable
 // SKX_NO_MESSAGEBOX is "1" (unattended runs: a modal box would wait forever); without a display
 // it fails silently. Callers log their message either way.
-void WindowMessageBox(const char* text, const char* caption);
+void WindowMessageBox(const char* text, const char* caption, bool information = false);

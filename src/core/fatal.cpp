@@ -1,0 +1,143 @@
+// Fatal-signal guard. It runs on its own stack so a stack overflow can still be reported; the
+// log has a recursive lock, so a fault inside a log call on this thread does not deadlock it.
+#include "core/fatal.h"
+
+#include "core/log.h"
+#include "core/window.h"
+#include "render/gl.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int GUARDED_SIGNALS[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
+// Faults this far below the lowest stack address count as running off the stack.
+constexpr uintptr_t STACK_GUARD_SPAN = 256 * 1024;
+constexpr size_t ALT_STACK_SIZE = 64 * 1024;
+
+alignas(16) char altStack[ALT_STACK_SIZE];
+pthread_t mainThread;
+uintptr_t stackLow = 0;
+
+bool FaultInStackGuard(const siginfo_t* info) {
+    if (info->si_signo != SIGSEGV || info->si_code <= 0 || stackLow == 0)
+        return false; // sent by kill or raise: there is no fault address
+    const uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
+    return address < stackLow + 4096 && address + STACK_GUARD_SPAN >= stackLow;
+}
+
+void FatalDie(int signal) {
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    // Still blocked inside the handler: it is delivered, with its default action, on return.
+    raise(signal);
+}
+
+void FatalHandler(int signal, siginfo_t* info, void*) {
+    if (!pthread_equal(pthread_self(), mainThread)) {
+        FatalDie(signal);
+        return;
+    }
+    const char* message = FatalExceptionName(signal, info->si_code, FaultInStackGuard(info));
+    if (message) {
+        Log(LOG_ERROR, "%s", message);
+        OpenGLMakeCurrent(nullptr, nullptr);
+        WindowLeaveFullscreen();
+    }
+    FatalDie(signal);
+}
+
+} // namespace
+
+const char* FatalExceptionName(int signal, int code, bool faultInStackGuard) {
+    switch (signal) {
+    case SIGSEGV:
+        return faultInStackGuard ? "Fatal Exception: Stack Overflow\n"
+                                 : "Fatal Exception: Access Violation\n";
+    case SIGBUS:
+        return code == BUS_ADRALN ? "Fatal Exception: Datatype Misalignment\n"
+                                  : "Fatal Exception: In-page Error\n";
+    case SIGFPE:
+        switch (code) {
+        case FPE_INTDIV:
+            return "Fatal Exception: Integer Divide By Zero\n";
+        case FPE_INTOVF:
+            return nullptr;
+        case FPE_FLTDIV:
+            return "Fatal Exception: Float Divide By Zero\n";
+        case FPE_FLTOVF:
+            return "Fatal Exception: Float Overflow\n";
+        case FPE_FLTUND:
+            return "Fatal Exception: Float Underflow\n";
+        case FPE_FLTRES:
+            return "Fatal Exception: Float Inexact Result\n";
+        case FPE_FLTINV:
+            return "Fatal Exception: Float Invalid Operation\n";
+        case FPE_FLTSUB:
+            return "Fatal Exception: Array Bounds Exceeded\n";
+        default:
+            break;
+        }
+        break;
+    case SIGILL:
+        if (code == ILL_PRVOPC) return "Fatal Exception: Private Instruction\n";
+        break;
+    case SIGTRAP:
+        if (code == TRAP_BRKPT) return "Fatal Exception: Breakpoint\n";
+        if (code == TRAP_TRACE) return "Fatal Exception: Single-step\n";
+        break;
+    default:
+        break;
+    }
+    return "Fatal Exception: Unknown:\n";
+}
+
+void FatalGuardInstall() {
+    mainThread = pthread_self();
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(mainThread, &attributes) == 0) {
+        void* address = nullptr;
+        size_t size = 0;
+        if (pthread_attr_getstack(&attributes, &address, &size) == 0)
+            stackLow = reinterpret_cast<uintptr_t>(address);
+        pthread_attr_destroy(&attributes);
+    }
+    stack_t stack = {};
+    stack.ss_sp = altStack;
+    stack.ss_size = sizeof(altStack);
+    sigaltstack(&stack, nullptr);
+
+    struct sigaction action = {};
+    action.sa_sigaction = FatalHandler;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (int signal : GUARDED_SIGNALS)
+        sigaction(signal, &action, nullptr);
+}
+
+void FatalGuardRemove() {
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    for (int signal : GUARDED_SIGNALS)
+        sigaction(signal, &action, nullptr);
+}
+
+void ShowLastError() {
+    const int error = errno;
+    const char* sdlError = SDL_GetError();
+    const char* text = (sdlError && sdlError[0]) ? sdlError : std::strerror(error);
+    Log(LOG_ERROR, "%s", text);
+    LogPrintf(LOG_ERROR, "\n");
+    WindowMessageBox(text, "GetLastError", true);
+    SDL_ClearError();
+}
