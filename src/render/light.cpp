@@ -1,0 +1,218 @@
+// Lights and the software-lit model draw.
+#include "render/light.h"
+
+#include "core/ini.h"
+#include "core/log.h"
+#include "foundation/mem.h"
+#include "game/thing.h"
+#include "render/gl.h"
+#include "render/model.h"
+
+#include <cstdlib>
+
+Light lightList[LIGHT_MAX];
+Index lightIndex;
+Index lightFreeIndex;
+Index lightSortIndex;
+Light viewerLight;
+Vec3 viewerDir;
+int32_t lights = 3;
+float lightGamma = 2.0f;
+
+namespace {
+
+constexpr int32_t LIGHT_INDEX_BYTES = 1024;
+constexpr float LIGHT_NO_DYNAMIC_LEVEL = 0.5f;
+
+Light* LightAt(const Index* index, int32_t i) {
+    return static_cast<Light*>(index->items[i]);
+}
+
+// Normalizes v unless it is the zero vector, which stays zero: a light or viewer exactly at a
+// thing's centre then lights nothing instead of spreading NaN colours over the model.
+void LightNormalize(Vec3* v) {
+    if (v->x != 0.0f || v->y != 0.0f || v->z != 0.0f) VecNormalize(v);
+}
+
+// World direction into the thing's model space: the inverse of its pitch, yaw, roll transform.
+void LightToModelSpace(Vec3* v, const Thing* thing) {
+    VecRotateX(v, -thing->pitch);
+    VecRotateY(v, -thing->yaw);
+    VecRotateZ(v, -thing->roll);
+}
+
+float Dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+// What the per-vertex loop needs of one chosen light, gathered once per thing.
+struct LitLight {
+    Vec3 offset; // world offset from the thing to the light
+    Vec3 dir;    // unit direction in model space
+    float invRadius;
+    float red, green, blue; // colour times gamma
+};
+
+} // namespace
+
+void LightInit() {
+    Log(LOG_BOOT, "Initing light indexes\n");
+    IndexFree(&lightIndex);
+    IndexFree(&lightFreeIndex);
+    IndexFree(&lightSortIndex);
+    MemZero(lightList, sizeof(lightList));
+    IndexCreate(&lightIndex, LIGHT_INDEX_BYTES, "lightIndex", 0);
+    IndexCreate(&lightFreeIndex, LIGHT_INDEX_BYTES, "lightFreeIndex", 0);
+    IndexCreate(&lightSortIndex, LIGHT_INDEX_BYTES, "lightSortIndex", INDEX_ALLOW_DUPLICATES);
+    for (Light& light : lightList)
+        IndexAdd(&lightFreeIndex, &light);
+    IndexResize(&lightIndex, LIGHT_MAX);
+    IndexResize(&lightSortIndex, LIGHT_MAX);
+    lights = IniGetInt(INI_FILE, "lights", 3);
+    if (lights >= LIGHT_MAX_PER_THING) lights = LIGHT_MAX_PER_THING;
+    if (lights < 0) lights = 0;
+    lightGamma = IniGetFloat(INI_FILE, "gamma", 2.0f);
+}
+
+Light* LightAlloc() {
+    if (lightFreeIndex.count == 0) {
+        Log(LOG_ERROR, "LightAlloc: Out of lights - ergh!\n");
+        std::exit(1);
+    }
+    Light* light = LightAt(&lightFreeIndex, 0);
+    IndexDelete(&lightFreeIndex, light, nullptr);
+    return light;
+}
+
+Light* LightAdd() {
+    Light* light = LightAlloc();
+    lightIndex.items[lightIndex.count++] = light; // storage reserved for the whole pool
+    return light;
+}
+
+Light* LightCreate(const Vec3* pos, float radius, float red, float green, float blue) {
+    Light* light = LightAdd();
+    light->pos = *pos;
+    light->radius = radius;
+    light->invRadius = 1.0f / radius;
+    light->red = red;
+    light->green = green;
+    light->blue = blue;
+    return light;
+}
+
+void LightClearAll() {
+    while (lightIndex.count > 0) {
+        Light* light = LightAt(&lightIndex, 0);
+        IndexDelete(&lightIndex, light, nullptr);
+        lightFreeIndex.items[lightFreeIndex.count++] = light;
+    }
+}
+
+void LightSetViewer(const Vec3* pos, float intensity) {
+    viewerLight.pos = *pos;
+    viewerLight.red = viewerLight.green = viewerLight.blue = intensity;
+}
+
+int LightCompareKey(const Index*, const void* a, const void* b) {
+    float ka = static_cast<const Light*>(a)->sortKey;
+    float kb = static_cast<const Light*>(b)->sortKey;
+    if (ka > kb) return 1;
+    if (ka < kb) return -1;
+    return 0;
+}
+
+void LightDrawModel(const Thing* thing) {
+    const Model* model = thing->model;
+    if (!model) return;
+    const float gamma = lightGamma;
+
+    // 1. Viewer direction in model space.
+    viewerDir = viewerLight.pos;
+    VecSub(&viewerDir, &thing->pos);
+    LightNormalize(&viewerDir);
+    LightToModelSpace(&viewerDir, thing);
+
+    // 2-3. The nearest lights in proportion to their reach, at most `lights` of them.
+    IndexClear(&lightSortIndex);
+    bool dynamic = !(thing->flags & THING_NO_DYNAMIC_LIGHT);
+    if (lights != 0 && dynamic) {
+        for (int32_t i = 0; i < lightIndex.count; ++i) {
+            Light* light = LightAt(&lightIndex, i);
+            light->dir = light->pos;
+            VecSub(&light->dir, &thing->pos);
+            light->sortKey =
+                static_cast<float>(VecDot(&light->dir, &light->dir)) * light->invRadius;
+            IndexInsertFixed(&lightSortIndex, light, LightCompareKey);
+            if (lightSortIndex.count > lights) lightSortIndex.count--;
+        }
+    }
+
+    // 4. Base colour from the viewer light.
+    float baseR, baseG, baseB;
+    if (dynamic) {
+        baseR = gamma * viewerLight.red;
+        baseG = gamma * viewerLight.green;
+        baseB = gamma * viewerLight.blue;
+    } else {
+        baseR = baseG = baseB = gamma * LIGHT_NO_DYNAMIC_LEVEL;
+    }
+
+    // 5. A light inside the model brightens all of it evenly; the others light per vertex.
+    LitLight lit[LIGHT_MAX_PER_THING];
+    int32_t litCount = 0;
+    int32_t k = 0;
+    while (k < lightSortIndex.count) {
+        Light* light = LightAt(&lightSortIndex, k);
+        if (light->sortKey * light->radius < model->radiusSq) {
+            baseR += gamma * light->red;
+            baseG += gamma * light->green;
+            baseB += gamma * light->blue;
+            IndexDelete(&lightSortIndex, light, nullptr); // the moved entry is examined next
+            continue;
+        }
+        LitLight& l = lit[litCount++];
+        l.offset = light->dir;
+        LightNormalize(&light->dir);
+        LightToModelSpace(&light->dir, thing);
+        l.dir = light->dir;
+        l.invRadius = light->invRadius;
+        l.red = gamma * light->red;
+        l.green = gamma * light->green;
+        l.blue = gamma * light->blue;
+        ++k;
+    }
+
+    // 6-8. Triangles facing the viewer, a colour for every vertex.
+    const bool flat = (thing->flags & THING_SHADE_VARIANT) != 0;
+    const Vec3 view = viewerDir;
+    gl.Disable(GL_CULL_FACE);
+    gl.Begin(GL_TRIANGLES);
+    for (int32_t t = 0; t < model->triangleCount; ++t) {
+        const ModelTriangle& tri = model->triangles[t];
+        if (Dot(view, tri.normal) <= 0.0f) continue;
+        for (const ModelVertex& v : tri.vertex) {
+            const Vec3& n = flat ? tri.normal : v.normal;
+            gl.TexCoord2f(v.s, v.t);
+            float d = Dot(view, n);
+            if (d <= 0.0f) d = 0.0f;
+            float r = d * baseR, g = d * baseG, b = d * baseB;
+            for (int32_t i = 0; i < litCount; ++i) {
+                const LitLight& l = lit[i];
+                float ox = l.offset.x + v.pos.x, oy = l.offset.y + v.pos.y,
+                      oz = l.offset.z + v.pos.z;
+                float a = 1.0f - (ox * ox + oy * oy + oz * oz) * l.invRadius;
+                if (a < 0.0f) continue;
+                float f = Dot(l.dir, n) * a;
+                if (f < 0.0f) continue;
+                r += f * l.red;
+                g += f * l.green;
+                b += f * l.blue;
+            }
+            gl.Color3f(r, g, b);
+            gl.Vertex3f(v.pos.x, v.pos.y, v.pos.z);
+        }
+    }
+    gl.End();
+    gl.Enable(GL_CULL_FACE);
+}

@@ -1,0 +1,420 @@
+// Particles: pool, recycling, motion, emitters and the two draw styles.
+#include "render/particle.h"
+
+#include "core/ini.h"
+#include "core/log.h"
+#include "foundation/mem.h"
+#include "render/gl.h"
+#include "render/scene.h"
+#include "render/texture.h"
+
+Particle particleList[PARTICLE_MAX];
+Index particleIndex;
+Index particleFreeIndex;
+Index particleSortIndex;
+float particleDensity = 1.0f;
+int32_t particleTextured = 1;
+int32_t recycleCursor = -1;
+
+namespace {
+
+constexpr int32_t PARTICLE_INDEX_BYTES = 1024;
+
+// Quad half-sizes: textured quads show only their bright core, flat ones are solid.
+constexpr float TEXTURED_HALF_BIG = 0.3f;
+constexpr float TEXTURED_HALF_SMALL = 0.1f;
+constexpr float FLAT_HALF_BIG = 0.045f;
+constexpr float FLAT_HALF_SMALL = 0.05f;
+constexpr float FADE_LIFE = 0.4f; // the textured core shrinks away over the last 0.4 s
+constexpr float ALPHA_CUT = 0.5f;
+
+Particle* ParticleAt(const Index* index, int32_t i) {
+    return static_cast<Particle*>(index->items[i]);
+}
+
+// Pool indexes hold the whole pool in storage reserved at start-up: appends never grow them.
+void ParticleAppend(Index* index, Particle* particle) {
+    index->items[index->count++] = particle;
+}
+
+void ParticleRelease(Particle* particle) {
+    IndexDelete(&particleIndex, particle, nullptr);
+    ParticleAppend(&particleFreeIndex, particle);
+}
+
+uint8_t Byte(int32_t value) {
+    return static_cast<uint8_t>(value);
+}
+
+// The shared count rule: carry += dt, n = floor(carry * r). Returns n and the spacing in seconds.
+// A density or rate of 0 (or below) emits nothing and keeps carry finite.
+int32_t ParticleCount(float rate, float dt, float& carry, float& spacing, bool byDivision) {
+    float r = particleDensity * rate;
+    carry += dt;
+    if (!(r > 0.0f)) {
+        spacing = 0.0f;
+        return 0;
+    }
+    spacing = 1.0f / r;
+    return static_cast<int32_t>(byDivision ? carry / spacing : carry * r);
+}
+
+// The start of the path travelled during carry: particles of a trail are spread along it.
+Vec3 PathStart(const Vec3* point, const Vec3* velocity, float carry) {
+    Vec3 start = *point;
+    Vec3 back = *velocity;
+    VecScale(&back, carry);
+    VecSub(&start, &back);
+    return start;
+}
+
+Vec3 PathPoint(const Vec3& start, const Vec3* velocity, float along) {
+    Vec3 pos = *velocity;
+    VecScale(&pos, along);
+    VecAdd(&pos, &start);
+    return pos;
+}
+
+// Sideways drift of trail and exhaust particles plus a share of the emitter's velocity.
+Vec3 DriftVelocity(int32_t speedLo, int32_t speedHi, const Vec3* velocity) {
+    Vec3 vel = {RandomRange(speedLo, speedHi) * 0.1f, 0.0f, 0.0f};
+    VecRotateZ(&vel, RandomRange(0, 359));
+    Vec3 carried = *velocity;
+    VecScale(&carried, 0.6);
+    VecAdd(&vel, &carried);
+    return vel;
+}
+
+void ExplosionBurst(const Vec3* origin, const Vec3* velocity, float count, int32_t bigOdds,
+                    int32_t lifeLo, int32_t lifeHi, int32_t speedLo, int32_t speedHi,
+                    int32_t tiltLo, int32_t tiltHi) {
+    int32_t n = static_cast<int32_t>(particleDensity * count);
+    for (int32_t i = 0; i < n; ++i) {
+        Particle* p = ParticleAlloc();
+        p->big = Byte(RandomRange(1, bigOdds) / bigOdds);
+        p->life = RandomRange(lifeLo, lifeHi) * 0.1f;
+        p->pos = *origin;
+        p->red = 255;
+        p->green = Byte(RandomRange(10, 150));
+        p->blue = 0;
+        p->think = nullptr;
+        p->vel = {0.0f, 0.0f, RandomRange(speedLo, speedHi) * 0.1f};
+        VecRotateX(&p->vel, RandomRange(tiltLo, tiltHi));
+        VecRotateY(&p->vel, RandomRange(0, 360));
+        if (velocity) VecAdd(&p->vel, velocity);
+    }
+}
+
+using TrailColour = void (*)(Particle* p);
+
+void TrailColourCyan(Particle* p) {
+    p->red = 0;
+    p->green = Byte(RandomRange(100, 160));
+    p->blue = Byte(RandomRange(100, 160));
+}
+
+void TrailColourGreen(Particle* p) {
+    p->red = Byte(RandomRange(20, 160));
+    p->green = 255;
+    p->blue = Byte(RandomRange(20, 160));
+}
+
+void ParticleTrail(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry,
+                   TrailColour colour) {
+    float spacing;
+    int32_t n = ParticleCount(rate, dt, carry, spacing, false);
+    Vec3 start = PathStart(point, velocity, carry);
+    for (int32_t i = 0; i < n; ++i) {
+        Particle* p = ParticleAlloc();
+        p->big = 0;
+        colour(p);
+        p->think = nullptr;
+        p->pos = PathPoint(start, velocity, static_cast<float>(i) * spacing);
+        p->life = 0.6f;
+        p->vel = DriftVelocity(4, 6, velocity);
+    }
+    carry -= static_cast<float>(n) * spacing;
+}
+
+void SparkleColourGreen(Particle* p) {
+    p->red = Byte(RandomRange(0, 50));
+    p->green = Byte(RandomRange(80, 255));
+    p->blue = Byte(RandomRange(0, 50));
+}
+
+void SparkleColourCyan(Particle* p) {
+    p->red = 0;
+    p->green = Byte(RandomRange(60, 255));
+    p->blue = Byte(RandomRange(60, 255));
+}
+
+void SparkleColourMagenta(Particle* p) {
+    p->red = Byte(RandomRange(10, 255));
+    p->green = 0;
+    p->blue = Byte(RandomRange(10, 255));
+}
+
+void ParticleSparkle(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry,
+                     TrailColour colour) {
+    float spacing;
+    int32_t n = ParticleCount(rate, dt, carry, spacing, false);
+    for (int32_t i = 0; i < n; ++i) {
+        Particle* p = ParticleAlloc();
+        p->pos = *point;
+        p->big = 1;
+        colour(p);
+        p->think = nullptr;
+        p->life = 1.2f;
+        p->vel = {0.0f, 0.0f, RandomRange(12, 14) * 0.1f};
+        VecRotateX(&p->vel, RandomRange(-10, 10));
+        VecRotateY(&p->vel, RandomRange(0, 360));
+        VecAdd(&p->vel, velocity);
+    }
+    carry -= static_cast<float>(n) * spacing;
+}
+
+// Step 1 and 2 of both draw styles: the visible particles sorted far to near.
+void ParticleSortVisible() {
+    IndexClear(&particleSortIndex);
+    gl.LoadIdentity();
+    for (int32_t i = 0; i < particleIndex.count; ++i) {
+        Particle* p = ParticleAt(&particleIndex, i);
+        Vec3 rel = p->pos;
+        VecSub(&rel, &cameraPos);
+        p->viewDistSq = static_cast<float>(VecDot(&rel, &rel));
+        VecRotateY(&rel, -cameraYaw);
+        VecRotateX(&rel, -cameraPitch);
+        if (rel.z <= 0.0f) IndexInsertFixed(&particleSortIndex, p, ParticleCompareDepth);
+    }
+}
+
+// Places the model-view matrix so that the local X-Y plane at the particle faces the camera.
+void ParticleFaceCamera(const Particle* p) {
+    gl.LoadIdentity();
+    gl.Translatef(p->pos.x, p->pos.y, p->pos.z);
+    Vec3 rel = p->pos;
+    VecSub(&rel, &cameraPos);
+    double heading = VecHeading(&rel);
+    VecRotateY(&rel, -heading);
+    double pitch = VecPitch(&rel);
+    gl.Rotatef(static_cast<float>(heading), 0.0f, 1.0f, 0.0f);
+    gl.Rotatef(static_cast<float>(-pitch), 1.0f, 0.0f, 0.0f);
+}
+
+void ParticleDrawTextured() {
+    gl.Enable(GL_TEXTURE_2D);
+    gl.AlphaFunc(GL_GREATER, ALPHA_CUT);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.Enable(GL_BLEND);
+    gl.BindTexture(GL_TEXTURE_2D, textures[TEXTURE_FLARE].glName);
+    ParticleSortVisible();
+    gl.Disable(GL_BLEND);
+    gl.Enable(GL_ALPHA_TEST);
+    for (int32_t i = 0; i < particleSortIndex.count; ++i) {
+        const Particle* p = ParticleAt(&particleSortIndex, i);
+        ParticleFaceCamera(p);
+        float r = p->red / 255.0f, g = p->green / 255.0f, b = p->blue / 255.0f;
+        if (p->life >= FADE_LIFE)
+            gl.Color3f(r, g, b);
+        else
+            gl.Color4f(r, g, b, p->life * 2.5f);
+        float h = p->big ? TEXTURED_HALF_BIG : TEXTURED_HALF_SMALL;
+        gl.Begin(GL_QUADS);
+        gl.TexCoord2f(0.0f, 0.0f);
+        gl.Vertex3f(-h, -h, 0.0f);
+        gl.TexCoord2f(0.0f, 1.0f);
+        gl.Vertex3f(-h, h, 0.0f);
+        gl.TexCoord2f(1.0f, 1.0f);
+        gl.Vertex3f(h, h, 0.0f);
+        gl.TexCoord2f(1.0f, 0.0f);
+        gl.Vertex3f(h, -h, 0.0f);
+        gl.End();
+    }
+    gl.Disable(GL_TEXTURE_2D);
+    gl.Disable(GL_ALPHA_TEST);
+}
+
+void ParticleDrawFlat() {
+    ParticleSortVisible();
+    gl.Disable(GL_TEXTURE_2D);
+    gl.Disable(GL_ALPHA_TEST);
+    gl.Disable(GL_BLEND);
+    gl.Disable(GL_DEPTH_TEST); // far-to-near order alone decides what covers what
+    for (int32_t i = 0; i < particleSortIndex.count; ++i) {
+        const Particle* p = ParticleAt(&particleSortIndex, i);
+        ParticleFaceCamera(p);
+        gl.Color3f(p->red / 255.0f, p->green / 255.0f, p->blue / 255.0f);
+        float h = p->big ? FLAT_HALF_BIG : FLAT_HALF_SMALL;
+        gl.Begin(GL_QUADS);
+        gl.Vertex3f(-h, -h, 0.0f);
+        gl.Vertex3f(-h, h, 0.0f);
+        gl.Vertex3f(h, h, 0.0f);
+        gl.Vertex3f(h, -h, 0.0f);
+        gl.End();
+    }
+    gl.Enable(GL_DEPTH_TEST);
+}
+
+} // namespace
+
+void ParticleInit() {
+    Log(LOG_BOOT, "Initing particle indexes\n");
+    IndexFree(&particleIndex);
+    IndexFree(&particleFreeIndex);
+    IndexFree(&particleSortIndex);
+    MemZero(particleList, sizeof(particleList));
+    IndexCreate(&particleIndex, PARTICLE_INDEX_BYTES, "particleIndex", 0);
+    IndexCreate(&particleFreeIndex, PARTICLE_INDEX_BYTES, "particleFreeIndex", 0);
+    IndexCreate(&particleSortIndex, PARTICLE_INDEX_BYTES, "particleSortIndex",
+                INDEX_ALLOW_DUPLICATES);
+    for (Particle& particle : particleList)
+        IndexAdd(&particleFreeIndex, &particle);
+    IndexResize(&particleIndex, PARTICLE_MAX);
+    IndexResize(&particleSortIndex, PARTICLE_MAX);
+    recycleCursor = -1;
+    int32_t density = IniGetInt(INI_FILE, "pdensity", 100);
+    if (density < 0) {
+        Log(LOG_ERROR, "ParticleInit: pdensity below 0, using 0\n");
+        density = 0;
+    }
+    particleDensity = static_cast<float>(density) * 0.01f;
+    particleTextured = IniGetInt(INI_FILE, "ptexture", 1);
+}
+
+void ParticleClearAll() {
+    while (particleIndex.count > 0)
+        ParticleRelease(ParticleAt(&particleIndex, 0));
+}
+
+Particle* ParticleAlloc() {
+    if (particleFreeIndex.count == 0) {
+        recycleCursor += 1;
+        if (recycleCursor >= particleIndex.count) recycleCursor = 0;
+        ParticleRelease(ParticleAt(&particleIndex, recycleCursor));
+    }
+    Particle* p = ParticleAt(&particleFreeIndex, 0);
+    IndexDelete(&particleFreeIndex, p, nullptr);
+    ParticleAppend(&particleIndex, p);
+    return p;
+}
+
+void ParticleUpdate(float dt) {
+    int32_t i = 0;
+    while (i < particleIndex.count) {
+        Particle* p = ParticleAt(&particleIndex, i);
+        if (p->think) p->think(p, dt);
+        p->pos.x += p->vel.x * dt;
+        p->pos.y += p->vel.y * dt;
+        p->pos.z += p->vel.z * dt;
+        p->life -= dt;
+        if (p->life < 0.0f) {
+            ParticleRelease(p); // the last live particle moves into slot i and is handled next
+            continue;
+        }
+        ++i;
+    }
+}
+
+void ParticleDraw() {
+    if (particleTextured)
+        ParticleDrawTextured();
+    else
+        ParticleDrawFlat();
+}
+
+int ParticleCompareDepth(const Index*, const void* a, const void* b) {
+    float da = static_cast<const Particle*>(a)->viewDistSq;
+    float db = static_cast<const Particle*>(b)->viewDistSq;
+    if (da > db) return -1;
+    if (da < db) return 1;
+    return 0;
+}
+
+void ParticleExplosion(const Vec3* origin, const Vec3* velocity) {
+    // A round burst, then a nearly flat, fast ring.
+    ExplosionBurst(origin, velocity, 20.0f, 3, 8, 14, 15, 30, 0, 360);
+    ExplosionBurst(origin, velocity, 30.0f, 4, 14, 18, 22, 24, -10, 10);
+}
+
+void ParticleExhaust(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry) {
+    if (!particleTextured) return;
+    float spacing;
+    int32_t n = ParticleCount(rate, dt, carry, spacing, false);
+    Vec3 start = PathStart(point, velocity, carry);
+    for (int32_t i = 0; i < n; ++i) {
+        Particle* p = ParticleAlloc();
+        p->big = 1;
+        p->red = 255;
+        p->green = Byte(RandomRange(10, 150));
+        p->blue = 0;
+        p->think = nullptr;
+        p->pos = PathPoint(start, velocity, static_cast<float>(i) * spacing);
+        p->life = 0.3f;
+        p->vel = DriftVelocity(5, 10, velocity);
+    }
+    carry -= static_cast<float>(n) * spacing;
+}
+
+void ParticleTrailCyan(const Vec3* point, const Vec3* velocity, float rate, float dt,
+                       float& carry) {
+    ParticleTrail(point, velocity, rate, dt, carry, TrailColourCyan);
+}
+
+void ParticleTrailGreen(const Vec3* point, const Vec3* velocity, float rate, float dt,
+                        float& carry) {
+    ParticleTrail(point, velocity, rate, dt, carry, TrailColourGreen);
+}
+
+void ParticleRailSpiral(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry,
+                        float phase) {
+    float spacing;
+    int32_t n = ParticleCount(rate, dt, carry, spacing, true);
+    float offset = phase - carry;
+    double heading = VecHeading(velocity);
+    Vec3 start = PathStart(point, velocity, carry);
+    // Helix: 8 turns a second of flight, its angle following the shot's age.
+    for (int32_t i = 0; i < n; ++i) {
+        Particle* p = ParticleAlloc();
+        p->big = 0;
+        TrailColourCyan(p);
+        p->think = nullptr;
+        float along = static_cast<float>(i) * spacing;
+        p->pos = PathPoint(start, velocity, along);
+        Vec3 radial = {0.7f, 0.0f, 0.0f};
+        VecRotateZ(&radial, (along + offset) * 2880.0);
+        VecRotateY(&radial, heading);
+        VecAdd(&p->pos, &radial);
+        p->vel = radial;
+        VecScale(&p->vel, 0.5);
+        p->life = 0.8f;
+    }
+    // Grey core, every second step.
+    for (int32_t i = 0; i < n; i += 2) {
+        Particle* p = ParticleAlloc();
+        p->big = 0;
+        uint8_t grey = Byte(RandomRange(100, 160));
+        p->red = p->green = p->blue = grey;
+        p->think = nullptr;
+        p->pos = PathPoint(start, velocity, static_cast<float>(i) * spacing);
+        p->vel = {0.2f, 0.0f, 0.0f};
+        VecRotateZ(&p->vel, RandomRange(0, 359));
+        VecRotateY(&p->vel, heading);
+        p->life = 0.7f;
+    }
+    carry -= static_cast<float>(n) * spacing;
+}
+
+void ParticleSparkleGreen(const Vec3* point, const Vec3* velocity, float rate, float dt,
+                          float& carry) {
+    ParticleSparkle(point, velocity, rate, dt, carry, SparkleColourGreen);
+}
+
+void ParticleSparkleCyan(const Vec3* point, const Vec3* velocity, float rate, float dt,
+                         float& carry) {
+    ParticleSparkle(point, velocity, rate, dt, carry, SparkleColourCyan);
+}
+
+void ParticleSparkleMagenta(const Vec3* point, const Vec3* velocity, float rate, float dt,
+                            float& carry) {
+    ParticleSparkle(point, velocity, rate, dt, carry, SparkleColourMagenta);
+}
