@@ -184,16 +184,22 @@ void WaveMixChannels(uint8_t* out, int32_t frames, bool stereo, const WaveMixVoi
         int32_t avail = static_cast<int32_t>(
             std::min<uint32_t>(static_cast<uint32_t>(frames), voice.length - voice.position));
         const int8_t* s = voice.data + voice.position;
-        const int32_t left = voice.left;
+        // Each voice's quotient for every sample value, worked out once per block, leaves the
+        // frame loop with two table look-ups.
+        std::array<uint8_t, 256> leftPart, rightPart;
+        for (int32_t b = -128; b < 128; ++b) {
+            leftPart[static_cast<uint8_t>(b)] = static_cast<uint8_t>(voice.left * b / divisor);
+            rightPart[static_cast<uint8_t>(b)] = static_cast<uint8_t>(voice.right * b / divisor);
+        }
+        const auto* u = reinterpret_cast<const uint8_t*>(s);
         if (stereo) {
-            const int32_t right = voice.right;
             for (int32_t f = 0; f < avail; ++f) {
-                out[2 * f] += static_cast<uint8_t>(left * s[f] / divisor);
-                out[2 * f + 1] += static_cast<uint8_t>(right * s[f] / divisor);
+                out[2 * f] += leftPart[u[f]];
+                out[2 * f + 1] += rightPart[u[f]];
             }
         } else {
             for (int32_t f = 0; f < avail; ++f)
-                out[f] += static_cast<uint8_t>(left * s[f] / divisor);
+                out[f] += leftPart[u[f]];
         }
     }
 }
