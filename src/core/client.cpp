@@ -13,6 +13,8 @@
 #include "render/textfont.h"
 #include "render/texture.h"
 #include "render/timing.h"
+#include "ui/gui.h"
+#include "ui/hiscore.h"
 
 int32_t showFps = 0;
 int32_t startLevel = 1;
@@ -87,7 +89,9 @@ void ClientInit() {
     ModelInit();
     WaveInit();
     CDAudioInit();
+    GuiInit();
     if (timingTestApply) TimingTestApply();
+    HiScoreLoad();
     Log(LOG_BOOT, "Client is copacetic\n");
     LogInitComplete();
 }

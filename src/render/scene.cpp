@@ -3,6 +3,7 @@
 
 #include "core/window.h"
 #include "render/gl.h"
+#include "ui/gui.h"
 
 #include <cmath>
 
@@ -80,7 +81,7 @@ void ClientRender() {
     gl.LoadIdentity();
     gl.Ortho(-320.0, 320.0, -240.0, 240.0, -1.0, 250.0);
     if (drawHook) drawHook();
-    // The GUI layers draw here, above the screen's overlay.
+    GuiDraw(); // the GUI layers, above the screen's overlay
 
     gl.MatrixMode(GL_PROJECTION);
     gl.PopMatrix();
