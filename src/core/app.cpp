@@ -10,6 +10,7 @@
 #include "core/log.h"
 #include "core/window.h"
 #include "foundation/mem.h"
+#include "game/game.h"
 #include "render/gl.h"
 #include "render/scene.h"
 
@@ -47,7 +48,8 @@ bool AppPumpEvents() {
     return true;
 }
 
-void AppFrame() {
+// Measures the frame time, honouring maxfps; returns it in seconds.
+float AppFrame() {
     float dt = ClockDelta(nullptr);
     float limit = 1.0f / static_cast<float>(maxFps);
     if (dt < limit) {
@@ -57,6 +59,7 @@ void AppFrame() {
     frameCount++;
     if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
     frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
+    return dt;
 }
 
 void AppShutdown() {
@@ -192,8 +195,8 @@ int AppMain() {
         if (priorityLevel == 3) SetPriority(2);
         if (!AppPumpEvents()) break;
         if (priorityLevel == 3) SetPriority(3);
-        AppFrame();
-        (void)invSlice;
+        float dt = AppFrame();
+        AppRunSlices(dt, invSlice, GameSlice);
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) ClientRender();
     }

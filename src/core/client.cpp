@@ -8,7 +8,10 @@
 #include "core/window.h"
 #include "console/command.h"
 #include "render/gl.h"
+#include "game/thing.h"
+#include "render/light.h"
 #include "render/model.h"
+#include "render/particle.h"
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
@@ -85,10 +88,13 @@ void ClientInit() {
     cameraRoll = 0.0f;
     cameraPitch = -20.0f;
     TextureInit();
+    ParticleInit();
     TextFontInit();
     ModelInit();
     WaveInit();
     CDAudioInit();
+    ThingInit();
+    LightInit();
     GuiInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();

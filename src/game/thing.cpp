@@ -143,6 +143,8 @@ void ThingUpdateAll(float dt) {
 }
 
 void ThingDrawAll() {
+    if (thingIndex.count == 0)
+        return; // nothing to draw: no state to change either
     double sideAngle = 90.0 - fieldOfView / 2.0;
     gl.Enable(GL_CULL_FACE);
     gl.CullFace(GL_BACK);

@@ -2,8 +2,10 @@
 #include "render/scene.h"
 
 #include "core/window.h"
+#include "game/thing.h"
 #include "render/gl.h"
 #include "ui/gui.h"
+#include "render/particle.h"
 
 #include <cmath>
 
@@ -75,6 +77,8 @@ void ClientRender() {
     gl.PushMatrix();
 
     // The 3D passes: things (opaque, then translucent far to near), then particles.
+    ThingDrawAll();
+    ParticleDraw();
 
     // The 2-D pass: a fixed 640 x 480 space, origin at the centre, y up, at any window size.
     gl.MatrixMode(GL_PROJECTION);
