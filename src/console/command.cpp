@@ -4,6 +4,7 @@
 #include "console/cvar.h"
 #include "console/input.h"
 #include "core/log.h"
+#include "core/window.h"
 #include "render/scene.h"
 
 #include <array>
@@ -85,14 +86,16 @@ void MouselookUp(const char*) {
     InputMouseRelease();
 }
 
-// Steps viewSize and holds it within [0.5, 1.0]; the step is single precision, so ten steps
-// down from 1.0 land just below 0.5 and are clamped to exactly 0.5.
+// Steps viewSize, holds it within [0.5, 1.0] and applies it, also when the clamp left it as it
+// was. The step is single precision, so ten steps down from 1.0 land just below 0.5 and are
+// clamped to exactly 0.5.
 void ViewSizeStep(float step) {
     viewSize += step;
     if (viewSize < VIEW_SIZE_MIN)
         viewSize = VIEW_SIZE_MIN;
     else if (viewSize >= VIEW_SIZE_MAX)
         viewSize = VIEW_SIZE_MAX;
+    SetProjection(screenWidth, screenHeight, viewSize);
 }
 
 void SizeUp(const char*) {

@@ -1,5 +1,6 @@
 // Shared set-up for the console tests: a scratch directory for the logs, SDL with the dummy video
-// driver and the joystick subsystem, and the console modules started in client order.
+// driver and the joystick subsystem, the recording GL table (the view-size commands set the
+// projection), and the console modules started in client order.
 #pragma once
 
 #include "console/bind.h"
@@ -7,6 +8,7 @@
 #include "console/cvar.h"
 #include "console/input.h"
 #include "core/log.h"
+#include "gl_recorder.h"
 #include "test_util.h"
 
 #include <SDL.h>
@@ -42,8 +44,10 @@ class ConsoleTest : public ::testing::Test {
         LogResetForTest();
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         RecordedEvents().clear();
+        GLRecorderInstall();
     }
     void TearDown() override {
+        GLRecorderRestore();
         InputUnInit();
         SDL_Quit();
     }

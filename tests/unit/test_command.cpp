@@ -1,5 +1,6 @@
 // Commands: the word splitter, the command-line runner, control words, view size and table limits.
 #include "console_test_util.h"
+#include "core/window.h"
 #include "render/scene.h"
 
 #include <string>
@@ -104,6 +105,16 @@ TEST_F(CommandTest, PlusCommandsCountAndMinusClears) {
     EXPECT_EQ(cmdMouselook, 0);
 }
 
+// The viewport of the last SetProjection: x, y, width, height.
+std::vector<double> LastViewport() {
+    int found = -1;
+    for (int i = GLRecorderFind("Viewport"); i >= 0; i = GLRecorderFind("Viewport", i + 1))
+        found = i;
+    if (found < 0) return {};
+    const GLRecordedCall& call = GLRecorderCalls()[found];
+    return std::vector<double>(call.args, call.args + call.argCount);
+}
+
 TEST_F(CommandTest, SizedownTenTimesReachesExactlyHalf) {
     // Single-precision steps overshoot: without the clamp the tenth step lands below 0.5.
     float unclamped = 1.0f;
@@ -111,18 +122,25 @@ TEST_F(CommandTest, SizedownTenTimesReachesExactlyHalf) {
         unclamped -= 0.05f;
     ASSERT_LT(unclamped, 0.5f);
 
+    screenWidth = 640;
+    screenHeight = 480;
     for (int i = 0; i < 9; ++i)
         CommandExecute("sizedown");
     EXPECT_GT(viewSize, 0.5f);
     CommandExecute("sizedown");
     EXPECT_EQ(viewSize, 0.5f);
+    EXPECT_EQ(LastViewport(), (std::vector<double>{160, 120, 320, 240}));
+    GLRecorderClear();
     CommandExecute("sizedown");
     EXPECT_EQ(viewSize, 0.5f);
+    EXPECT_EQ(GLRecorderCount("Viewport"), 1); // applied although unchanged
     for (int i = 0; i < 10; ++i)
         CommandExecute("sizeup");
     EXPECT_EQ(viewSize, 1.0f);
+    GLRecorderClear();
     CommandExecute("sizeup");
     EXPECT_EQ(viewSize, 1.0f);
+    EXPECT_EQ(LastViewport(), (std::vector<double>{0, 0, 640, 480}));
 }
 
 int quitCalls = 0;
