@@ -39,10 +39,12 @@ bool AssetsBuildAll(AssetList& assets);
 
 // The ship's texture is a plan view: the left half is the top, the right half the belly, the nose
 // toward the top of the image. Model and painter share this mapping from model x, z to s, t.
-constexpr float SHIP_HALF_SPAN = 0.7f;  // x from -0.7 to 0.7 across each half
-constexpr float SHIP_Z_MIN = -0.55f;    // bottom of the image
-constexpr float SHIP_Z_MAX = 0.75f;     // top of the image
+constexpr float SHIP_HALF_SPAN = 0.7f; // x from -0.7 to 0.7 across each half
+constexpr float SHIP_Z_MIN = -0.55f;   // bottom of the image
+constexpr float SHIP_Z_MAX = 0.75f;    // top of the image
 inline float ShipS(float x, bool belly) {
     return (x + SHIP_HALF_SPAN) / (4.0f * SHIP_HALF_SPAN) + (belly ? 0.5f : 0.0f);
 }
-inline float ShipT(float z) { return (z - SHIP_Z_MIN) / (SHIP_Z_MAX - SHIP_Z_MIN); }
+inline float ShipT(float z) {
+    return (z - SHIP_Z_MIN) / (SHIP_Z_MAX - SHIP_Z_MIN);
+}

@@ -41,7 +41,9 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
     PutU16(out, v >> 16);
 }
 
-uint8_t ToByte(float v) { return uint8_t(std::lround(Clamp01(v) * 255.0f)); }
+uint8_t ToByte(float v) {
+    return uint8_t(std::lround(Clamp01(v) * 255.0f));
+}
 
 } // namespace
 
@@ -74,7 +76,8 @@ std::vector<uint8_t> ImageEncodeBmp(const Image& image) {
             out.push_back(ToByte(row[x].g));
             out.push_back(ToByte(row[x].r));
         }
-        for (uint32_t pad = rowBytes; pad < stride; ++pad) out.push_back(0);
+        for (uint32_t pad = rowBytes; pad < stride; ++pad)
+            out.push_back(0);
     }
     return out;
 }

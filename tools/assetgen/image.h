@@ -17,13 +17,21 @@ struct Image {
 
 constexpr float PI = 3.14159265358979f;
 
-inline float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-inline float Mix(float a, float b, float t) { return a + (b - a) * t; }
+inline float Clamp01(float v) {
+    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
+inline float Mix(float a, float b, float t) {
+    return a + (b - a) * t;
+}
 inline Rgb MixRgb(Rgb a, Rgb b, float t) {
     return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)};
 }
-inline Rgb ScaleRgb(Rgb c, float k) { return {c.r * k, c.g * k, c.b * k}; }
-inline Rgb AddRgb(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
+inline Rgb ScaleRgb(Rgb c, float k) {
+    return {c.r * k, c.g * k, c.b * k};
+}
+inline Rgb AddRgb(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
 inline float Smoothstep(float e0, float e1, float x) {
     float t = Clamp01((x - e0) / (e1 - e0));
     return t * t * (3.0f - 2.0f * t);

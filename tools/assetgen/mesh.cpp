@@ -10,23 +10,33 @@
 
 namespace {
 
-P3 Sub(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-P3 Cross(P3 a, P3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-float Dot(P3 a, P3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+P3 Sub(P3 a, P3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+P3 Cross(P3 a, P3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+float Dot(P3 a, P3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 P3 Average(const std::vector<P3>& points) {
     P3 c{0, 0, 0};
-    for (P3 p : points) c = {c.x + p.x, c.y + p.y, c.z + p.z};
+    for (P3 p : points)
+        c = {c.x + p.x, c.y + p.y, c.z + p.z};
     float k = 1.0f / float(points.size());
     return {c.x * k, c.y * k, c.z * k};
 }
 
 // Positions as exact keys; the checks run on quantized values, so equal text means equal keys.
 using Key = std::tuple<float, float, float>;
-Key KeyOf(P3 p) { return {p.x, p.y, p.z}; }
+Key KeyOf(P3 p) {
+    return {p.x, p.y, p.z};
+}
 
 int Find(std::vector<int>& parent, int i) {
-    while (parent[i] != i) i = parent[i] = parent[parent[i]];
+    while (parent[i] != i)
+        i = parent[i] = parent[parent[i]];
     return i;
 }
 
@@ -38,7 +48,9 @@ P3 MeshNormal(const MeshTri& tri) {
     return l > 0.0f ? P3{n.x / l, n.y / l, n.z / l} : P3{0, 0, 0};
 }
 
-P3 MeshCentroid(const MeshTri& tri) { return Average({tri.p[0], tri.p[1], tri.p[2]}); }
+P3 MeshCentroid(const MeshTri& tri) {
+    return Average({tri.p[0], tri.p[1], tri.p[2]});
+}
 
 void MeshAddOriented(Mesh& mesh, P3 a, P3 b, P3 c, P3 outward) {
     MeshTri tri;
@@ -154,7 +166,8 @@ std::string MeshEncode(const Mesh& mesh) {
 float MeshRadius(const Mesh& mesh) {
     float r = 0.0f;
     for (const MeshTri& tri : mesh)
-        for (const P3& p : tri.p) r = std::fmax(r, std::sqrt(Dot(p, p)));
+        for (const P3& p : tri.p)
+            r = std::fmax(r, std::sqrt(Dot(p, p)));
     return r;
 }
 

@@ -14,25 +14,26 @@ namespace {
 // An icosahedron subdivided `levels` times, projected onto the unit sphere.
 Mesh Icosphere(int levels) {
     const float g = 1.6180340f;
-    std::vector<P3> v = {{-1, g, 0}, {1, g, 0},  {-1, -g, 0}, {1, -g, 0}, {0, -1, g},  {0, 1, g},
-                         {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1},   {-g, 0, -1}, {-g, 0, 1}};
+    std::vector<P3> v = {{-1, g, 0},  {1, g, 0},  {-1, -g, 0}, {1, -g, 0}, {0, -1, g},  {0, 1, g},
+                         {0, -1, -g}, {0, 1, -g}, {g, 0, -1},  {g, 0, 1},  {-g, 0, -1}, {-g, 0, 1}};
     std::vector<std::array<int, 3>> f = {
-        {0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
-        {11, 10, 2}, {10, 7, 6}, {7, 1, 8},   {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-        {3, 8, 9},  {4, 9, 5},  {2, 4, 11},  {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+        {0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+        {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
+        {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
     auto unit = [](P3 p) {
         float l = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
         return P3{p.x / l, p.y / l, p.z / l};
     };
-    for (P3& p : v) p = unit(p);
+    for (P3& p : v)
+        p = unit(p);
     for (int l = 0; l < levels; ++l) {
         std::map<std::pair<int, int>, int> mids;
         auto mid = [&](int a, int b) {
             auto key = std::minmax(a, b);
             auto it = mids.find(key);
             if (it != mids.end()) return it->second;
-            v.push_back(unit({(v[a].x + v[b].x) * 0.5f, (v[a].y + v[b].y) * 0.5f,
-                              (v[a].z + v[b].z) * 0.5f}));
+            v.push_back(unit(
+                {(v[a].x + v[b].x) * 0.5f, (v[a].y + v[b].y) * 0.5f, (v[a].z + v[b].z) * 0.5f}));
             return mids[key] = int(v.size()) - 1;
         };
         std::vector<std::array<int, 3>> next;
@@ -78,17 +79,21 @@ Mesh RockMake(const RockShape& shape) {
                   0.05f * NoiseFbm3(p.x * 4.0f, p.y * 4.0f, p.z * 4.0f, 3, shape.seed + 9);
         for (const P3& d : dents) {
             float c = p.x * d.x + p.y * d.y + p.z * d.z; // cosine of the angle to the dent
-            float q = (1.0f - c) / 0.06f;               // 0 at its centre, 1 at its edge
-            if (q < 1.0f) r -= 0.10f * (1.0f - q * q);
-            else if (q < 1.6f) r += 0.025f * std::sin((q - 1.0f) / 0.6f * 3.14159265f);
+            float q = (1.0f - c) / 0.06f;                // 0 at its centre, 1 at its edge
+            if (q < 1.0f)
+                r -= 0.10f * (1.0f - q * q);
+            else if (q < 1.6f)
+                r += 0.025f * std::sin((q - 1.0f) / 0.6f * 3.14159265f);
         }
         return P3{p.x * r * shape.stretch.x, p.y * r * shape.stretch.y, p.z * r * shape.stretch.z};
     };
     for (MeshTri& tri : mesh)
-        for (P3& p : tri.p) p = displace(p);
+        for (P3& p : tri.p)
+            p = displace(p);
     float k = shape.radius / MeshRadius(mesh);
     for (MeshTri& tri : mesh) {
-        for (P3& p : tri.p) p = {p.x * k, p.y * k, p.z * k};
+        for (P3& p : tri.p)
+            p = {p.x * k, p.y * k, p.z * k};
         // Spherical mapping, the texture twice around so its texels stay square at the
         // equator; a triangle across the seam gets its small longitudes lifted by a turn.
         float lon[3];
@@ -147,12 +152,14 @@ Mesh ShipMake() {
     MeshEllipsoid(mesh, {0.0f, 0.10f, 0.20f}, {0.06f, 0.065f, 0.18f}, 10, 6);
     for (float side : {1.0f, -1.0f}) {
         MeshExtrudeXZ(mesh,
-                      {{0.08f * side, 0, 0.18f}, {0.48f * side, 0, -0.33f},
-                       {0.48f * side, 0, -0.46f}, {0.08f * side, 0, -0.16f}},
+                      {{0.08f * side, 0, 0.18f},
+                       {0.48f * side, 0, -0.33f},
+                       {0.48f * side, 0, -0.46f},
+                       {0.08f * side, 0, -0.16f}},
                       -0.03f, 0.01f);
-        MeshExtrudeZY(mesh, {{0, 0.06f, -0.20f}, {0, 0.08f, 0.0f}, {0, 0.25f, -0.24f},
-                             {0, 0.25f, -0.30f}},
-                      0.08f * side - 0.01f, 0.08f * side + 0.01f);
+        MeshExtrudeZY(
+            mesh, {{0, 0.06f, -0.20f}, {0, 0.08f, 0.0f}, {0, 0.25f, -0.24f}, {0, 0.25f, -0.30f}},
+            0.08f * side - 0.01f, 0.08f * side + 0.01f);
     }
     // Plan-view mapping: faces looking down take the belly half of the texture.
     for (MeshTri& tri : mesh) {
@@ -208,8 +215,8 @@ bool ModelAdd(AssetList& assets, const char* name, Mesh mesh, bool starShaped) {
         return false;
     }
     std::string text = MeshEncode(mesh);
-    assets.push_back({std::string("model/") + name + ".3d",
-                      std::vector<uint8_t>(text.begin(), text.end())});
+    assets.push_back(
+        {std::string("model/") + name + ".3d", std::vector<uint8_t>(text.begin(), text.end())});
     return true;
 }
 

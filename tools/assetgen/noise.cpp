@@ -10,15 +10,19 @@ uint64_t RngNext(Rng& rng) {
     return z ^ (z >> 31);
 }
 
-float RngFloat(Rng& rng) { return float(RngNext(rng) >> 40) * (1.0f / 16777216.0f); }
+float RngFloat(Rng& rng) {
+    return float(RngNext(rng) >> 40) * (1.0f / 16777216.0f);
+}
 
-float RngRange(Rng& rng, float lo, float hi) { return lo + (hi - lo) * RngFloat(rng); }
+float RngRange(Rng& rng, float lo, float hi) {
+    return lo + (hi - lo) * RngFloat(rng);
+}
 
 namespace {
 
 uint32_t Hash(int32_t x, int32_t y, int32_t z, uint32_t seed) {
-    uint32_t h = uint32_t(x) * 0x8da6b343u ^ uint32_t(y) * 0xd8163841u ^
-                 uint32_t(z) * 0xcb1ab31fu ^ seed * 0x165667b1u;
+    uint32_t h = uint32_t(x) * 0x8da6b343u ^ uint32_t(y) * 0xd8163841u ^ uint32_t(z) * 0xcb1ab31fu ^
+                 seed * 0x165667b1u;
     h ^= h >> 16;
     h *= 0x7feb352du;
     h ^= h >> 15;
@@ -27,41 +31,65 @@ uint32_t Hash(int32_t x, int32_t y, int32_t z, uint32_t seed) {
     return h;
 }
 
-float Fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
+float Fade(float t) {
+    return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f);
+}
 
 // Dot product of one of the 12 edge directions of a cube with the offset.
 float Grad3(uint32_t h, float x, float y, float z) {
     switch (h % 12) {
-    case 0: return x + y;
-    case 1: return -x + y;
-    case 2: return x - y;
-    case 3: return -x - y;
-    case 4: return x + z;
-    case 5: return -x + z;
-    case 6: return x - z;
-    case 7: return -x - z;
-    case 8: return y + z;
-    case 9: return -y + z;
-    case 10: return y - z;
-    default: return -y - z;
+    case 0:
+        return x + y;
+    case 1:
+        return -x + y;
+    case 2:
+        return x - y;
+    case 3:
+        return -x - y;
+    case 4:
+        return x + z;
+    case 5:
+        return -x + z;
+    case 6:
+        return x - z;
+    case 7:
+        return -x - z;
+    case 8:
+        return y + z;
+    case 9:
+        return -y + z;
+    case 10:
+        return y - z;
+    default:
+        return -y - z;
     }
 }
 
 float Grad2(uint32_t h, float x, float y) {
     constexpr float D = 0.70710678f;
     switch (h & 7) {
-    case 0: return x;
-    case 1: return -x;
-    case 2: return y;
-    case 3: return -y;
-    case 4: return (x + y) * D;
-    case 5: return (-x + y) * D;
-    case 6: return (x - y) * D;
-    default: return (-x - y) * D;
+    case 0:
+        return x;
+    case 1:
+        return -x;
+    case 2:
+        return y;
+    case 3:
+        return -y;
+    case 4:
+        return (x + y) * D;
+    case 5:
+        return (-x + y) * D;
+    case 6:
+        return (x - y) * D;
+    default:
+        return (-x - y) * D;
     }
 }
 
-int Wrap(int v, int period) { return ((v % period) + period) % period; }
+int Wrap(int v, int period) {
+    return ((v % period) + period) % period;
+}
 
 } // namespace
 

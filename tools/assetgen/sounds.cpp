@@ -31,7 +31,8 @@ float Envelope(float t, float attack, float decay) {
 // Scales to a peak of `peak` and fades the last few milliseconds so no sound ends in a click.
 void Finish(Signal& s, float peak) {
     float m = 1e-6f;
-    for (float v : s) m = std::fmax(m, std::fabs(v));
+    for (float v : s)
+        m = std::fmax(m, std::fabs(v));
     const size_t fade = size_t(RATE * 0.008f);
     for (size_t i = 0; i < s.size(); ++i) {
         s[i] *= peak / m;
@@ -143,7 +144,8 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 void PutId(std::vector<uint8_t>& out, const char* id) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(id[i]));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(id[i]));
 }
 
 // Exactly the layout the engine reads: RIFF header, 16-byte format chunk, 4-byte "fact"
@@ -158,12 +160,12 @@ std::vector<uint8_t> WavEncode(Signal s, uint64_t seed) {
     PutId(out, "WAVE");
     PutId(out, "fmt ");
     PutU32(out, 16);
-    PutU16(out, 1);      // PCM
-    PutU16(out, 1);      // mono
-    PutU32(out, RATE);   // frames per second
-    PutU32(out, RATE);   // bytes per second
-    PutU16(out, 1);      // block size
-    PutU16(out, 8);      // bits per sample
+    PutU16(out, 1);    // PCM
+    PutU16(out, 1);    // mono
+    PutU32(out, RATE); // frames per second
+    PutU32(out, RATE); // bytes per second
+    PutU16(out, 1);    // block size
+    PutU16(out, 8);    // bits per sample
     PutId(out, "fact");
     PutU32(out, 4);
     PutU32(out, frames);

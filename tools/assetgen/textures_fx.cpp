@@ -26,7 +26,9 @@ Rgb IconPlate(float x, float y, Rgb hue) {
     float gx = (DrawSdRoundBox(x + e, y, 16, 16, 15.5f, 15.5f, 5) - d) / e;
     float gy = (DrawSdRoundBox(x, y + e, 16, 16, 15.5f, 15.5f, 5) - d) / e;
     Rgb inner = MixRgb({0.10f, 0.11f, 0.15f}, {0.03f, 0.03f, 0.05f}, y / 32.0f);
-    if (d > -2.0f) return ScaleRgb(MixRgb(hue, {0.6f, 0.6f, 0.6f}, 0.3f), 0.7f * DrawBevelShade(d, gx, gy, 2.0f));
+    if (d > -2.0f)
+        return ScaleRgb(MixRgb(hue, {0.6f, 0.6f, 0.6f}, 0.3f),
+                        0.7f * DrawBevelShade(d, gx, gy, 2.0f));
     return inner;
 }
 
@@ -45,9 +47,10 @@ Image RailIconMake() {
         if (DrawSdRoundBox(x, y, 16, 16, 13.5f, 13.5f, 4) > 0.0f) return c;
         float beam = std::fabs(y - 16.0f);
         c = AddRgb(c, Stroke(beam, 1.6f, hue));
-        float helix = 16.0f + 5.5f * std::sin((x - 4.0f) * 0.75f);
-        float front = std::cos((x - 4.0f) * 0.75f) > 0.0f ? 1.0f : 0.45f;
-        c = AddRgb(c, ScaleRgb(Stroke(std::fabs(y - helix), 1.1f, hue), front * 0.8f));
+        float phase = (x - 4.0f) * 0.52f;
+        float helix = 16.0f + 6.0f * std::sin(phase);
+        float front = std::cos(phase) > 0.0f ? 1.0f : 0.4f;
+        c = AddRgb(c, ScaleRgb(Stroke(std::fabs(y - helix) * 0.8f, 1.5f, hue), front * 0.9f));
         return c;
     });
 }
@@ -75,11 +78,11 @@ Image RapidIconMake() {
         Rgb c = IconPlate(x, y, hue);
         if (DrawSdRoundBox(x, y, 16, 16, 13.5f, 13.5f, 4) > 0.0f) return c;
         for (int i = 0; i < 3; ++i) {
-            float hx = 11.0f + 8.0f * float(i), hy = 22.0f - 6.0f * float(i);
-            float streak = DrawSdSegment(x, y, hx - 7.0f, hy + 3.0f, hx, hy);
-            float along = Clamp01((x - (hx - 7.0f)) / 7.0f);
-            c = AddRgb(c, ScaleRgb(Stroke(streak, 1.2f, hue), 0.25f + 0.6f * along));
-            c = AddRgb(c, Stroke(std::hypot(x - hx, y - hy), 2.2f, hue));
+            float hx = 12.0f + 8.0f * float(i), hy = 22.5f - 6.5f * float(i);
+            float streak = DrawSdSegment(x, y, hx - 8.0f, hy + 3.0f, hx, hy);
+            float along = Clamp01((x - (hx - 8.0f)) / 8.0f);
+            c = AddRgb(c, ScaleRgb(Stroke(streak, 1.6f, hue), 0.2f + 0.6f * along));
+            c = AddRgb(c, Stroke(std::hypot(x - hx, y - hy), 2.8f, hue));
         }
         return c;
     });

@@ -49,33 +49,35 @@ Image EarthMake() {
     for (int y = 0; y < img.height; ++y) {
         for (int x = 0; x < img.width; ++x) {
             Dir d = SphereDir(x, y, img.width, img.height);
-            float wx = NoiseFbm3(d.x * 1.5f, d.y * 1.5f, d.z * 1.5f, 3, 21);
-            float wz = NoiseFbm3(d.x * 1.5f + 7.0f, d.y * 1.5f, d.z * 1.5f, 3, 22);
-            float h = NoiseFbm3(d.x * 1.7f + 0.6f * wx, d.y * 1.7f, d.z * 1.7f + 0.6f * wz, 7, 23);
-            const float sea = 0.12f;
+            // Continents: low-frequency relief, warped so coasts curl, with fine detail on top.
+            float wx = NoiseFbm3(d.x * 1.2f, d.y * 1.2f, d.z * 1.2f, 3, 21);
+            float wz = NoiseFbm3(d.x * 1.2f + 7.0f, d.y * 1.2f, d.z * 1.2f, 3, 22);
+            float h = NoiseFbm3(d.x * 1.1f + 0.7f * wx, d.y * 1.1f, d.z * 1.1f + 0.7f * wz, 8, 23);
+            const float sea = 0.02f;
             float alat = std::fabs(d.lat) / (0.5f * PI); // 0 equator, 1 pole
             Rgb c;
             if (h < sea) {
-                float depth = Clamp01((sea - h) * 3.0f);
-                c = MixRgb({0.06f, 0.32f, 0.52f}, {0.01f, 0.07f, 0.26f}, std::sqrt(depth));
+                float depth = Clamp01((sea - h) * 2.5f);
+                c = MixRgb({0.08f, 0.36f, 0.55f}, {0.02f, 0.08f, 0.30f}, std::sqrt(depth));
             } else {
-                float e = (h - sea) * 2.2f;
-                float dry = NoiseFbm3(d.x * 3.0f, d.y * 3.0f, d.z * 3.0f, 4, 24) +
-                            0.9f * (1.0f - std::fabs(alat - 0.28f) * 4.0f);
-                c = MixRgb({0.16f, 0.40f, 0.12f}, {0.12f, 0.28f, 0.09f}, Clamp01(e * 2.0f));
-                c = MixRgb(c, {0.74f, 0.63f, 0.40f}, Smoothstep(0.45f, 0.8f, dry));
-                c = MixRgb(c, {0.45f, 0.38f, 0.30f}, Smoothstep(0.35f, 0.7f, e));
-                c = MixRgb(c, {0.92f, 0.93f, 0.95f}, Smoothstep(0.75f, 0.95f, e + alat * 0.5f));
+                float e = (h - sea) * 2.0f;
+                float dry = 1.1f * NoiseFbm3(d.x * 2.5f, d.y * 2.5f, d.z * 2.5f, 4, 24) +
+                            0.5f * (1.0f - std::fabs(alat - 0.27f) * 5.0f);
+                Rgb forest = MixRgb({0.20f, 0.46f, 0.14f}, {0.10f, 0.30f, 0.10f},
+                                    Clamp01(0.5f + NoiseFbm3(d.x * 5, d.y * 5, d.z * 5, 3, 28)));
+                c = MixRgb(forest, {0.80f, 0.68f, 0.44f}, Smoothstep(0.35f, 0.75f, dry));
+                c = MixRgb(c, {0.42f, 0.36f, 0.28f}, Smoothstep(0.45f, 0.8f, e));
+                c = MixRgb(c, {0.92f, 0.93f, 0.95f}, Smoothstep(1.05f, 1.2f, e + alat * 0.5f));
             }
             // Polar ice with a ragged edge.
-            float ice = alat + 0.06f * NoiseFbm3(d.x * 6.0f, d.y * 6.0f, d.z * 6.0f, 3, 25);
-            c = MixRgb(c, {0.94f, 0.96f, 1.0f}, Smoothstep(0.80f, 0.84f, ice));
-            // Swirled cloud decks, thicker along the storm belts.
+            float ice = alat + 0.05f * NoiseFbm3(d.x * 6.0f, d.y * 6.0f, d.z * 6.0f, 3, 25);
+            c = MixRgb(c, {0.94f, 0.96f, 1.0f}, Smoothstep(0.89f, 0.92f, ice));
+            // Cloud streaks drawn out east-west, thicker along the storm belts.
             float sx = NoiseFbm3(d.x * 2.0f, d.y * 4.0f, d.z * 2.0f, 3, 26);
-            float cl = NoiseFbm3(d.x * 3.0f + sx, d.y * 6.0f, d.z * 3.0f - sx, 6, 27);
-            float belt = 0.25f * std::cos(d.lat * 6.0f);
-            float cover = Smoothstep(0.05f, 0.55f, cl + belt * 0.5f);
-            c = MixRgb(c, {0.97f, 0.97f, 0.98f}, cover * 0.9f);
+            float cl = NoiseFbm3(d.x * 3.0f + sx, d.y * 7.0f, d.z * 3.0f - sx, 6, 27);
+            float belt = 0.2f * std::cos(d.lat * 6.0f);
+            float cover = Smoothstep(0.2f, 0.75f, cl + belt);
+            c = MixRgb(c, {0.97f, 0.97f, 0.98f}, cover * 0.85f);
             ImageAt(img, x, y) = c;
         }
     }
@@ -89,18 +91,19 @@ Image MarsMake() {
             Dir d = SphereDir(x, y, img.width, img.height);
             float big = NoiseFbm3(d.x * 1.6f, d.y * 1.6f, d.z * 1.6f, 5, 31);
             float fine = NoiseFbm3(d.x * 8.0f, d.y * 8.0f, d.z * 8.0f, 4, 32);
-            Rgb c = MixRgb({0.78f, 0.40f, 0.18f}, {0.42f, 0.17f, 0.08f},
-                           Smoothstep(-0.1f, 0.5f, big));
+            Rgb c =
+                MixRgb({0.78f, 0.40f, 0.18f}, {0.42f, 0.17f, 0.08f}, Smoothstep(-0.1f, 0.5f, big));
             c = ScaleRgb(c, 0.88f + 0.18f * fine);
             // A long rift valley near the equator.
-            float rift = std::fabs(d.lat + 0.12f + 0.08f * NoiseFbm3(d.x * 3, d.y * 3, d.z * 3, 3, 33));
+            float rift =
+                std::fabs(d.lat + 0.12f + 0.08f * NoiseFbm3(d.x * 3, d.y * 3, d.z * 3, 3, 33));
             float inRift = (1.0f - Smoothstep(0.0f, 0.025f, rift)) *
                            Smoothstep(0.2f, 0.5f, std::sin(d.lon * 1.0f + 0.4f));
             c = MixRgb(c, {0.30f, 0.11f, 0.06f}, inRift * 0.8f);
             // A bright northern cap and a smaller southern one.
             float edge = 0.05f * NoiseFbm3(d.x * 7.0f, d.y * 7.0f, d.z * 7.0f, 3, 34);
-            float north = Smoothstep(1.10f, 1.16f, d.lat + edge);
-            float south = Smoothstep(1.26f, 1.31f, -d.lat + edge);
+            float north = Smoothstep(1.22f, 1.27f, d.lat + edge);
+            float south = Smoothstep(1.36f, 1.40f, -d.lat + edge);
             c = MixRgb(c, {0.96f, 0.93f, 0.90f}, std::fmax(north, south));
             ImageAt(img, x, y) = c;
         }
@@ -109,10 +112,11 @@ Image MarsMake() {
 }
 
 Image JupiterMake() {
-    static constexpr GradientStop bands[] = {
-        {0.00f, {0.52f, 0.32f, 0.20f}}, {0.25f, {0.76f, 0.58f, 0.42f}},
-        {0.50f, {0.93f, 0.86f, 0.72f}}, {0.75f, {0.84f, 0.70f, 0.52f}},
-        {1.00f, {0.97f, 0.94f, 0.86f}}};
+    static constexpr GradientStop bands[] = {{0.00f, {0.42f, 0.24f, 0.14f}},
+                                             {0.22f, {0.70f, 0.46f, 0.28f}},
+                                             {0.45f, {0.88f, 0.74f, 0.55f}},
+                                             {0.70f, {0.96f, 0.90f, 0.76f}},
+                                             {1.00f, {0.99f, 0.97f, 0.92f}}};
     const float spotLat = -0.38f, spotLon = 2.2f;
     Image img = ImageMake(512, 256);
     for (int y = 0; y < img.height; ++y) {
@@ -121,7 +125,7 @@ Image JupiterMake() {
             // Distance from the storm in its own stretched frame, and a swirl around it.
             float dLon = std::remainder(d.lon - spotLon, 2.0f * PI) * std::cos(spotLat);
             float dLat = d.lat - spotLat;
-            float sd = std::sqrt((dLon / 0.30f) * (dLon / 0.30f) + (dLat / 0.13f) * (dLat / 0.13f));
+            float sd = std::sqrt((dLon / 0.34f) * (dLon / 0.34f) + (dLat / 0.15f) * (dLat / 0.15f));
             float swirl = 2.5f * std::exp(-sd * sd * 0.8f);
             float sa = std::sin(swirl), ca = std::cos(swirl);
             float rLon = spotLon + (dLon * ca - dLat * sa * 2.3f) / std::cos(spotLat);
@@ -129,17 +133,22 @@ Image JupiterMake() {
             float cl = std::cos(rLat);
             float px = cl * std::cos(rLon), py = std::sin(rLat), pz = cl * std::sin(rLon);
             // Bands follow latitude, torn by turbulence that is stretched east-west.
-            float turb = NoiseFbm3(px * 3.0f, py * 14.0f, pz * 3.0f, 5, 41);
-            float v = rLat * 5.2f + 0.35f * turb;
-            float band = 0.5f + 0.5f * std::sin(v * 2.1f) * std::cos(v * 0.7f + 1.0f);
+            float turb = NoiseFbm3(px * 3.0f, py * 12.0f, pz * 3.0f, 5, 41);
+            float eddy = NoiseFbm3(px * 9.0f + turb, py * 24.0f, pz * 9.0f, 4, 43);
+            float v = rLat * 7.0f + 0.30f * turb + 0.12f * eddy;
+            // Band widths and tones vary irregularly with latitude.
+            float band = 0.5f + 0.75f * (NoisePerlin3(0.5f, v * 0.8f, 0.5f, 44) +
+                                         0.45f * NoisePerlin3(0.5f, v * 1.9f, 0.5f, 45));
             Rgb c = ImageGradient(bands, 5, Clamp01(band));
+            float tint = Smoothstep(0.0f, 0.5f, NoisePerlin3(0.5f, v * 0.45f, 2.5f, 46));
+            c = MixRgb(c, {c.r * 1.0f, c.g * 0.78f, c.b * 0.6f}, tint);
             float streak = NoiseFbm3(px * 6.0f, py * 40.0f, pz * 6.0f, 4, 42);
             c = ScaleRgb(c, 0.92f + 0.12f * streak);
             // The great storm: a red oval with a pale collar.
-            Rgb spot = MixRgb({0.80f, 0.36f, 0.22f}, {0.66f, 0.25f, 0.16f},
-                              Clamp01(0.5f + 0.5f * turb));
-            c = MixRgb(c, {0.96f, 0.90f, 0.80f}, Smoothstep(0.9f, 1.05f, sd) *
-                                                     (1.0f - Smoothstep(1.05f, 1.3f, sd)) * 0.7f);
+            Rgb spot =
+                MixRgb({0.80f, 0.36f, 0.22f}, {0.66f, 0.25f, 0.16f}, Clamp01(0.5f + 0.5f * turb));
+            c = MixRgb(c, {0.96f, 0.90f, 0.80f},
+                       Smoothstep(0.9f, 1.05f, sd) * (1.0f - Smoothstep(1.05f, 1.3f, sd)) * 0.7f);
             c = MixRgb(c, spot, 1.0f - Smoothstep(0.85f, 1.0f, sd));
             ImageAt(img, x, y) = c;
         }
@@ -182,14 +191,15 @@ Image SpaceMake() {
             float wx = NoiseFbm2Tile(u, v, 3, 4, 51);
             float wy = NoiseFbm2Tile(u, v, 3, 4, 52);
             float n = NoiseFbm2Tile(u + 0.12f * wx, v + 0.12f * wy, 3, 6, 53);
-            float mask = Smoothstep(-0.2f, 0.6f, NoiseFbm2Tile(u, v, 2, 3, 54));
+            float mask = Smoothstep(-0.4f, 0.4f, NoiseFbm2Tile(u, v, 2, 3, 54));
             float hue = Smoothstep(-0.4f, 0.4f, NoiseFbm2Tile(u + 0.1f * wy, v, 2, 4, 55));
             float dust = Smoothstep(0.1f, 0.5f, NoiseFbm2Tile(u, v + 0.1f * wx, 4, 5, 56));
-            float density = std::pow(Smoothstep(-0.15f, 0.8f, n), 1.6f) * mask * (1.0f - 0.7f * dust);
+            float density =
+                std::pow(Smoothstep(-0.3f, 0.55f, n), 1.5f) * mask * (1.0f - 0.6f * dust);
             Rgb neb = MixRgb({0.42f, 0.12f, 0.50f}, {0.06f, 0.30f, 0.46f}, hue);
             neb = MixRgb(neb, {0.60f, 0.18f, 0.25f}, Smoothstep(0.5f, 0.9f, n) * 0.5f);
             Rgb base{0.006f, 0.007f, 0.018f};
-            ImageAt(img, x, y) = AddRgb(base, ScaleRgb(neb, 0.32f * density));
+            ImageAt(img, x, y) = AddRgb(base, ScaleRgb(neb, 0.9f * density));
         }
     }
     static constexpr GradientStop tints[] = {{0.0f, {0.70f, 0.80f, 1.00f}},

@@ -22,9 +22,9 @@ float CraterHeight(float d, float r) {
 
 struct RockLook {
     uint32_t seed;
-    Rgb light, dark;     // albedo range
-    int craters;         // small craters; medium and large ones scale from it
-    float roughness;     // height of the fractal relief
+    Rgb light, dark; // albedo range
+    int craters;     // small craters; medium and large ones scale from it
+    float roughness; // height of the fractal relief
 };
 
 // A tileable cratered surface, lit from the upper left by its own relief.
@@ -39,7 +39,8 @@ Image RockMake(const RockLook& look) {
     std::vector<Crater> craters;
     for (int i = 0; i < look.craters; ++i) {
         float u = RngFloat(rng);
-        float r = i < 4 ? RngRange(rng, 20.0f, 34.0f) : (i < 18 ? 8.0f + 10.0f * u : 2.5f + 5.0f * u);
+        float r =
+            i < 4 ? RngRange(rng, 20.0f, 34.0f) : (i < 18 ? 8.0f + 10.0f * u : 2.5f + 5.0f * u);
         craters.push_back({RngRange(rng, 0.0f, float(size)), RngRange(rng, 0.0f, float(size)), r});
     }
     for (const Crater& c : craters) {
@@ -67,8 +68,8 @@ Image RockMake(const RockLook& look) {
             float nl = std::sqrt(nx * nx + ny * ny + 1.0f);
             float lambert = (nx * lx + ny * ly + lz) / nl;
             float shade = 0.45f + 0.75f * std::fmax(0.0f, lambert);
-            float albedo = 0.5f + 0.5f * NoiseFbm2Tile(float(x) / size, float(y) / size, 3, 5,
-                                                      look.seed + 7);
+            float albedo =
+                0.5f + 0.5f * NoiseFbm2Tile(float(x) / size, float(y) / size, 3, 5, look.seed + 7);
             Rgb c = MixRgb(look.dark, look.light, Clamp01(albedo));
             ImageAt(img, x, y) = ScaleRgb(c, shade);
         }
@@ -106,8 +107,9 @@ Image ShipMake() {
             float grain = NoiseFbm2Tile(float(px) / size, float(py) / size, 16, 3, 61);
             Rgb c = belly ? Rgb{0.36f, 0.38f, 0.42f} : Rgb{0.74f, 0.77f, 0.82f};
             // Plates differ a little in tone.
-            float plate = NoisePerlin2Tile(std::floor(x / 0.12f + 0.5f * std::floor(z / 0.1f)) * 0.7f,
-                                           std::floor(z / 0.1f) * 0.7f, 64, 64, 62);
+            float plate =
+                NoisePerlin2Tile(std::floor(x / 0.12f + 0.5f * std::floor(z / 0.1f)) * 0.7f,
+                                 std::floor(z / 0.1f) * 0.7f, 64, 64, 62);
             c = ScaleRgb(c, 0.93f + 0.08f * plate + 0.04f * grain);
             // Accent stripes: along the wings and down the spine.
             float wingStripe = std::fabs((z + 0.62f * ax) - 0.06f);
@@ -133,8 +135,8 @@ Image ShipMake() {
             float cd = cx * cx + cz * cz;
             if (!belly && cd < 1.0f) {
                 Rgb glass = MixRgb({0.10f, 0.20f, 0.38f}, {0.02f, 0.05f, 0.12f}, cd);
-                float streak = std::exp(-std::pow((cx + 0.35f + cz * 0.15f) * 4.0f, 2.0f)) *
-                               (1.0f - cd);
+                float streak =
+                    std::exp(-std::pow((cx + 0.35f + cz * 0.15f) * 4.0f, 2.0f)) * (1.0f - cd);
                 glass = AddRgb(glass, ScaleRgb({0.7f, 0.85f, 1.0f}, streak * 0.8f));
                 c = MixRgb(glass, {0.25f, 0.27f, 0.30f}, Smoothstep(0.8f, 1.0f, cd));
             }

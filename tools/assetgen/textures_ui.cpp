@@ -39,8 +39,10 @@ Image Border2Make() {
         Rgb steel = MixRgb({0.55f, 0.62f, 0.74f}, {0.28f, 0.32f, 0.42f}, y / h);
         steel = ScaleRgb(steel, shade * (0.95f + 0.08f * Brushed(x, y, w, h, 81)));
         // A lit inner lip and a cyan trim line between bevel and lip.
-        if (inner < 1.6f) steel = ScaleRgb({0.20f, 0.22f, 0.28f}, 1.0f);
-        else if (inner < 3.0f) steel = MixRgb(steel, {0.35f, 0.9f, 1.0f}, 0.8f);
+        if (inner < 1.6f)
+            steel = ScaleRgb({0.20f, 0.22f, 0.28f}, 1.0f);
+        else if (inner < 3.0f)
+            steel = MixRgb(steel, {0.35f, 0.9f, 1.0f}, 0.8f);
         steel.r = std::fmax(steel.r, 0.02f);
         steel.g = std::fmax(steel.g, 0.02f);
         steel.b = std::fmax(steel.b, 0.03f);
@@ -67,7 +69,8 @@ Image MetalMake() {
         Rgb c = MixRgb({0.40f, 0.43f, 0.48f}, {0.24f, 0.26f, 0.30f}, y / h);
         c = ScaleRgb(c, shade * (0.92f + 0.14f * Brushed(x, y, w, h, 91)));
         for (float rx : {9.0f, w - 9.0f})
-            for (float ry : {9.0f, h - 9.0f}) Rivet(x, y, rx, ry, c);
+            for (float ry : {9.0f, h - 9.0f})
+                Rivet(x, y, rx, ry, c);
         return c;
     });
 }
@@ -96,15 +99,19 @@ Image Button2Make() {
     return DrawSupersampled(256, 64, 4, [=](float x, float y) -> Rgb {
         // Cut corners: distance to the chamfered box, as the max of box and diagonal planes.
         float box = DrawSdRoundBox(x, y, w / 2, h / 2, w / 2, h / 2, 0.0f);
-        float cut = (std::fabs(x - w / 2) + std::fabs(y - h / 2) - (w / 2 + h / 2 - 14.0f)) * 0.7071f;
+        float cut =
+            (std::fabs(x - w / 2) + std::fabs(y - h / 2) - (w / 2 + h / 2 - 14.0f)) * 0.7071f;
         float d = std::fmax(box, cut);
         if (d > 0.0f) return {0.0f, 0.0f, 0.0f};
         Rgb c = MixRgb({0.10f, 0.30f, 0.36f}, {0.03f, 0.10f, 0.14f}, y / h);
         float stripes = std::fmod(x + y, 12.0f) < 6.0f ? 1.0f : 0.93f;
         c = ScaleRgb(c, stripes);
-        if (d > -2.0f) c = {0.55f, 0.95f, 1.0f};
-        else if (d > -4.0f) c = {0.05f, 0.12f, 0.15f};
-        else if (d > -5.0f) c = MixRgb(c, {0.3f, 0.7f, 0.8f}, 0.5f);
+        if (d > -2.0f)
+            c = {0.55f, 0.95f, 1.0f};
+        else if (d > -4.0f)
+            c = {0.05f, 0.12f, 0.15f};
+        else if (d > -5.0f)
+            c = MixRgb(c, {0.3f, 0.7f, 0.8f}, 0.5f);
         return c;
     });
 }
@@ -118,7 +125,8 @@ Image OutlineMake() {
         Rgb c = MixRgb({0.02f, 0.03f, 0.06f}, {0.05f, 0.07f, 0.12f}, y / h);
         float glow = std::exp(d / 5.0f);
         c = AddRgb(c, ScaleRgb({0.2f, 0.6f, 0.8f}, 0.35f * glow));
-        if (d > -3.0f) c = MixRgb({0.55f, 0.92f, 1.0f}, {0.9f, 1.0f, 1.0f}, Clamp01(1.0f + d / 1.5f));
+        if (d > -3.0f)
+            c = MixRgb({0.55f, 0.92f, 1.0f}, {0.9f, 1.0f, 1.0f}, Clamp01(1.0f + d / 1.5f));
         return c;
     });
 }
@@ -199,7 +207,8 @@ bool Banner3Make(Image& out) {
             float spec = std::pow(std::fmax(0.0f, lambert), 12.0f);
             float v = Clamp01((fy - float(oy)) / float(text.height));
             Rgb metal = ImageGradient(chrome, 6, v);
-            metal = AddRgb(ScaleRgb(metal, 0.45f + 0.75f * lambert), ScaleRgb({1, 1, 1}, 0.5f * spec));
+            metal =
+                AddRgb(ScaleRgb(metal, 0.45f + 0.75f * lambert), ScaleRgb({1, 1, 1}, 0.5f * spec));
             c = MixRgb(c, metal, a);
         }
         return c;
