@@ -9,6 +9,7 @@
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
+#include "console/input.h"
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "render/gl.h"
@@ -42,6 +43,7 @@ bool AppPumpEvents() {
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) return false;
         if (event.type == SDL_WINDOWEVENT) WindowHandleEvent(event);
+        InputHandleSdlEvent(event);
         if (cdNotifyEvent != 0 && event.type == cdNotifyEvent)
             CDAudioNotify(static_cast<uint32_t>(event.user.code), 0);
     }
@@ -56,6 +58,7 @@ float AppFrame() {
         SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
         dt += ClockDelta(nullptr);
     }
+    InputPoll();
     frameCount++;
     if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
     frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
@@ -73,6 +76,7 @@ void AppShutdown() {
     OpenGLUnInit();
     WaveUnInit();
     CDAudioUnInit();
+    InputUnInit();
     WindowRestoreDesktop();
     SDL_Quit();
     LogUnInit();

@@ -6,7 +6,10 @@
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
+#include "console/bind.h"
 #include "console/command.h"
+#include "console/cvar.h"
+#include "console/input.h"
 #include "render/gl.h"
 #include "game/thing.h"
 #include "render/light.h"
@@ -76,7 +79,10 @@ void ClientLogGLStrings() {
 } // namespace
 
 void ClientInit() {
+    CVarInit(); // first: modules may register variables while they start
     ClientReadSettings();
+    // The one setting that can change while the game runs: "set camera N".
+    CVarRegisterLong("camera", &cameraMode);
     // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
     // from the first frame.
     gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
@@ -87,6 +93,9 @@ void ClientInit() {
     cameraYaw = 0.0f;
     cameraRoll = 0.0f;
     cameraPitch = -20.0f;
+    InputInit();
+    CommandInit();
+    BindInit();
     TextureInit();
     ParticleInit();
     TextFontInit();
