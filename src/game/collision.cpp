@@ -58,15 +58,36 @@ void CollideReport(Thing* a, Thing* b) {
     if (b->touch) b->touch(b, a);
 }
 
+// What the broad test needs of the first thing of a pair, read once per inner loop and again
+// after every report (a touch callback may move or rescale it).
+struct CollideSide {
+    Vec3 pos;
+    float reachSq;
+};
+
+CollideSide CollideSideOf(const Thing* a) {
+    return {a->pos, a->scale * a->scale * a->model->radiusSq};
+}
+
+// The pair test with a's values hoisted; reports a touching pair and refreshes them.
+void CollidePair(Thing* a, CollideSide& side, Thing* b) {
+    float reach = side.reachSq + b->scale * b->scale * b->model->radiusSq;
+    if (!(DistSq(side.pos, b->pos) < reach)) return;
+    if ((a->model->pointCount || b->model->pointCount) && !CollideSpheres(a, b)) return;
+    CollideReport(a, b);
+    side = CollideSideOf(a);
+}
+
 void CollideAllPairs() {
     for (int32_t i = 0; i < thingIndex.count; ++i) {
         Thing* a = ThingAt(&thingIndex, i);
         if (a->flags & THING_NO_COLLIDE) continue;
+        CollideSide side = CollideSideOf(a);
         // The count is re-read after every test: things created by a touch take part at once.
         for (int32_t j = i + 1; j < thingIndex.count; ++j) {
             Thing* b = ThingAt(&thingIndex, j);
             if (b->flags & THING_NO_COLLIDE) continue;
-            if (CollideTest(a, b)) CollideReport(a, b);
+            CollidePair(a, side, b);
         }
     }
 }
@@ -79,11 +100,12 @@ void CollideSweep() {
     for (int32_t i = 0; i < n; ++i) {
         Thing* a = ThingAt(&thingSortIndex, i);
         if (a->flags & THING_NO_COLLIDE) continue;
+        CollideSide side = CollideSideOf(a);
         for (int32_t j = i + 1; j < n; ++j) {
             Thing* b = ThingAt(&thingSortIndex, j);
             if (b->pos.z - a->pos.z > ZSWEEP_WINDOW) break;
             if (b->flags & THING_NO_COLLIDE) continue;
-            if (CollideTest(a, b)) CollideReport(a, b);
+            CollidePair(a, side, b);
         }
     }
 }
