@@ -6,6 +6,8 @@
 #include "core/log.h"
 #include "core/window.h"
 #include "render/gl.h"
+#include "render/particle.h"
+#include "render/texture.h"
 
 #include <cstdio>
 
@@ -197,6 +199,10 @@ TimingVerdicts TimingTestVerdicts() {
 
 void TimingTestApply() {
     const TimingVerdicts v = TimingTestVerdicts();
+    // The fonts stay nearest-filtered only at 640 x 480, where their texels meet the pixels.
+    if (v.nearestTextures)
+        TextureSetFilters(0, (screenWidth == 640 && screenHeight == 480) ? 0 : 1);
     if (v.noNiceFx) niceFx = 0;
     if (v.noStars) starsEnabled = 0;
+    if (v.noParticleTexture) particleTextured = 0;
 }
