@@ -1,0 +1,191 @@
+// Screenshot of a small world under a real GL context: three lit rocks (one by a red, one by a
+// blue light), a translucent sphere in front of them, an arena post and a particle burst, drawn
+// by the engine's own passes. Writes the picture as a PPM and checks what a player would see.
+//
+//   skx_scene_shot <run-dir with texture/ and model/> <out.ppm>
+// Exit 0 when the picture passes its checks, 1 when it does not, 2 when it could not be made.
+#include "core/log.h"
+#include "foundation/mem.h"
+#include "game/thing.h"
+#include "render/gl.h"
+#include "render/light.h"
+#include "render/model.h"
+#include "render/particle.h"
+#include "render/scene.h"
+#include "render/texture.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 480;
+
+Thing* Place(Model* model, Texture* texture, Vec3 pos, float scale, uint32_t flags) {
+    Thing* t = ThingCreate();
+    t->model = model;
+    t->texture = texture;
+    t->pos = pos;
+    t->scale = scale;
+    t->flags = flags;
+    t->draw = ThingDrawModel;
+    return t;
+}
+
+void BuildScene() {
+    Place(bigRock, &textures[TEXTURE_METAL], {-2.6f, 0.0f, -4.0f}, 0.8f, 0)->yaw = 30.0f;
+    Place(bigRock, &textures[TEXTURE_METAL], {0.0f, -0.3f, -7.0f}, 1.0f, 0)->pitch = 40.0f;
+    Place(medRock, &textures[TEXTURE_METAL], {2.6f, 0.0f, -4.0f}, 1.2f, 0)->roll = 60.0f;
+    Place(unitSphere, &textures[TEXTURE_BULLET], {0.0f, 0.6f, -3.0f}, 0.6f, THING_TRANSLUCENT);
+    Thing* post = Place(nullptr, nullptr, {1.2f, 1.4f, -2.5f}, 0.3f, THING_NO_COLLIDE);
+    post->draw = ThingDrawPost;
+    post->yaw = 35.0f;
+    post->roll = 20.0f;
+
+    LightClearAll();
+    Vec3 red = {-1.8f, 0.8f, -2.8f}, blue = {1.8f, 0.8f, -2.8f};
+    LightCreate(&red, 16.0f, 1.5f, 0.1f, 0.0f);
+    LightCreate(&blue, 16.0f, 0.0f, 0.3f, 1.5f);
+    LightSetViewer(&cameraPos, 0.5f);
+
+    RandomSeed(7);
+    Vec3 burst = {-0.9f, 1.3f, -2.2f};
+    ParticleExplosion(&burst, nullptr);
+    ParticleUpdate(0.25f); // let the burst open up
+}
+
+void Render() {
+    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl.MatrixMode(GL_PROJECTION);
+    gl.PushMatrix();
+    gl.Rotatef(-cameraPitch, 1.0f, 0.0f, 0.0f);
+    gl.Rotatef(-cameraYaw, 0.0f, 1.0f, 0.0f);
+    gl.Rotatef(-cameraRoll, 0.0f, 0.0f, 1.0f);
+    gl.Translatef(-cameraPos.x, -cameraPos.y, -cameraPos.z);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.PushMatrix();
+    ThingDrawAll();
+    ParticleDraw();
+    gl.MatrixMode(GL_PROJECTION);
+    gl.PopMatrix();
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.PopMatrix();
+    gl.Finish();
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb At(const std::vector<unsigned char>& px, int x, int y) { // y from the top
+    const unsigned char* p = &px[((HEIGHT - 1 - y) * WIDTH + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+int Count(const std::vector<unsigned char>& px, int x0, int y0, int x1, int y1, bool (*test)(Rgb)) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (test(At(px, x, y))) ++n;
+    return n;
+}
+
+bool Lit(Rgb c) {
+    return c.r + c.g + c.b > 60;
+}
+bool Reddish(Rgb c) {
+    return c.r > c.b + 40 && c.r > c.g;
+}
+bool Bluish(Rgb c) {
+    return c.b > c.r + 40;
+}
+bool Fire(Rgb c) {
+    return c.r > 200 && c.b < 60 && c.g < 200;
+}
+
+bool Check(const char* what, bool ok) {
+    std::printf("%-60s %s\n", what, ok ? "ok" : "FAILED");
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: skx_scene_shot <run-dir> <out.ppm>\n");
+        return 2;
+    }
+    std::string out = argv[2];
+    if (out[0] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof(cwd))) out = std::string(cwd) + "/" + out;
+    }
+    if (chdir(argv[1]) != 0) {
+        std::fprintf(stderr, "cannot enter %s\n", argv[1]);
+        return 2;
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        return 2;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    if (SDL_GL_LoadLibrary(nullptr) != 0 || OpenGLInit(GL_SYSTEM_LIBRARY) != 0) {
+        std::fprintf(stderr, "no GL library\n");
+        return 2;
+    }
+    SDL_Window* window =
+        SDL_CreateWindow("scene shot", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH,
+                         HEIGHT, SDL_WINDOW_OPENGL);
+    void* context = window ? OpenGLCreateContext(window) : nullptr;
+    if (!context) {
+        std::fprintf(stderr, "no GL context: %s\n", SDL_GetError());
+        return 2;
+    }
+    GLStateInit(WIDTH, HEIGHT);
+    TextureInit();
+    ParticleInit();
+    ModelInit();
+    ThingInit();
+    LightInit();
+    cameraPos = {0.0f, 2.0f, 4.0f};
+    cameraPitch = -20.0f;
+    BuildScene();
+    Render();
+
+    std::vector<unsigned char> px(WIDTH * HEIGHT * 3);
+    gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl.ReadBuffer(GL_BACK);
+    gl.ReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    if (FILE* f = std::fopen(out.c_str(), "wb")) {
+        std::fprintf(f, "P6\n%d %d\n255\n", WIDTH, HEIGHT);
+        for (int y = 0; y < HEIGHT; ++y)
+            std::fwrite(&px[(HEIGHT - 1 - y) * WIDTH * 3], 1, WIDTH * 3, f);
+        std::fclose(f);
+    }
+
+    bool ok = true;
+    ok &= Check("something is drawn", Count(px, 0, 0, WIDTH, HEIGHT, Lit) > 20000);
+    ok &= Check("the left rock is lit red", Count(px, 0, 160, 250, 480, Reddish) > 300);
+    ok &= Check("the right rock is lit blue", Count(px, 390, 160, 640, 480, Bluish) > 300);
+    ok &= Check("the particle burst shows fire", Count(px, 0, 0, WIDTH, HEIGHT, Fire) > 50);
+    // The post cube: its corners' colours span from dark to bright in every channel.
+    int postDark = 0, postBright = 0;
+    for (int y = 0; y < HEIGHT; ++y)
+        for (int x = 380; x < 520; ++x) {
+            Rgb c = At(px, x, y);
+            if (c.g > 200 && c.r < 120) ++postBright;
+            if (c.r > 200 && c.g < 120 && c.b > 150) ++postDark;
+        }
+    ok &= Check("the post cube shows its corner colours", postBright + postDark > 30);
+
+    OpenGLDeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return ok ? 0 : 1;
+}
