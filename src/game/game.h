@@ -1,15 +1,88 @@
-// Game flow: the state of a game and the game slice, one update step of the world.
+// Game flow: the state of a game (score, ships, level, weapon bonus, the player's ship) and its
+// changes: the attract mode behind the title menu, a new game, the level banner, the building of a
+// level, cleared levels, the end of a game and extra ships. Also the game slice, one update step
+// of the world, and the chase camera that follows the ship.
 #pragma once
 
+#include "foundation/vec.h"
+
 #include <cstdint>
+
+struct Thing;
 
 // Arena, reset at every level start.
 extern int32_t arenaPosts; // posts on each side of the arena
 extern float arenaSize;    // side length
 extern float arenaBound;   // half-width at which ThingBounce turns things back
-// Non-zero on dimly lit levels: no viewer light, one faint far light instead.
+// Non-zero on dimly lit levels (level mod 4 = 3): no viewer light, one faint far light instead.
 extern int32_t darkLevel;
 
-// One game step of dt seconds, called by the frame loop for each step of a frame: the previous
-// step's lights are cleared, things think, collide, particles move, and the scene light is set.
+// The state of a game, read by the HUD and the screens.
+extern int32_t score;      // points of the current game
+extern int32_t lives;      // ships left, counting the one in play; 0 in attract mode
+extern int32_t level;      // current level; 0 in attract mode
+extern int32_t weaponKind; // WEAPON_NORMAL, WEAPON_RAIL, WEAPON_SPREAD or WEAPON_RAPID
+extern float weaponTimer;  // seconds of bonus weapon left, 0 when none runs
+extern Thing* player;      // the ship (invisible in attract mode), or null before the first
+extern float bannerTimer;  // seconds until the level starts while the banner shows
+// Run at the end of each game slice (LevelBannerCountdown, GameCheck), or null.
+extern void (*sliceHook)(float dt);
+
+constexpr int32_t GAME_START_LIVES = 5;
+constexpr float GAME_BANNER_TIME = 1.5f;
+constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the easing chase camera
+// Rocks and saucers of one level stop growing here, so that no level can exhaust the thing pool.
+constexpr int32_t GAME_MAX_BIG_ROCKS = 40;
+constexpr int32_t GAME_MAX_SAUCERS = 10;
+
+// What the `diff` setting changes. Row 0 is the standard game; negative settings use row 0 and
+// settings above the last row use the last row.
+struct GameDifficulty {
+    float rockSpeed;         // factor on the speed of new and split rocks
+    int32_t extraSaucers;    // saucers per level beyond level / 4 + 1
+    int32_t saucerFireLevel; // first level on which saucers fire
+    float saucerReload;      // seconds between a saucer's shots
+    int32_t saucerTurnOdds;  // a saucer turns toward the ship when RandomRange(0, odds) is 0
+};
+constexpr int32_t GAME_DIFFICULTY_LEVELS = 4;
+inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
+    {1.0f, 0, 2, 0.5f, 10},
+    {1.25f, 1, 1, 0.4f, 7},
+    {1.5f, 2, 1, 0.3f, 4},
+    {1.75f, 3, 1, 0.25f, 2},
+};
+// The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
+const GameDifficulty& GameDifficultyRules();
+// Shorthand for GameDifficultyRules().rockSpeed.
+float GameRockSpeedFactor();
+
+// An angle brought into [-180, 180] by whole turns.
+float GameAngleWrap(float degrees);
+// LightCreate for a game thing; a slice that has used every light record goes without the rest,
+// rather than ending the program.
+void GameLight(const Vec3* pos, float radius, float red, float green, float blue);
+// The ship is in the world: player set, its record live and not dead-flagged.
+bool GamePlayerPresent();
+
+// One game step of dt seconds, called by the frame loop for each step of a frame: lights cleared,
+// think pass, collision pass, particles, the slice hook, the chase camera, the scene light.
 void GameSlice(float dt);
+// Adds points; an extra ship at 1000, then at every 2000 (2000, 4000, 6000 ...), with a sound.
+void AddScore(int32_t points);
+// The scene behind the title menu: drifting rocks, a saucer, two pick-ups, the banner; opens the
+// title menu. Called at the end of client start-up and when a game ends.
+void AttractMode();
+// A new game: 5 ships, the start level, no score, the normal weapon. The title menu then starts
+// the banner countdown.
+void NewGame();
+// The banner's slice hook: counts bannerTimer down and starts the level at 0.
+void LevelBannerCountdown(float dt);
+// Level n afresh: every thing and particle gone, the arena, scenery, the level's things, the HUD.
+void StartLevel(int32_t n);
+// The things of level n: a warp-in explosion, the ship, n + 2 big rocks, n / 4 + 1 saucers.
+void SpawnLevel(int32_t n);
+// The in-game slice hook: a cleared level, the end of the game, the weapon bonus timer.
+void GameCheck(float dt);
+// The chase camera (step of GameSlice): writes cameraPos and cameraYaw from the ship and the
+// camera mode (0 follow the flight, 1 between flight and nose, 2 nose, 3 cockpit; others as 0).
+void GameCamera(float dt);

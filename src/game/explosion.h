@@ -1,0 +1,33 @@
+// Explosions and scenery: the growing, fading fireballs (core pieces and shards coloured from the
+// Fiery texture, a particle burst, a light, a following sound) and the things that only give the
+// game its look: the sky sphere, the level's planet, the arena posts and the title banner.
+#pragma once
+
+#include "foundation/vec.h"
+
+#include <cstdint>
+
+struct Thing;
+
+constexpr int32_t ARENA_POSTS = 10; // posts along each side, corners shared
+constexpr float ARENA_SIZE = 100.0f;
+
+// An explosion at pos (moving with vel, or still when vel is null): a core piece that carries the
+// sound voice (0 for none), a second core piece with nicefx, shards pieces scattered by spread,
+// all scaled by scale, and the particle burst. base is the size at age 0 before scaling.
+void ExplosionCreate(const Vec3* pos, const Vec3* vel, int32_t shards, float base, float scale,
+                     float spread, uint32_t voice);
+// A piece's think: flight, light, growth, the end of its life, and the following sound.
+void ExplosionThink(Thing* piece, float dt);
+// A piece's draw: the faces toward the viewer in the Fiery colours of its age, fading at the end.
+void ExplosionDraw(Thing* piece);
+
+// The scenery of level n: the sky sphere (with the stars setting), the planet, the arena posts.
+void BuildScenery(int32_t n);
+// The tilting title banner of the attract mode.
+Thing* BannerCreate();
+
+void SkyThink(Thing* sky, float dt);       // keeps the sphere around the viewer
+void PlanetThink(Thing* planet, float dt); // fixed offset from the camera, slow turn
+void PostThink(Thing* post, float dt);     // spin, and a blue light with lights >= 4
+void BannerThink(Thing* banner, float dt); // tumbles over at 30 degrees per second

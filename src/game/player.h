@@ -1,0 +1,35 @@
+// The player's ship and its shots: steering, banking, thrust, brake, the four weapons, the
+// explosion and the return at the arena centre; shots with their trails and lights.
+#pragma once
+
+#include <cstdint>
+
+struct Thing;
+
+// Weapon kinds (weaponKind, a shot's weapon field).
+constexpr int32_t WEAPON_NORMAL = 0;
+constexpr int32_t WEAPON_RAIL = 1;
+constexpr int32_t WEAPON_SPREAD = 2;
+constexpr int32_t WEAPON_RAPID = 3;
+
+constexpr float PLAYER_TOP_SPEED = 12.0f;
+constexpr float PLAYER_THRUST = 20.0f;       // units per second squared along the nose
+constexpr float PLAYER_BRAKE = 10.0f;        // units per second squared against the motion
+constexpr float PLAYER_TURN_RATE = 180.0f;   // degrees per second
+constexpr float PLAYER_BANK_RATE = 140.0f;   // degrees per second, banking and levelling
+constexpr float PLAYER_RESPAWN_DELAY = 2.0f; // seconds from the hit to the return
+constexpr float PLAYER_FINAL_DELAY = 3.0f;   // seconds from the last ship's hit to game over
+constexpr float PLAYER_HIDE_AGE = 1.2f;      // the wreck disappears this long after the hit
+
+// The ship at the origin, at rest, facing yaw 180; called by the level builder.
+Thing* PlayerCreate();
+// The ship's think callback: explosion countdown and return, or steering, thrust, brake and fire.
+void PlayerThink(Thing* ship, float dt);
+// The ship's hit callback (any kind): explosion, one ship less, countdown of 2 s (3 s for the
+// last).
+void PlayerHit(Thing* ship, int32_t kind);
+// A shot's think callback: age, flight, trail, and for visible shots spin and light.
+void ShotThink(Thing* shot, float dt);
+// A shot's touch callback: ignores its shooter and the shooter's shots, else strikes (kind 1);
+// all but rail shots are used up by the strike.
+void ShotTouch(Thing* shot, Thing* other);

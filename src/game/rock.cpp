@@ -1,0 +1,112 @@
+// Rocks: drift, tumble, bounce, split and vanish.
+#include "game/rock.h"
+
+#include "audio/wave.h"
+#include "foundation/mem.h"
+#include "game/explosion.h"
+#include "game/game.h"
+#include "game/thing.h"
+#include "render/model.h"
+#include "render/texture.h"
+
+namespace {
+
+// Degrees per second of tumbling.
+constexpr float BIG_YAW_RATE = 30.0f;
+constexpr float BIG_ROLL_RATE = 50.0f;
+constexpr float MED_YAW_RATE = 60.0f;
+constexpr float MED_ROLL_RATE = 20.0f;
+
+Thing* RockCreate(const Vec3* pos, const Vec3* vel) {
+    Thing* rock = ThingCreate();
+    rock->pos = *pos;
+    rock->vel = *vel;
+    rock->draw = ThingDrawModel;
+    rock->touch = RockTouch;
+    return rock;
+}
+
+void RockSpin(Thing* rock, float dt, float yawRate, float rollRate) {
+    rock->yaw = GameAngleWrap(rock->yaw + yawRate * dt);
+    rock->roll = GameAngleWrap(rock->roll + rollRate * dt);
+}
+
+void RockExplode(Thing* rock, float base, float scale) {
+    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &rock->pos, 10000.0f);
+    ExplosionCreate(&rock->pos, &rock->vel, 4, base, scale, 1.3f, voice);
+}
+
+// Four medium rocks flying off 90 degrees apart in a random direction.
+void BigRockSplit(Thing* rock) {
+    Vec3 d = {0.0f, 0.0f, ROCK_SPLIT_SPEED * GameRockSpeedFactor()};
+    VecRotateY(&d, RandomRange(0, 359));
+    for (int i = 0; i < 4; i++) {
+        RockCreateMedium(&rock->pos, &d);
+        VecRotateY(&d, 90.0);
+    }
+    rock->flags |= THING_DEAD;
+}
+
+} // namespace
+
+Thing* RockCreateBig(const Vec3* pos, const Vec3* vel) {
+    Thing* rock = RockCreate(pos, vel);
+    rock->model = bigRock;
+    rock->texture = &textures[TEXTURE_PLUTO];
+    rock->think = BigRockThink;
+    rock->hit = BigRockHit;
+    return rock;
+}
+
+Thing* RockCreateMedium(const Vec3* pos, const Vec3* vel) {
+    Thing* rock = RockCreate(pos, vel);
+    rock->model = medRock;
+    rock->texture = &textures[TEXTURE_VENUS];
+    rock->think = MedRockThink;
+    rock->hit = MedRockHit;
+    return rock;
+}
+
+void BigRockThink(Thing* rock, float dt) {
+    ThingMove(rock, dt);
+    if (rock->lifetime > 0.0f) {
+        rock->age += dt;
+        if (rock->age > rock->lifetime) BigRockSplit(rock);
+    } else {
+        ThingBounce(rock);
+    }
+    RockSpin(rock, dt, BIG_YAW_RATE, BIG_ROLL_RATE);
+}
+
+void MedRockThink(Thing* rock, float dt) {
+    ThingMove(rock, dt);
+    if (rock->lifetime > 0.0f) {
+        rock->age += dt;
+        if (rock->age > rock->lifetime) rock->flags |= THING_DEAD;
+    } else {
+        ThingBounce(rock);
+    }
+    RockSpin(rock, dt, MED_YAW_RATE, MED_ROLL_RATE);
+}
+
+void RockTouch(Thing* rock, Thing* other) {
+    if (other->model != nullptr && other->model == shipModel) ThingHit(other, THING_HIT_RAMMED);
+}
+
+void BigRockHit(Thing* rock, int32_t kind) {
+    if (kind != THING_HIT_SHIP_SHOT) return;
+    rock->lifetime = ROCK_BIG_DELAY;
+    RockExplode(rock, 0.3f, 2.0f);
+    AddScore(ROCK_BIG_POINTS);
+    // The touch stays: a rock counting down still destroys the ship.
+    rock->hit = nullptr;
+}
+
+void MedRockHit(Thing* rock, int32_t kind) {
+    if (kind != THING_HIT_SHIP_SHOT) return;
+    rock->lifetime = ROCK_MED_DELAY;
+    RockExplode(rock, 0.12f, 1.8f);
+    AddScore(ROCK_MED_POINTS);
+    rock->hit = nullptr;
+    rock->touch = nullptr;
+}

@@ -1,0 +1,198 @@
+// Saucers, saucer shots and pick-ups.
+#include "game/saucer.h"
+
+#include "audio/wave.h"
+#include "foundation/mem.h"
+#include "game/explosion.h"
+#include "game/game.h"
+#include "game/player.h"
+#include "game/rock.h"
+#include "game/thing.h"
+#include "render/model.h"
+#include "render/particle.h"
+#include "render/texture.h"
+
+namespace {
+
+constexpr float SAUCER_SHOT_SPEED = 20.0f;
+constexpr float SAUCER_SHOT_LIFETIME = 2.0f;
+constexpr float SAUCER_WRECK_TIME = 1.0f; // drift after the hit before it is gone
+constexpr float SPIN_RATE = 180.0f;       // shots and pick-ups
+
+using SparkleFn = void (*)(const Vec3*, const Vec3*, float, float, float&);
+
+struct PickupKind {
+    int32_t texture;
+    float red, green, blue; // light colour
+    SparkleFn sparkle;
+    void (*think)(Thing*, float);
+    void (*touch)(Thing*, Thing*);
+    int32_t weapon;
+    float seconds; // added to weaponTimer
+};
+
+const PickupKind& PickupKindOf(int32_t kind);
+
+void SaucerFire(Thing* saucer) {
+    Thing* shot = ThingCreate();
+    Vec3 v = {0.0f, 0.0f, SAUCER_SHOT_SPEED};
+    VecRotateY(&v, saucer->yaw);
+    VecAdd(&v, &saucer->vel);
+    shot->vel = v;
+    Vec3 p = {0.0f, 0.0f, 1.0f};
+    VecRotateY(&p, saucer->yaw);
+    VecAdd(&p, &saucer->pos);
+    shot->pos = p;
+    shot->model = unitSphere;
+    shot->texture = &textures[TEXTURE_BULLET2];
+    shot->scale = 0.15f;
+    shot->flags = THING_TRANSLUCENT;
+    shot->think = SaucerShotThink;
+    shot->draw = ThingDrawModel;
+    shot->touch = SaucerShotTouch;
+    shot->owner = saucer->id;
+    shot->lifetime = SAUCER_SHOT_LIFETIME;
+    WavePlayAt(SND_SHOOT, 255, &saucer->pos, 3000.0f);
+    saucer->reload = GameDifficultyRules().saucerReload;
+}
+
+// Now and then the saucer swings toward the ship, always erring to the same side.
+void SaucerSteer(Thing* saucer) {
+    if (RandomRange(0, GameDifficultyRules().saucerTurnOdds) != 0) return;
+    if (thingIndex.count == 0 || player == nullptr) return;
+    Vec3 d = player->pos;
+    VecSub(&d, &saucer->pos);
+    d.y = 0.0f;
+    // Straight above or below the ship there is no direction to take.
+    if (d.x == 0.0f && d.z == 0.0f) return;
+    VecNormalize(&d);
+    VecScale(&d, SAUCER_HUNT_SPEED);
+    VecRotateY(&d, RandomRange(-30, 30));
+    saucer->vel = d;
+}
+
+void PickupThink(Thing* pickup, float dt, const PickupKind& kind) {
+    ThingMove(pickup, dt);
+    ThingBounce(pickup);
+    GameLight(&pickup->pos, 400.0f, kind.red, kind.green, kind.blue);
+    pickup->yaw = GameAngleWrap(pickup->yaw + SPIN_RATE * dt);
+    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->age);
+}
+
+void PickupTouch(Thing* pickup, Thing* other, const PickupKind& kind) {
+    if (other != player) return;
+    pickup->flags |= THING_DEAD;
+    weaponKind = kind.weapon;
+    weaponTimer += kind.seconds;
+    WavePlay(SND_PICKUP, 255);
+    AddScore(PICKUP_POINTS);
+}
+
+constexpr PickupKind PICKUP_KINDS[3] = {
+    {TEXTURE_BULLET2, 0.01f, 0.7f, 0.01f, ParticleSparkleGreen, PickupThinkRail, PickupTouchRail, 1,
+     35.0f},
+    {TEXTURE_BULLET, 0.0f, 0.7f, 0.7f, ParticleSparkleCyan, PickupThinkSpread, PickupTouchSpread, 2,
+     30.0f},
+    {TEXTURE_BULLET3, 0.7f, 0.0f, 0.7f, ParticleSparkleMagenta, PickupThinkRapid, PickupTouchRapid,
+     3, 25.0f},
+};
+
+const PickupKind& PickupKindOf(int32_t kind) {
+    return PICKUP_KINDS[(kind >= PICKUP_RAIL && kind <= PICKUP_RAPID) ? kind - 1 : 0];
+}
+
+} // namespace
+
+Thing* SaucerCreate(const Vec3* pos, const Vec3* vel) {
+    Thing* saucer = ThingCreate();
+    saucer->pos = *pos;
+    saucer->vel = *vel;
+    saucer->model = saucerModel;
+    saucer->texture = &textures[TEXTURE_SAUCER2];
+    saucer->think = SaucerThink;
+    saucer->draw = ThingDrawModel;
+    saucer->touch = RockTouch;
+    saucer->hit = SaucerHit;
+    saucer->reload = 1.0f;
+    return saucer;
+}
+
+Thing* PickupCreate(int32_t kind, const Vec3* pos, const Vec3* vel) {
+    const PickupKind& k = PickupKindOf(kind);
+    Thing* pickup = ThingCreate();
+    pickup->pos = *pos;
+    pickup->vel = *vel;
+    pickup->model = unitSphere;
+    pickup->texture = &textures[k.texture];
+    pickup->scale = 0.4f;
+    pickup->flags = THING_TRANSLUCENT;
+    pickup->think = k.think;
+    pickup->draw = ThingDrawModel;
+    pickup->touch = k.touch;
+    return pickup;
+}
+
+void SaucerThink(Thing* saucer, float dt) {
+    saucer->yaw = GameAngleWrap(saucer->yaw + SAUCER_SPIN_RATE * dt);
+    ThingMove(saucer, dt);
+    GameLight(&saucer->pos, 400.0f, 0.0f, 0.35f, 0.0f);
+    saucer->age += dt;
+    if (saucer->lifetime > 0.0f) {
+        if (saucer->age > saucer->lifetime) saucer->flags |= THING_DEAD;
+        return;
+    }
+    ThingBounce(saucer);
+    if (saucer->age > 1.0f) {
+        saucer->age = 0.0f;
+        SaucerSteer(saucer);
+    }
+    saucer->reload -= dt;
+    const bool shipVisible = player != nullptr && player->draw != nullptr;
+    if (level >= GameDifficultyRules().saucerFireLevel && shipVisible && saucer->reload <= 0.0f)
+        SaucerFire(saucer);
+}
+
+void SaucerHit(Thing* saucer, int32_t kind) {
+    saucer->lifetime = SAUCER_WRECK_TIME;
+    saucer->age = 0.0f;
+    AddScore(SAUCER_POINTS);
+    saucer->hit = nullptr;
+    saucer->touch = nullptr;
+    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &saucer->pos, 10000.0f);
+    ExplosionCreate(&saucer->pos, &saucer->vel, 4, 0.06f, 1.9f, 1.5f, voice);
+    PickupCreate(RandomRange(1, 3), &saucer->pos, &saucer->vel);
+}
+
+void SaucerShotThink(Thing* shot, float dt) {
+    ThingMove(shot, dt);
+    ParticleTrailGreen(&shot->pos, &shot->vel, 15.0f, dt, shot->emitCarry);
+    GameLight(&shot->pos, 49.0f, 0.0f, 0.6f, 0.0f);
+    shot->yaw = GameAngleWrap(shot->yaw + SPIN_RATE * dt);
+    shot->age += dt;
+    if (shot->age > shot->lifetime) shot->flags |= THING_DEAD;
+}
+
+void SaucerShotTouch(Thing* shot, Thing* other) {
+    if (other->id == shot->owner) return;
+    shot->flags |= THING_DEAD;
+    ThingHit(other, THING_HIT_SAUCER_SHOT);
+}
+
+void PickupThinkRail(Thing* pickup, float dt) {
+    PickupThink(pickup, dt, PICKUP_KINDS[0]);
+}
+void PickupThinkSpread(Thing* pickup, float dt) {
+    PickupThink(pickup, dt, PICKUP_KINDS[1]);
+}
+void PickupThinkRapid(Thing* pickup, float dt) {
+    PickupThink(pickup, dt, PICKUP_KINDS[2]);
+}
+void PickupTouchRail(Thing* pickup, Thing* other) {
+    PickupTouch(pickup, other, PICKUP_KINDS[0]);
+}
+void PickupTouchSpread(Thing* pickup, Thing* other) {
+    PickupTouch(pickup, other, PICKUP_KINDS[1]);
+}
+void PickupTouchRapid(Thing* pickup, Thing* other) {
+    PickupTouch(pickup, other, PICKUP_KINDS[2]);
+}

@@ -1,0 +1,41 @@
+// Saucers, their shots and the weapon pick-ups they leave behind. Saucers cruise and spin, now
+// and then swing toward the ship, fire along their spinning heading from level 2 on and ram the
+// ship like rocks; a pick-up drifts until the ship touches it and grants a timed weapon.
+#pragma once
+
+#include "foundation/vec.h"
+
+#include <cstdint>
+
+struct Thing;
+
+// Pick-up kinds: the weapon each one grants (WEAPON_RAIL, WEAPON_SPREAD, WEAPON_RAPID).
+constexpr int32_t PICKUP_RAIL = 1;
+constexpr int32_t PICKUP_SPREAD = 2;
+constexpr int32_t PICKUP_RAPID = 3;
+
+constexpr int32_t SAUCER_POINTS = 100;
+constexpr int32_t PICKUP_POINTS = 50;
+constexpr float SAUCER_SPIN_RATE = 45.0f; // degrees per second
+constexpr float SAUCER_HUNT_SPEED = 6.0f; // speed after a turn toward the ship
+constexpr float SAUCER_RELOAD = 0.5f;     // seconds between shots at difficulty 0
+
+// A saucer at pos moving with vel, first shot after 1 s; called by the level and attract builders.
+Thing* SaucerCreate(const Vec3* pos, const Vec3* vel);
+// A pick-up of kind (PICKUP_*) at pos moving with vel; another kind is taken as rail.
+Thing* PickupCreate(int32_t kind, const Vec3* pos, const Vec3* vel);
+
+void SaucerThink(Thing* saucer, float dt);
+// Any kind: 100 points, explosion, 1 s more drift without touch or hit, a random pick-up.
+void SaucerHit(Thing* saucer, int32_t kind);
+void SaucerShotThink(Thing* shot, float dt);
+// Ignores its own saucer; anything else is struck with kind 2 and the shot is used up.
+void SaucerShotTouch(Thing* shot, Thing* other);
+
+// Pick-up callbacks, one per kind: they differ in light colour, sparkle colour, weapon and time.
+void PickupThinkRail(Thing* pickup, float dt);
+void PickupThinkSpread(Thing* pickup, float dt);
+void PickupThinkRapid(Thing* pickup, float dt);
+void PickupTouchRail(Thing* pickup, Thing* other);
+void PickupTouchSpread(Thing* pickup, Thing* other);
+void PickupTouchRapid(Thing* pickup, Thing* other);
