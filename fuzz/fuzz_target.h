@@ -18,3 +18,9 @@ bool FuzzRegister(const char* name, FuzzEntry entry);
 
 // Writes the input to a private scratch file and returns its path (the readers take file names).
 const char* FuzzWriteInput(const uint8_t* data, size_t size, const char* suffix);
+
+// Runs read(path) with the process's exit turned into a return: a reader that rejects a malformed
+// file ends the program with exit status 1 by design, which is the outcome under test, not a
+// crash. Returns the exit status the reader asked for, or -1 when it returned normally. Works
+// because the targets and the test program link with -Wl,--wrap=exit.
+int FuzzCatchExit(void (*read)(const char* path), const char* path);
