@@ -2,7 +2,10 @@
 // file: exit 1" path return to the fuzzer.
 #include "fuzz_target.h"
 
+#include <bitset>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <string>
 #include <unistd.h>
 
@@ -24,11 +27,37 @@ extern "C" [[noreturn]] void __wrap_exit(int status) {
     __real_exit(status);
 }
 
+namespace {
+constexpr int FD_LIMIT = 4096;
+
+std::bitset<FD_LIMIT> OpenDescriptors() {
+    std::bitset<FD_LIMIT> open;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        int own = dirfd(dir);
+        while (dirent* entry = readdir(dir)) {
+            int fd = std::atoi(entry->d_name);
+            if (entry->d_name[0] != '.' && fd != own && fd >= 0 && fd < FD_LIMIT)
+                open.set(static_cast<size_t>(fd));
+        }
+        closedir(dir);
+    }
+    return open;
+}
+} // namespace
+
 int FuzzCatchExit(void (*read)(const char* path), const char* path) {
+    // exit is declared as never throwing, so the reader's frames are not unwound on the way out
+    // and its open file stays open, as it would until the real process ended. Close what the
+    // reader left behind, or thousands of rejected inputs run the fuzzer out of descriptors.
+    std::bitset<FD_LIMIT> before = OpenDescriptors();
     catchExit = true;
     try {
         read(path);
     } catch (const ReaderExit& e) {
+        std::bitset<FD_LIMIT> leaked = OpenDescriptors() & ~before;
+        for (int fd = 0; fd < FD_LIMIT; ++fd)
+            if (leaked.test(static_cast<size_t>(fd)))
+                close(fd);
         return e.status;
     }
     catchExit = false;
