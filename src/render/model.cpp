@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "render/gl.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 Model* unitSphere = nullptr;
 Model* bigRock = nullptr;
@@ -386,6 +388,44 @@ void ModelSubdivide(Model* model) {
     ModelFinish(model);
 }
 
+namespace {
+
+bool PositionLess(const Vec3& a, const Vec3& b) {
+    if (a.x != b.x)
+        return a.x < b.x;
+    if (a.y != b.y)
+        return a.y < b.y;
+    return a.z < b.z;
+}
+
+// Each vertex normal is the mean of the face normals of every triangle with a vertex at exactly
+// the same position, one term per matching vertex. Grouping the corners by position (a stable
+// sort, so a group keeps triangle order) gives every vertex the same sum, added in the same order,
+// as comparing it with every other vertex would, in n log n instead of n squared: the big rock
+// alone has 3840 corners. The corner list is start-up scratch.
+void ModelSmoothNormals(ModelTriangle* tris, int count) {
+    std::vector<uint32_t> corners(static_cast<size_t>(count) * 3);
+    for (size_t i = 0; i < corners.size(); ++i)
+        corners[i] = static_cast<uint32_t>(i);
+    auto position = [tris](uint32_t c) -> const Vec3& { return tris[c / 3].vertex[c % 3].pos; };
+    std::stable_sort(corners.begin(), corners.end(),
+                     [&](uint32_t a, uint32_t b) { return PositionLess(position(a), position(b)); });
+    for (size_t first = 0; first < corners.size();) {
+        size_t last = first + 1;
+        while (last < corners.size() && VecEqual(&position(corners[first]), &position(corners[last])))
+            ++last;
+        Vec3 sum{0, 0, 0};
+        for (size_t i = first; i < last; ++i)
+            VecAdd(&sum, &tris[corners[i] / 3].normal);
+        VecDivide(&sum, static_cast<double>(last - first));
+        for (size_t i = first; i < last; ++i)
+            tris[corners[i] / 3].vertex[corners[i] % 3].normal = sum;
+        first = last;
+    }
+}
+
+} // namespace
+
 void ModelFinish(Model* model) {
     ModelTriangle* tris = model->triangles;
     int count = model->triangleCount;
@@ -401,22 +441,7 @@ void ModelFinish(Model* model) {
         else
             tris[i].normal = Vec3{0, 0, 0};
     }
-    for (int i = 0; i < count; ++i) {
-        for (ModelVertex& v : tris[i].vertex) {
-            Vec3 sum{0, 0, 0};
-            int matches = 0;
-            for (int u = 0; u < count; ++u) {
-                for (const ModelVertex& w : tris[u].vertex) {
-                    if (VecEqual(&w.pos, &v.pos)) {
-                        VecAdd(&sum, &tris[u].normal);
-                        ++matches;
-                    }
-                }
-            }
-            VecDivide(&sum, matches); // at least 1: the vertex matches itself
-            v.normal = sum;
-        }
-    }
+    ModelSmoothNormals(tris, count);
     for (int i = 0; i < count; ++i) {
         for (const ModelVertex& v : tris[i].vertex) {
             float length = static_cast<float>(VecLength(&v.pos));
