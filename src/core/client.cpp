@@ -11,6 +11,7 @@
 #include "console/cvar.h"
 #include "console/input.h"
 #include "render/gl.h"
+#include "game/game.h"
 #include "game/thing.h"
 #include "render/light.h"
 #include "render/model.h"
@@ -21,6 +22,7 @@
 #include "render/timing.h"
 #include "ui/gui.h"
 #include "ui/hiscore.h"
+#include "ui/screens.h"
 
 int32_t showFps = 0;
 int32_t startLevel = 1;
@@ -105,8 +107,10 @@ void ClientInit() {
     ThingInit();
     LightInit();
     GuiInit();
+    ScreensInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
+    AttractMode();
     Log(LOG_BOOT, "Client is copacetic\n");
     LogInitComplete();
 }

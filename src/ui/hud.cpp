@@ -1,0 +1,79 @@
+// The 2-D overlays: title text, level banner and heads-up display, in ClientRender's
+// 640 x 480 space (origin at the centre, y up).
+#include "ui/hud.h"
+
+#include "core/app.h"
+#include "core/client.h"
+#include "game/game.h"
+#include "render/gl.h"
+#include "render/textfont.h"
+#include "render/texture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* TITLE_CONTROLS = "Arrows or WASD fly, Space fires, Alt looks back, Esc quits";
+constexpr const char* TITLE_CREDIT = "Skarnex3D team - every image, sound and line made in-house";
+constexpr float WEAPON_TIMER_LIMIT = 1e9f; // keeps the seconds within a long
+
+// Common GL state: no depth test, optional alpha blending, identity model-view, white text.
+void OverlayBegin(bool blend) {
+    gl.Disable(GL_DEPTH_TEST);
+    if (blend) {
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    // The 2-D pass may leave the projection matrix current; the overlay places text with the
+    // model-view matrix.
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+    gl.Color3f(1.0f, 1.0f, 1.0f);
+}
+
+void OverlayEnd() {
+    gl.Disable(GL_BLEND);
+    gl.Enable(GL_DEPTH_TEST);
+}
+
+} // namespace
+
+void TitleDraw() {
+    OverlayBegin(niceFx != 0);
+    TextFontDraw(smallFont, APP_BANNER, -315.0f, 235.0f);
+    TextFontDraw(smallFont, TITLE_CONTROLS, -315.0f, 223.0f);
+    TextFontDraw(smallFont, TITLE_CREDIT, -315.0f, -223.0f);
+    OverlayEnd();
+}
+
+void LevelBannerDraw() {
+    char text[32];
+    OverlayBegin(true);
+    std::snprintf(text, sizeof(text), "Level %02ld", static_cast<long>(level));
+    TextFontDraw(largeFont, text, -60.0f, 10.0f);
+    OverlayEnd();
+}
+
+void HudDraw() {
+    char text[32];
+    OverlayBegin(niceFx != 0);
+    std::snprintf(text, sizeof(text), "Lives: %ld", static_cast<long>(lives));
+    TextFontDraw(largeFont, text, -315.0f, 235.0f);
+    if (lives < 1) TextFontDraw(largeFont, "Game Over", -60.0f, 10.0f);
+    if (showFps) {
+        std::snprintf(text, sizeof(text), "FPS: %ld", static_cast<long>(frameRate));
+        TextFontDraw(largeFont, text, -320.0f, -220.0f);
+    }
+    if (weaponKind != 0) {
+        if (weaponKind >= 1 && weaponKind <= 3)
+            TextureDrawQuad(&textures[TEXTURE_SHOT1I + weaponKind - 1], 250.0f, -200.0f);
+        float seconds = std::clamp(weaponTimer, -WEAPON_TIMER_LIMIT, WEAPON_TIMER_LIMIT);
+        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::trunc(seconds)));
+        TextFontDraw(largeFont, text, 290.0f, -210.0f);
+    }
+    std::snprintf(text, sizeof(text), "Score: %06ld", static_cast<long>(score));
+    TextFontDraw(largeFont, text, 160.0f, 235.0f);
+    OverlayEnd();
+}

@@ -1,0 +1,158 @@
+// The overlays against the recording GL table: the texts, where they go, and the GL state.
+#include "ui/hud.h"
+
+#include "core/app.h"
+#include "core/client.h"
+#include "game/game.h"
+#include "ui_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Hud : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved = {score, lives, level, weaponKind, weaponTimer, showFps, niceFx, frameRate};
+        score = 0;
+        lives = 3;
+        level = 1;
+        weaponKind = 0;
+        weaponTimer = 0.0f;
+        showFps = 0;
+        niceFx = 1;
+    }
+    void TearDown() override {
+        score = saved.score;
+        lives = saved.lives;
+        level = saved.level;
+        weaponKind = saved.weaponKind;
+        weaponTimer = saved.weaponTimer;
+        showFps = saved.showFps;
+        niceFx = saved.niceFx;
+        frameRate = saved.frameRate;
+    }
+    struct Saved {
+        int32_t score, lives, level, weaponKind;
+        float weaponTimer;
+        int32_t showFps, niceFx, frameRate;
+    } saved{};
+    UiTestScope scope;
+};
+
+std::vector<DrawnText> Draw(void (*overlay)()) {
+    GLRecorderClear();
+    overlay();
+    return DrawnTexts();
+}
+
+void ExpectAt(const DrawnText& drawn, const TexFont* font, float x, float y) {
+    EXPECT_EQ(drawn.font, font) << drawn.text;
+    EXPECT_FLOAT_EQ(drawn.x, x) << drawn.text;
+    EXPECT_FLOAT_EQ(drawn.y, y) << drawn.text;
+}
+
+TEST_F(Hud, ScoreIsPaddedToSixDigitsAndLongerScoresShowInFull) {
+    GLRecorderScope recorder;
+    score = 150;
+    std::vector<DrawnText> texts = Draw(HudDraw);
+    DrawnText drawn = FindDrawn(texts, "Score:");
+    EXPECT_EQ(drawn.text, "Score: 000150");
+    ExpectAt(drawn, largeFont, 160.0f, 235.0f);
+
+    score = 1234567;
+    EXPECT_EQ(FindDrawn(Draw(HudDraw), "Score:").text, "Score: 1234567");
+}
+
+TEST_F(Hud, LivesGameOverAndFrameRate) {
+    GLRecorderScope recorder;
+    std::vector<DrawnText> texts = Draw(HudDraw);
+    ExpectAt(FindDrawn(texts, "Lives: 3"), largeFont, -315.0f, 235.0f);
+    EXPECT_EQ(FindDrawn(texts, "Game Over").text, "");
+    EXPECT_EQ(FindDrawn(texts, "FPS").text, "");
+
+    lives = 0;
+    showFps = 1;
+    frameRate = 59;
+    texts = Draw(HudDraw);
+    EXPECT_EQ(FindDrawn(texts, "Lives:").text, "Lives: 0");
+    ExpectAt(FindDrawn(texts, "Game Over"), largeFont, -60.0f, 10.0f);
+    DrawnText fps = FindDrawn(texts, "FPS:");
+    EXPECT_EQ(fps.text, "FPS: 59");
+    ExpectAt(fps, largeFont, -320.0f, -220.0f);
+}
+
+TEST_F(Hud, WeaponIconAndWholeSecondsTruncated) {
+    GLRecorderScope recorder;
+    textures[TEXTURE_SHOT2I].width = 32;
+    textures[TEXTURE_SHOT2I].height = 16;
+    textures[TEXTURE_SHOT2I].glName = TEXTURE_SHOT2I + 1;
+    weaponKind = 2;
+    weaponTimer = 4.9f;
+    std::vector<DrawnText> texts = Draw(HudDraw);
+    DrawnText seconds = FindDrawn(texts, "4");
+    EXPECT_EQ(seconds.text, "4");
+    ExpectAt(seconds, largeFont, 290.0f, -210.0f);
+    const GLRecordedCall* calls = GLRecorderCalls();
+    int bind = -1;
+    for (int i = 0; i < GLRecorderSize(); ++i)
+        if (std::string(calls[i].name) == "BindTexture" && calls[i].args[1] == TEXTURE_SHOT2I + 1)
+            bind = i;
+    ASSERT_GE(bind, 0);
+    int vertex = GLRecorderFind("Vertex3f", bind);
+    EXPECT_EQ(calls[vertex].args[0], 250.0);
+    EXPECT_EQ(calls[vertex].args[1], -200.0);
+
+    // An unknown kind shows its seconds but no icon; kind 0 shows neither.
+    weaponKind = 7;
+    weaponTimer = 0.5f;
+    texts = Draw(HudDraw);
+    EXPECT_EQ(FindDrawn(texts, "0").text, "0");
+    EXPECT_EQ(GLRecorderCount("BindTexture"), static_cast<int>(texts.size()));
+    weaponKind = 0;
+    texts = Draw(HudDraw);
+    EXPECT_EQ(texts.size(), 2u); // lives and score only
+}
+
+TEST_F(Hud, OverlaysLeaveDepthTestOnAndBlendingOff) {
+    GLRecorderScope recorder;
+    for (void (*overlay)() : {TitleDraw, LevelBannerDraw, HudDraw}) {
+        for (int32_t fx : {0, 1}) {
+            niceFx = fx;
+            Draw(overlay);
+            std::vector<std::string> names = GLRecorderNames();
+            const GLRecordedCall* calls = GLRecorderCalls();
+            ASSERT_GE(names.size(), 2u);
+            EXPECT_EQ(names[0], "Disable");
+            EXPECT_EQ(calls[0].args[0], GL_DEPTH_TEST);
+            EXPECT_EQ(names.back(), "Enable");
+            EXPECT_EQ(calls[names.size() - 1].args[0], GL_DEPTH_TEST);
+            EXPECT_EQ(calls[names.size() - 2].args[0], GL_BLEND);
+            bool blends = GLRecorderFind("BlendFunc") >= 0;
+            EXPECT_EQ(blends, fx == 1 || overlay == LevelBannerDraw);
+            int identity = GLRecorderFind("LoadIdentity");
+            ASSERT_GE(identity, 1);
+            EXPECT_EQ(names[static_cast<size_t>(identity - 1)], "MatrixMode");
+            EXPECT_EQ(calls[identity - 1].args[0], GL_MODELVIEW);
+        }
+    }
+}
+
+TEST_F(Hud, TitleAndLevelBanner) {
+    GLRecorderScope recorder;
+    std::vector<DrawnText> texts = Draw(TitleDraw);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].text, "Skarnex3D v1.13");
+    ExpectAt(texts[0], smallFont, -315.0f, 235.0f);
+    ExpectAt(texts[1], smallFont, -315.0f, 223.0f);
+    ExpectAt(texts[2], smallFont, -315.0f, -223.0f);
+    EXPECT_LE(texts[1].text.size() * 8, 630u); // fits across the screen
+
+    level = 5;
+    texts = Draw(LevelBannerDraw);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "Level 05");
+    ExpectAt(texts[0], largeFont, -60.0f, 10.0f);
+}
+
+} // namespace
