@@ -21,6 +21,7 @@ constexpr int GUARDED_SIGNALS[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
 // Faults this far below the lowest stack address count as running off the stack.
 constexpr uintptr_t STACK_GUARD_SPAN = 256 * 1024;
 constexpr size_t ALT_STACK_SIZE = 64 * 1024;
+constexpr unsigned FATAL_WATCHDOG_SECONDS = 3;
 
 alignas(16) char altStack[ALT_STACK_SIZE];
 pthread_t mainThread;
@@ -42,11 +43,40 @@ void FatalDie(int signal) {
     raise(signal);
 }
 
+volatile sig_atomic_t fatalSignal = 0;
+
+// The report and the restore call into libraries that take locks (the C library's allocator, X11,
+// the GL driver); if the fault interrupted one of them holding its lock, they would wait forever.
+// The watchdog then ends the process by the original signal, unblocked, as the handler would have.
+void FatalWatchdog(int) {
+    const int signal = fatalSignal;
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, signal);
+    pthread_sigmask(SIG_UNBLOCK, &unblock, nullptr);
+    raise(signal);
+    _exit(128 + signal); // not reached
+}
+
+void FatalArmWatchdog(int signal) {
+    fatalSignal = signal;
+    struct sigaction action = {};
+    action.sa_handler = FatalWatchdog;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGALRM, &action, nullptr);
+    alarm(FATAL_WATCHDOG_SECONDS);
+}
+
 void FatalHandler(int signal, siginfo_t* info, void*) {
     if (!pthread_equal(pthread_self(), mainThread)) {
         FatalDie(signal);
         return;
     }
+    FatalArmWatchdog(signal);
     const char* message = FatalExceptionName(signal, info->si_code, FaultInStackGuard(info));
     if (message) {
         Log(LOG_ERROR, "%s", message);
