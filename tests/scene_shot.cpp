@@ -61,16 +61,7 @@ void BuildScene() {
 
 void Render() {
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    gl.MatrixMode(GL_PROJECTION);
-    gl.PushMatrix();
-    gl.Rotatef(-cameraPitch, 1.0f, 0.0f, 0.0f);
-    gl.Rotatef(-cameraYaw, 0.0f, 1.0f, 0.0f);
-    gl.Rotatef(-cameraRoll, 0.0f, 0.0f, 1.0f);
-    gl.Translatef(-cameraPos.x, -cameraPos.y, -cameraPos.z);
-    gl.MatrixMode(GL_MODELVIEW);
-    gl.PushMatrix();
-    ThingDrawAll();
-    ParticleDraw();
+    SceneDrawWorld();
     gl.MatrixMode(GL_PROJECTION);
     gl.PopMatrix();
     gl.MatrixMode(GL_MODELVIEW);

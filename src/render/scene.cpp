@@ -62,9 +62,7 @@ void SetProjection(int32_t width, int32_t height, float scale) {
     gl.MatrixMode(GL_MODELVIEW);
 }
 
-void ClientRender() {
-    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
+void SceneDrawWorld() {
     // The camera lives in the projection matrix, so the model-view matrix is free for placing
     // objects; the perspective of SetProjection stays underneath.
     gl.MatrixMode(GL_PROJECTION);
@@ -79,6 +77,11 @@ void ClientRender() {
     // The 3D passes: things (opaque, then translucent far to near), then particles.
     ThingDrawAll();
     ParticleDraw();
+}
+
+void ClientRender() {
+    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SceneDrawWorld();
 
     // The 2-D pass: a fixed 640 x 480 space, origin at the centre, y up, at any window size.
     gl.MatrixMode(GL_PROJECTION);

@@ -24,5 +24,8 @@ void GLStateInit(int32_t width, int32_t height);
 // Viewport (a centred part of the window when scale < 1; scale is clamped to 0.25..1) and the
 // perspective from fieldOfView, near 0.7, far 250. Leaves the model-view matrix selected.
 void SetProjection(int32_t width, int32_t height, float scale);
+// The 3D part of a frame: the camera into the projection matrix, then things and particles. Leaves
+// both matrix stacks pushed once; ClientRender pops them after the 2-D pass.
+void SceneDrawWorld();
 // One frame: clear, camera, the 3D passes, the 2-D pass in a fixed 640 x 480 space, swap.
 void ClientRender();
