@@ -32,10 +32,21 @@ test: build test-asan
 $(ASAN_BUILD)/build.ninja: | deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DSKX_SANITIZE=ON -DSKX_BENCH=OFF
 
-test-asan: deps $(ASAN_BUILD)/build.ninja
-	cmake --build $(ASAN_BUILD) -j $(JOBS) --target skx_tests
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS) -R '^[A-Za-z]' -E '^integration\.'
+SOAK_SECONDS ?= 20
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 SKX_RUN_DIR=$(CURDIR)/$(BUILD)/run
+
+# The unit tests under ASan and UBSan, then a short soak of the real program built the same way.
+test-asan: deps build $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target skx_tests skarnex3d
+	cd $(ASAN_BUILD) && $(ASAN_ENV) ctest --output-on-failure -j $(JOBS) -E '^(integration\.|assetgen\.|scene_shot)'
+	SOAK_SECONDS=$(SOAK_SECONDS) SKX_SOURCE_DIR=$(CURDIR) sh tests/soak.sh $(ASAN_BUILD)/run/skarnex3d $(BUILD)/run
+
+# The long soak: minutes of attract mode and play with random held keys under ASan and UBSan.
+soak: SOAK_SECONDS = 300
+soak: deps build $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target skarnex3d
+	SOAK_SECONDS=$(SOAK_SECONDS) SKX_SOURCE_DIR=$(CURDIR) sh tests/soak.sh $(ASAN_BUILD)/run/skarnex3d $(BUILD)/run
 
 # libFuzzer over every reader of outside data, FUZZ_SECONDS each (clang, ASan, UBSan).
 FUZZ_BUILD   ?= build-fuzz

@@ -19,7 +19,7 @@
 namespace {
 thread_local bool allocArmed = false;
 thread_local long allocCount = 0;
-void NoteAllocation() {
+[[maybe_unused]] void NoteAllocation() {
     if (allocArmed) ++allocCount;
 }
 } // namespace
