@@ -17,6 +17,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <strings.h>
@@ -36,6 +37,14 @@ constexpr int EXIT_STARTUP_FAILED = 4;
 constexpr int EXIT_GL_LIBRARY = 1;
 
 int32_t frameCount = 0;
+
+// Start-up time from entering AppMain to the first finished frame, for the boot log.
+void AppLogFirstFrame(std::chrono::steady_clock::time_point entered) {
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - entered;
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "First frame after %f seconds\n", seconds.count());
+    Log(LOG_BOOT, "%s", buffer);
+}
 
 // Takes every waiting event; false once the quit event has been taken.
 bool AppPumpEvents() {
@@ -155,6 +164,8 @@ void AppPostQuit() {
 }
 
 int AppMain() {
+    const auto entered = std::chrono::steady_clock::now();
+    bool firstFrameLogged = false;
     FatalGuardInstall();
     LogInit();
     Log(LOG_BOOT, "Starting ");
@@ -202,7 +213,11 @@ int AppMain() {
         float dt = AppFrame();
         AppRunSlices(dt, invSlice, GameSlice);
         // GL needs the context, which is released while the window has lost the focus.
-        if (WindowCanRender()) ClientRender();
+        if (WindowCanRender()) {
+            ClientRender();
+            if (!firstFrameLogged) AppLogFirstFrame(entered);
+            firstFrameLogged = true;
+        }
     }
     AppShutdown();
     return 0;
