@@ -1,0 +1,104 @@
+# Shared by the scripts that drive the game's screens with real input: the game window, keys
+# held across frames, screenshots of the window and checks on regions of them (window pixels,
+# origin top-left). Needs common.sh first and a running program (start_game).
+
+# wait_window: the game window's id in WIN, focused so that key events reach it.
+wait_window() {
+    WIN=$(timeout 60 xdotool search --sync --name '^Skarnex3D$' 2>/dev/null | head -n 1)
+    [ -n "$WIN" ] || fail "no window named Skarnex3D"
+    xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN" 2>/dev/null
+}
+
+# hold KEY [SECONDS]: the key down across several frames (the keyboard is polled once a frame),
+# then up, then a short pause so that the release is polled before the next key.
+hold() {
+    xdotool keydown "$1"
+    sleep "${2:-0.25}"
+    xdotool keyup "$1"
+    sleep 0.15
+}
+
+# type_slowly TEXT: each character of TEXT (letters and digits) held across a frame.
+type_slowly() {
+    rest=$1
+    while [ -n "$rest" ]; do
+        c=${rest%"${rest#?}"}
+        rest=${rest#?}
+        hold "$c"
+    done
+}
+
+# alive: fails unless the program still runs.
+alive() {
+    kill -0 "$SKX_PID" 2>/dev/null || fail "the program ended unexpectedly ($1)"
+}
+
+# shot NAME: the window as NAME.png (copied to $SKX_SHOT_DIR when set).
+shot() {
+    import -window "$WIN" "$1.png" 2>/dev/null || fail "screenshot $1 failed"
+    if [ -n "${SKX_SHOT_DIR:-}" ]; then
+        mkdir -p "$SKX_SHOT_DIR" && cp "$1.png" "$SKX_SHOT_DIR/${SHOT_PREFIX:-}$1.png"
+    fi
+}
+
+# white NAME X Y W H: the share (0..1) of near-white pixels (text) in the rectangle.
+white() {
+    convert "$1.png" -crop "${4}x${5}+${2}+${3}" +repage \
+        -fx 'r > 0.8 && g > 0.8 && b > 0.8' -format '%[fx:mean]' info:
+}
+
+# yellow NAME X Y W H: the share of yellow pixels (red and green high, blue low).
+yellow() {
+    convert "$1.png" -crop "${4}x${5}+${2}+${3}" +repage \
+        -fx 'r > 0.7 && g > 0.7 && b < 0.35' -format '%[fx:mean]' info:
+}
+
+# grey NAME X Y W H: the share of plain grey pixels of medium or high brightness (the metal of
+# the quit prompt's button).
+grey() {
+    convert "$1.png" -crop "${4}x${5}+${2}+${3}" +repage \
+        -fx 'min(r, min(g, b)) > 0.22 && max(r, max(g, b)) - min(r, min(g, b)) < 0.1' \
+        -format '%[fx:mean]' info:
+}
+
+# changed A B X Y W H: the share of pixels that differ clearly between two screenshots.
+changed() {
+    n=$(compare -metric AE -fuzz 15% -extract "${5}x${6}+${3}+${4}" "$1.png" "$2.png" null: 2>&1)
+    n=${n%% *}
+    awk "BEGIN { printf \"%.4f\", ${n%.*} / ($5 * $6) }"
+}
+
+# above VALUE LIMIT: true when VALUE > LIMIT (decimal fractions).
+above() {
+    awk "BEGIN { exit !($1 > $2) }"
+}
+
+# Screen areas of the menu and the overlays in a 640 x 480 window.
+LIST_AREA="215 308 230 66"     # the five rows of the high-score list
+PRESS_AREA="170 428 300 24"    # "Press Spacebar to Play!"
+BANNER_AREA="250 225 140 30"   # "Level NN"
+LIVES_AREA="0 0 120 24"        # "Lives: N"
+SCORE_AREA="470 0 170 24"      # "Score: NNNNNN"
+PROMPT_AREA="225 355 190 40"   # inside the quit prompt's button
+NAME_AREA="150 270 340 120"    # the name-entry button and its text field
+
+# row_area I: the rectangle of row I of the high-score list.
+row_area() {
+    echo "215 $((308 + 13 * $1)) 230 13"
+}
+
+# wait_shot NAME SECONDS TEST...: takes screenshots NAME until the command TEST NAME holds;
+# fails after SECONDS.
+wait_shot() {
+    name=$1
+    limit=$2
+    shift 2
+    start=$(date +%s)
+    while :; do
+        alive "waiting for $name"
+        shot "$name"
+        "$@" "$name" && return 0
+        [ $(($(date +%s) - start)) -lt "$limit" ] || fail "timed out waiting for screen $name ($*)"
+        sleep 0.3
+    done
+}

@@ -1,0 +1,83 @@
+# The screens of the real program under Xvfb, driven by real key presses: the title menu with the
+# high-score list over the attract scene, Space starting a game (level banner, then the HUD),
+# Escape opening the quit prompt over the game through its binding and the quit command, N
+# closing it, and Escape then Y ending the program in order with exit status 0. Set SKX_SHOT_DIR
+# to keep the screenshots.
+. "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
+. "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
+skx_setup "$1" "$2"
+start_xvfb
+SHOT_PREFIX=ui_
+
+is_menu() {
+    above "$(white "$1" $LIST_AREA)" 0.01 && above "$(white "$1" $PRESS_AREA)" 0.03
+}
+is_banner() {
+    above "$(white "$1" $BANNER_AREA)" 0.02 && ! above "$(white "$1" $LIST_AREA)" 0.005 \
+        && ! above "$(white "$1" $PRESS_AREA)" 0.005
+}
+is_hud() {
+    above "$(white "$1" $LIVES_AREA)" 0.03 && above "$(white "$1" $SCORE_AREA)" 0.03 \
+        && ! above "$(white "$1" $BANNER_AREA)" 0.01
+}
+has_prompt() {
+    above "$(grey "$1" $PROMPT_AREA)" 0.8
+}
+no_prompt() {
+    ! above "$(grey "$1" $PROMPT_AREA)" 0.3
+}
+
+# No hiscore.tbl: the menu shows the default table, and no file appears until a name is entered.
+printf 'fscreen = 0\nwidth = 640\nheight = 480\nmaxfps = 60\n' > vantor.ini
+start_game 120
+wait_for boot.log "Server initialization complete" 60
+wait_window
+
+wait_shot menu 20 is_menu
+# The default table: five rows, each with a name and a score.
+for i in 0 1 2 3 4; do
+    above "$(white menu $(row_area $i))" 0.03 || fail "row $i of the high-score list is empty"
+done
+# The attract scene moves behind the menu: the list stays, the scene changes.
+sleep 0.5
+shot menu2
+above "$(changed menu menu2 0 100 640 180)" 0.01 || fail "the attract scene does not move"
+[ "$(changed menu menu2 $LIST_AREA)" = 0.0000 ] || fail "the high-score list changed by itself"
+
+hold space
+wait_shot banner 20 is_banner
+wait_shot hud 20 is_hud
+# The banner's text went and the score and lives appeared where the banner had nothing.
+above "$(changed banner hud $BANNER_AREA)" 0.05 || fail "the level banner stayed on the HUD"
+above "$(changed banner hud $SCORE_AREA)" 0.05 || fail "no score on the HUD"
+above "$(changed banner hud $LIVES_AREA)" 0.05 || fail "no lives on the HUD"
+alive "after the start of a game"
+
+# Escape in play runs its bound command, quit, which opens the prompt over the game.
+hold Escape
+wait_shot prompt 20 has_prompt
+is_hud prompt || fail "the HUD went under the quit prompt"
+hold n
+wait_shot noprompt 20 no_prompt
+is_hud noprompt || fail "no HUD after the quit prompt closed"
+alive "after N on the quit prompt"
+
+hold Escape
+wait_shot prompt2 20 has_prompt
+hold y
+i=0
+while kill -0 "$SKX_PID" 2>/dev/null && [ $i -lt 300 ]; do
+    sleep 0.1
+    i=$((i + 1))
+done
+kill -0 "$SKX_PID" 2>/dev/null && fail "Y on the quit prompt did not end the program"
+wait_game
+[ "$STATUS" -eq 0 ] || fail "the program exited with $STATUS after Y"
+in_order boot.log "Server initialization complete" "Average Frames per Second" \
+    "WM_DESTROY: Releasing window context" "InputUnInit: Freeing input index storage" \
+    "LogUnInit: Releasing critical section"
+tail -n 1 boot.log | grep -q "LogUnInit: Releasing critical section" \
+    || fail "the boot log does not end with the log's shutdown"
+[ -e hiscore.tbl ] && fail "hiscore.tbl was written although no name was entered"
+[ -s error.log ] && fail "unexpected error log: $(cat error.log)"
+echo "ui_screens: ok"
