@@ -101,7 +101,16 @@ Outcome Crash(void (*fault)(), bool complete) {
     return o;
 }
 
+// ASan and UBSan report a null write or a division by zero themselves before any handler of ours
+// runs, so these real faults are checked in the plain build only.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "the sanitizer owns this fault"
+#else
+#define SKIP_UNDER_SANITIZERS() (void)0
+#endif
+
 TEST(FatalGuard, NullWriteDuringStartUpIsLoggedInBothLogsAndKillsBySignal) {
+    SKIP_UNDER_SANITIZERS();
     Outcome o = Crash(NullWrite, false);
     EXPECT_EQ(o.signal, SIGSEGV);
     EXPECT_NE(o.errorLog.find("Fatal Exception: Access Violation\n"), std::string::npos);
@@ -110,6 +119,7 @@ TEST(FatalGuard, NullWriteDuringStartUpIsLoggedInBothLogsAndKillsBySignal) {
 }
 
 TEST(FatalGuard, AfterStartUpOnlyTheErrorLog) {
+    SKIP_UNDER_SANITIZERS();
     Outcome o = Crash(DivideByZero, true);
     EXPECT_EQ(o.signal, SIGFPE);
     EXPECT_NE(o.errorLog.find("Fatal Exception: Integer Divide By Zero\n"), std::string::npos);

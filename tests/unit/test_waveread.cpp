@@ -6,6 +6,14 @@
 
 namespace {
 
+// The mixer keeps its samples for the whole run; a test releases what it read.
+struct OwnedSample : Sample {
+    OwnedSample() : Sample{} {}
+    ~OwnedSample() { delete[] data; }
+    OwnedSample(const OwnedSample&) = delete;
+    OwnedSample& operator=(const OwnedSample&) = delete;
+};
+
 std::vector<uint8_t> Ramp(size_t n) {
     std::vector<uint8_t> v(n);
     for (size_t i = 0; i < n; ++i)
@@ -19,7 +27,7 @@ TEST(WaveRead, AcceptedLayoutLoadsSignedFrames) {
     frames[1] = 255;
     frames[2] = 0;
     AudioWriteFile("sound/a.wav", AudioMakeWav(frames));
-    Sample s{};
+    OwnedSample s;
     WaveRead("sound/a.wav", &s);
     ASSERT_EQ(s.dataLength, 1000u);
     EXPECT_EQ(s.formatSize, 16u);
@@ -35,7 +43,7 @@ TEST(WaveRead, AcceptedLayoutLoadsSignedFrames) {
 TEST(WaveRead, LongFactChunkAndFullFormatBodyAreSkippedWhole) {
     AudioScratchDir dir;
     AudioWriteFile("b.wav", AudioMakeWav(Ramp(33), 20, true, 8));
-    Sample s{};
+    OwnedSample s;
     WaveRead("b.wav", &s);
     EXPECT_EQ(s.factSize, 8u);
     ASSERT_EQ(s.dataLength, 33u);
@@ -46,7 +54,7 @@ TEST(WaveRead, LongFactChunkAndFullFormatBodyAreSkippedWhole) {
 TEST(WaveRead, EmptyDataChunkIsASilentSample) {
     AudioScratchDir dir;
     AudioWriteFile("c.wav", AudioMakeWav({}));
-    Sample s{};
+    OwnedSample s;
     WaveRead("c.wav", &s);
     EXPECT_EQ(s.dataLength, 0u);
 }
@@ -55,7 +63,7 @@ using WaveReadDeath = ::testing::Test;
 
 TEST(WaveReadDeath, MissingFile) {
     AudioScratchDir dir;
-    Sample s{};
+    OwnedSample s;
     EXPECT_EXIT(WaveRead("sound/none.wav", &s), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(AudioReadText("error.log").find("WaveRead: unable to read sound/none.wav\n"),
               std::string::npos);
@@ -64,7 +72,7 @@ TEST(WaveReadDeath, MissingFile) {
 TEST(WaveReadDeath, PlainPcmWithoutFactChunk) {
     AudioScratchDir dir;
     AudioWriteFile("nofact.wav", AudioMakeWav(Ramp(100), 16, false));
-    Sample s{};
+    OwnedSample s;
     EXPECT_EXIT(WaveRead("nofact.wav", &s), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(AudioReadText("error.log").find("WaveRead: bad format (fact) for nofact.wav\n"),
               std::string::npos);
@@ -76,7 +84,7 @@ TEST(WaveReadDeath, ChunkBetweenFactAndData) {
     std::vector<uint8_t> file = AudioMakeWav(Ramp(100), 16, true, 8);
     file[12 + 8 + 16 + 4] = 4;
     AudioWriteFile("list.wav", file);
-    Sample s{};
+    OwnedSample s;
     EXPECT_EXIT(WaveRead("list.wav", &s), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(AudioReadText("error.log").find("WaveRead: bad format (data) for list.wav\n"),
               std::string::npos);
@@ -85,7 +93,7 @@ TEST(WaveReadDeath, ChunkBetweenFactAndData) {
 TEST(WaveReadDeath, FormatBodyLongerThanTheRecord) {
     AudioScratchDir dir;
     AudioWriteFile("ext.wav", AudioMakeWav(Ramp(10), 40));
-    Sample s{};
+    OwnedSample s;
     EXPECT_EXIT(WaveRead("ext.wav", &s), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(AudioReadText("error.log").find("WaveRead: format chunk of 40 bytes"),
               std::string::npos);
@@ -94,7 +102,7 @@ TEST(WaveReadDeath, FormatBodyLongerThanTheRecord) {
 TEST(WaveReadDeath, DataSizeLargerThanTheFile) {
     AudioScratchDir dir;
     AudioWriteFile("lie.wav", AudioMakeWav(Ramp(10), 16, true, 4, 0x7FFFFFF0));
-    Sample s{};
+    OwnedSample s;
     EXPECT_EXIT(WaveRead("lie.wav", &s), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(AudioReadText("error.log").find("WaveRead: data size 2147483632 larger than"),
               std::string::npos);
@@ -105,7 +113,7 @@ TEST(WaveReadDeath, FileEndsInsideTheHeaders) {
     std::vector<uint8_t> file = AudioMakeWav(Ramp(10));
     file.resize(30); // inside the format body
     AudioWriteFile("cut.wav", file);
-    Sample s{};
+    OwnedSample s;
     EXPECT_EXIT(WaveRead("cut.wav", &s), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(AudioReadText("error.log").find("WaveRead: cut.wav ends before"), std::string::npos);
     // A fact chunk claiming more than remains runs past the end too.
@@ -132,7 +140,7 @@ TEST(WaveReadDeath, GeneratedSoundsLoad) {
         const char* names[] = {"sound/shoot3.wav", "sound/shoot.wav", "sound/explode.wav",
                                "sound/pickup.wav", "sound/menu.wav"};
         for (const char* name : names) {
-            Sample s{};
+            OwnedSample s;
             WaveRead(name, &s);
             if (s.dataLength == 0) std::exit(2);
         }
