@@ -20,7 +20,7 @@ is_name_entry() {
     above "$(white "$1" $NAME_LABEL_AREA)" 0.02 && ! above "$(white "$1" $SCORE_AREA)" 0.01
 }
 scored() {
-    above "$(changed hud "$1" $SCORE_DIGITS_AREA)" 0.03
+    [ "$(text_changed hud "$1" $SCORE_DIGITS_AREA)" -gt 12 ]
 }
 NAME_LABEL_AREA="150 270 340 50"
 SCORE_DIGITS_AREA="555 0 85 24"

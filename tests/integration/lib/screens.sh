@@ -68,6 +68,14 @@ changed() {
     awk "BEGIN { printf \"%.4f\", ${n%.*} / ($5 * $6) }"
 }
 
+# text_changed A B X Y W H: how many pixels in the rectangle are white text in one screenshot and
+# not in the other (moving scenery behind the text does not count).
+text_changed() {
+    convert "$1.png" "$2.png" -crop "${5}x${6}+${3}+${4}" +repage \
+        -fx '(u.r > 0.9 && u.g > 0.9 && u.b > 0.9) != (v.r > 0.9 && v.g > 0.9 && v.b > 0.9)' \
+        -format '%[fx:round(mean * w * h)]' info:
+}
+
 # above VALUE LIMIT: true when VALUE > LIMIT (decimal fractions).
 above() {
     awk "BEGIN { exit !($1 > $2) }"
