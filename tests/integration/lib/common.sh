@@ -54,23 +54,24 @@ wait_for() {
     fail "timed out waiting for '$text' in $file"
 }
 
-# start_xvfb: a private X server on a free display, exported as DISPLAY.
+# start_xvfb: a private X server on a free display, exported as DISPLAY. The server picks the
+# display itself (-displayfd), so scripts that ctest runs in parallel never share one.
 start_xvfb() {
-    for n in $(seq 90 140); do
-        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-            XVFB_PID=$!
+    rm -f "$WORK/.display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/.display" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    i=0
+    while [ $i -lt 200 ]; do
+        n=$(cat "$WORK/.display" 2>/dev/null)
+        if [ -n "$n" ]; then
             export DISPLAY=":$n"
-            i=0
-            while [ $i -lt 100 ]; do
-                xdpyinfo >/dev/null 2>&1 && return 0
-                sleep 0.1
-                i=$((i + 1))
-            done
-            fail "Xvfb on :$n did not start"
+            xdpyinfo >/dev/null 2>&1 && return 0
         fi
+        kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start"
+        sleep 0.1
+        i=$((i + 1))
     done
-    fail "no free X display"
+    fail "Xvfb did not start"
 }
 
 # start_game [SECONDS]: runs the program in the background with a hard limit.
