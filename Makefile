@@ -40,13 +40,13 @@ ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stac
 test-asan: deps build $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target skx_tests skarnex3d
 	cd $(ASAN_BUILD) && $(ASAN_ENV) ctest --output-on-failure -j $(JOBS) -E '^(integration\.|assetgen\.|scene_shot)'
-	SOAK_SECONDS=$(SOAK_SECONDS) SKX_SOURCE_DIR=$(CURDIR) sh tests/soak.sh $(ASAN_BUILD)/run/skarnex3d $(BUILD)/run
+	SOAK_SECONDS=$(SOAK_SECONDS) SKX_SOURCE_DIR=$(CURDIR) sh tests/soak.sh $(CURDIR)/$(ASAN_BUILD)/run/skarnex3d $(CURDIR)/$(BUILD)/run
 
 # The long soak: minutes of attract mode and play with random held keys under ASan and UBSan.
 soak: SOAK_SECONDS = 300
 soak: deps build $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target skarnex3d
-	SOAK_SECONDS=$(SOAK_SECONDS) SKX_SOURCE_DIR=$(CURDIR) sh tests/soak.sh $(ASAN_BUILD)/run/skarnex3d $(BUILD)/run
+	SOAK_SECONDS=$(SOAK_SECONDS) SKX_SOURCE_DIR=$(CURDIR) sh tests/soak.sh $(CURDIR)/$(ASAN_BUILD)/run/skarnex3d $(CURDIR)/$(BUILD)/run
 
 # libFuzzer over every reader of outside data, FUZZ_SECONDS each (clang, ASan, UBSan).
 FUZZ_BUILD   ?= build-fuzz
