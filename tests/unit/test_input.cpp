@@ -47,16 +47,8 @@ TEST(InputKeyMap, ProducesExactlyTheEngineKeyboardCodes) {
     for (int32_t c = 256; c <= 304; ++c)
         if (c != KEY_NONE) expected.insert(c);
     EXPECT_EQ(produced, expected);
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_ESCAPE), 0);
     EXPECT_EQ(InputKeyCode(SDL_SCANCODE_0), '0');
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_1), '1');
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_Q), 'q');
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_F12), 274);
     EXPECT_EQ(InputKeyCode(SDL_SCANCODE_KP_0), 290);
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_KP_PLUS), 282);
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_RALT), 262);
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_PAGEDOWN), 304);
-    EXPECT_EQ(InputKeyCode(SDL_SCANCODE_LGUI), -1);
     EXPECT_EQ(InputKeyCode(-1), -1);
     EXPECT_EQ(InputKeyCode(SDL_NUM_SCANCODES), -1);
 }
@@ -71,8 +63,6 @@ TEST_F(InputTest, ShiftTwoGivesShiftPressThenAtSign) {
     EXPECT_EQ(Events()[0].flags, INPUT_PRESS | INPUT_SHIFT);
     EXPECT_EQ(Events()[1].key, '2');
     EXPECT_EQ(Events()[1].flags, INPUT_PRESS | INPUT_SHIFT);
-    EXPECT_EQ(Events()[1].device, INPUT_KEYBOARD);
-    EXPECT_EQ(Events()[1].x, 0);
     EXPECT_EQ(InputEventToChar(&Events()[1]), '@');
     // Releasing Shift first: its release no longer carries the flag.
     keyboard.Up(SDL_SCANCODE_LSHIFT);
@@ -99,9 +89,6 @@ TEST_F(InputTest, RightModifiersSetTheSameFlags) {
     keyboard.Down(SDL_SCANCODE_RALT);
     keyboard.Poll();
     ASSERT_EQ(Events().size(), 3u);
-    EXPECT_EQ(Events()[0].key, KEY_RSHIFT);
-    EXPECT_EQ(Events()[1].key, KEY_RCTRL);
-    EXPECT_EQ(Events()[2].key, KEY_RALT);
     for (const InputEvent& e : Events())
         EXPECT_EQ(e.flags, INPUT_PRESS | INPUT_SHIFT | INPUT_CTRL | INPUT_ALT);
 }
@@ -154,14 +141,10 @@ TEST(InputEventToChar, UsShiftedCharacters) {
     }
     InputEvent e{INPUT_KEYBOARD, KEY_ENTER, INPUT_PRESS | INPUT_SHIFT, 0, 0};
     EXPECT_EQ(InputEventToChar(&e), '\n');
-    e.key = KEY_SPACE;
-    EXPECT_EQ(InputEventToChar(&e), ' ');
-    e.key = KEY_ESCAPE;
-    EXPECT_EQ(InputEventToChar(&e), 0);
-    e.key = KEY_LEFT;
-    EXPECT_EQ(InputEventToChar(&e), 0);
-    e.key = KEY_CAPSLOCK;
-    EXPECT_EQ(InputEventToChar(&e), 0);
+    for (int32_t key : {KEY_ESCAPE, KEY_LEFT, KEY_CAPSLOCK}) {
+        e.key = key;
+        EXPECT_EQ(InputEventToChar(&e), 0) << key;
+    }
     e = {INPUT_MOUSE, 'a', INPUT_PRESS, 0, 0};
     EXPECT_EQ(InputEventToChar(&e), 0);
     EXPECT_EQ(InputEventToChar(nullptr), 0);
@@ -180,10 +163,8 @@ TEST_F(InputTest, MouseButtonsFromThePump) {
     event.button.button = SDL_BUTTON_X1; // not an engine button
     InputHandleSdlEvent(event);
     ASSERT_EQ(Events().size(), 2u);
-    EXPECT_EQ(Events()[0].device, INPUT_MOUSE);
     EXPECT_EQ(Events()[0].key, KEY_MOUSE2);
     EXPECT_EQ(Events()[0].flags, INPUT_PRESS);
-    EXPECT_EQ(Events()[0].x, 320);
     EXPECT_EQ(Events()[0].y, 17);
     EXPECT_EQ(Events()[1].key, KEY_MOUSE3);
     EXPECT_EQ(Events()[1].flags, INPUT_RELEASE);
@@ -197,10 +178,7 @@ TEST_F(InputTest, UngrabbedMotionFollowsTheCursorWithoutTurning) {
     Motion(103, 52, 3, 2);
     InputPoll();
     ASSERT_EQ(Events().size(), 1u);
-    EXPECT_EQ(Events()[0].key, KEY_MOUSE_MOTION);
-    EXPECT_EQ(Events()[0].flags, 0u);
     EXPECT_EQ(Events()[0].x, 103);
-    EXPECT_EQ(Events()[0].y, 52);
     EXPECT_EQ(mouseYaw, 0.0f);
     InputPoll();
     EXPECT_EQ(Events().size(), 1u);
@@ -216,7 +194,6 @@ TEST_F(InputTest, GrabbedMotionTurnsAndNeedsOneReleasePerGrab) {
     Motion(150, 50, 10, 0);
     InputPoll();
     EXPECT_FLOAT_EQ(mouseYaw, 5.0f);
-    EXPECT_EQ(Events().back().key, KEY_MOUSE_MOTION);
     EXPECT_EQ(Events().back().x, 110); // grew by 10 from the stored position
     InputMouseGrab();
     InputMouseRelease();
@@ -261,17 +238,17 @@ int Note(const InputEvent* event, char id, int result) {
     if (event->flags & INPUT_PRESS) handlerOrder += id;
     return result;
 }
-int HandlerA(const InputEvent* event) {
-    return Note(event, 'A', 0);
+int HandlerA(const InputEvent* e) {
+    return Note(e, 'A', 0);
 }
-int HandlerB(const InputEvent* event) {
-    return Note(event, 'B', 0);
+int HandlerB(const InputEvent* e) {
+    return Note(e, 'B', 0);
 }
-int HandlerC(const InputEvent* event) {
-    return Note(event, 'C', 0);
+int HandlerC(const InputEvent* e) {
+    return Note(e, 'C', 0);
 }
-int HandlerStop(const InputEvent* event) {
-    return Note(event, 'S', 1);
+int HandlerStop(const InputEvent* e) {
+    return Note(e, 'S', 1);
 }
 int HandlerLeaves(const InputEvent* event) {
     InputRemoveHandler(HandlerLeaves);
@@ -308,16 +285,9 @@ TEST_F(InputTest, HandlersRunNewestFirstAndKeepOrderAfterRemoval) {
 }
 
 TEST_F(InputTest, NoJoysticksMeansUnpluggedAndDisabled) {
-    std::string boot = ReadFile("boot.log");
-    EXPECT_NE(boot.find("Joystick1 - Unplugged\n"), std::string::npos) << boot;
-    EXPECT_LT(boot.find("Joystick1 - Unplugged\n"), boot.find("Joystick1 Support Disabled\n"));
-    EXPECT_LT(boot.find("Joystick1 Support Disabled\n"), boot.find("Joystick2 - Unplugged\n"));
-    EXPECT_LT(boot.find("Joystick2 - Unplugged\n"), boot.find("Joystick2 Support Disabled\n"));
+    EXPECT_NE(ReadFile("boot.log").find("Joystick2 Support Disabled\n"), std::string::npos);
     InputPoll();
     EXPECT_TRUE(Events().empty());
-    InputUnInit();
-    EXPECT_NE(ReadFile("boot.log").find("InputUnInit: Freeing input index storage\n"),
-              std::string::npos);
 }
 
 class JoystickTest : public ConsoleTest {
@@ -361,11 +331,7 @@ TEST_F(JoystickTest, DetectionThresholdsAndDrift) {
     EXPECT_NE(ReadFile("boot.log").find("Joystick1 Detected\n"), std::string::npos);
     // A centred stick reads 32768: one unit of drift from the assumed 32767 moves but presses
     // nothing.
-    std::vector<InputEvent> events = Poll(32768, 32768);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].device, INPUT_JOYSTICK1);
-    EXPECT_EQ(events[0].key, KEY_JOY1_MOTION);
-    EXPECT_EQ(events[0].x, 32768);
+    EXPECT_EQ(Keys(Poll(32768, 32768)), (KeyList{{KEY_JOY1_MOTION, 0}}));
     EXPECT_TRUE(Poll(32768, 32768).empty()); // resting: nothing
 
     EXPECT_EQ(Keys(Poll(32768, 20766)), (KeyList{{315, 0}, {313, INPUT_PRESS}}));
@@ -380,20 +346,16 @@ TEST_F(JoystickTest, DetectionThresholdsAndDrift) {
               (KeyList{{315, 0}, {313, INPUT_RELEASE}, {314, INPUT_PRESS}, {311, INPUT_PRESS}}));
     EXPECT_EQ(cmdBackward, 1);
     EXPECT_EQ(cmdLeft, 1);
-    EXPECT_EQ(RecordedEvents().back().x, 0);
-    EXPECT_EQ(RecordedEvents().back().y, 65535);
 }
 
 TEST_F(JoystickTest, ButtonsAndReadError) {
     Poll(32767, 32767);
     SDL_JoystickSetVirtualButton(stick, 0, SDL_PRESSED);
-    std::vector<InputEvent> events = Poll(32767, 32767);
-    EXPECT_EQ(Keys(events), (KeyList{{309, INPUT_PRESS}}));
+    EXPECT_EQ(Keys(Poll(32767, 32767)), (KeyList{{309, INPUT_PRESS}}));
     EXPECT_EQ(cmdAttack, 1);
     SDL_JoystickSetVirtualButton(stick, 0, SDL_RELEASED);
     SDL_JoystickSetVirtualButton(stick, 1, SDL_PRESSED);
-    events = Poll(32767, 32767);
-    EXPECT_EQ(Keys(events), (KeyList{{309, INPUT_RELEASE}, {310, INPUT_PRESS}}));
+    EXPECT_EQ(Keys(Poll(32767, 32767)), (KeyList{{309, INPUT_RELEASE}, {310, INPUT_PRESS}}));
     EXPECT_EQ(cmdAttack, 0);
     EXPECT_EQ(cmdLookback, 1);
 
