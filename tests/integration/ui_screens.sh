@@ -38,11 +38,12 @@ wait_shot menu 20 is_menu
 for i in 0 1 2 3 4; do
     above "$(white menu $(row_area $i))" 0.03 || fail "row $i of the high-score list is empty"
 done
-# The attract scene moves behind the menu: the list stays, the scene changes.
+# The attract scene moves behind the menu: the list stays (its text; the scene shows faintly
+# through the panel), the scene changes.
 sleep 0.5
 shot menu2
 above "$(changed menu menu2 0 100 640 180)" 0.01 || fail "the attract scene does not move"
-[ "$(changed menu menu2 $LIST_AREA)" = 0.0000 ] || fail "the high-score list changed by itself"
+[ "$(text_changed menu menu2 $LIST_AREA)" = 0 ] || fail "the high-score list changed by itself"
 
 hold space
 wait_shot banner 20 is_banner
@@ -64,20 +65,6 @@ alive "after N on the quit prompt"
 
 hold Escape
 wait_shot prompt2 20 has_prompt
-hold y
-i=0
-while kill -0 "$SKX_PID" 2>/dev/null && [ $i -lt 300 ]; do
-    sleep 0.1
-    i=$((i + 1))
-done
-kill -0 "$SKX_PID" 2>/dev/null && fail "Y on the quit prompt did not end the program"
-wait_game
-[ "$STATUS" -eq 0 ] || fail "the program exited with $STATUS after Y"
-in_order boot.log "Server initialization complete" "Average Frames per Second" \
-    "WM_DESTROY: Releasing window context" "InputUnInit: Freeing input index storage" \
-    "LogUnInit: Releasing critical section"
-tail -n 1 boot.log | grep -q "LogUnInit: Releasing critical section" \
-    || fail "the boot log does not end with the log's shutdown"
+quit_with_y
 [ -e hiscore.tbl ] && fail "hiscore.tbl was written although no name was entered"
-[ -s error.log ] && fail "unexpected error log: $(cat error.log)"
 echo "ui_screens: ok"
