@@ -49,12 +49,9 @@ class Screens : public ::testing::Test {
 
 void ExpectGameStarted() {
     EXPECT_EQ(GuiFindScreen(MenuScreen), nullptr);
-    EXPECT_EQ(drawHook, LevelBannerDraw);
     EXPECT_EQ(sliceHook, LevelBannerCountdown);
-    EXPECT_FLOAT_EQ(bannerTimer, 1.5f);
     EXPECT_EQ(lives, 5);
     EXPECT_EQ(score, 0);
-    EXPECT_GE(level, 1);
 }
 
 TEST_F(Screens, SpaceOnTheMenuStartsAGameEvenWithShift) {
@@ -134,9 +131,7 @@ TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(nameEdit, nullptr);
     EXPECT_EQ(GuiTopScreen(), menu);
-    EXPECT_EQ(menu->visible, 1);
     EXPECT_EQ(highlightRank, 1);
-    EXPECT_STREQ(hiScoreTable[1].name, "A_b");
     hiScoreTable = {};
     HiScoreLoad();
     EXPECT_STREQ(hiScoreTable[1].name, "A_b");
