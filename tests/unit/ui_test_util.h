@@ -41,11 +41,6 @@ inline void PressKey(SDL_Scancode scancode, bool shift = false) {
     InputPollKeyboard(state.data(), SDL_NUM_SCANCODES);
 }
 
-// A keyboard press event as the input layer would dispatch it.
-inline InputEvent KeyPressEvent(int32_t key, uint32_t modifiers = 0) {
-    return InputEvent{INPUT_KEYBOARD, key, INPUT_PRESS | modifiers, 0, 0};
-}
-
 // A fresh GUI with the test binding handler beneath it, and both fonts; undone at the end.
 struct UiTestScope {
     Texture fontImage{};
