@@ -8,35 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 class Hud : public ::testing::Test {
   protected:
-    void SetUp() override {
-        saved = {score, lives, level, weaponKind, weaponTimer, showFps, niceFx, frameRate};
-        score = 0;
-        lives = 3;
-        level = 1;
-        weaponKind = 0;
-        weaponTimer = 0.0f;
-        showFps = 0;
-        niceFx = 1;
-    }
-    void TearDown() override {
-        score = saved.score;
-        lives = saved.lives;
-        level = saved.level;
-        weaponKind = saved.weaponKind;
-        weaponTimer = saved.weaponTimer;
-        showFps = saved.showFps;
-        niceFx = saved.niceFx;
-        frameRate = saved.frameRate;
-    }
-    struct Saved {
-        int32_t score, lives, level, weaponKind;
-        float weaponTimer;
-        int32_t showFps, niceFx, frameRate;
-    } saved{};
+    // The game state the overlays read, restored after each test.
+    decltype(std::tie(score, lives, level, weaponKind, weaponTimer, showFps, niceFx,
+                      frameRate)) state =
+        std::tie(score, lives, level, weaponKind, weaponTimer, showFps, niceFx, frameRate);
+    std::tuple<int32_t, int32_t, int32_t, int32_t, float, int32_t, int32_t, int32_t> saved = state;
+    void SetUp() override { state = std::make_tuple(0, 3, 1, 0, 0.0f, 0, 1, frameRate); }
+    void TearDown() override { state = saved; }
     UiTestScope scope;
 };
 
