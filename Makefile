@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build run test test-asan soak fuzz install clean format
+.PHONY: all deps configure build run test test-asan soak fuzz install clean format format-check
 
 all: build
 
@@ -26,7 +26,7 @@ run: build
 	cd $(BUILD)/run && ./skarnex3d
 
 # Every test of the release build, then the unit tests again under ASan and UBSan.
-test: build test-asan
+test: format-check build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 $(ASAN_BUILD)/build.ninja: | deps
@@ -60,8 +60,14 @@ fuzz: deps
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+FORMAT_FILES = $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tools/*.cpp' 'tools/*.h' \
+	'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h')
+
 format:
-	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tools/*.cpp' 'bench/*.cpp')
+	clang-format -i $(FORMAT_FILES)
+
+format-check: deps
+	clang-format --dry-run -Werror $(FORMAT_FILES)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

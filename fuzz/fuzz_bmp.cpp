@@ -22,8 +22,7 @@ void ReadBitmap(const char* path) {
 SKX_FUZZ_TARGET(bmp) {
     const char* path = FuzzWriteInput(data, size, ".bmp");
     int status = FuzzCatchExit(ReadBitmap, path);
-    if (status != -1 && status != 1)
-        __builtin_trap();
+    if (status != -1 && status != 1) __builtin_trap();
     BitmapFree(&fuzzTexture);
     return 0;
 }

@@ -16,23 +16,18 @@ SKX_FUZZ_TARGET(hiscore) {
     }();
     std::string path = dir + "/" + HISCORE_FILE;
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (size)
-            std::fwrite(data, 1, size, f);
+        if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);
     }
     char cwd[4096];
-    if (!getcwd(cwd, sizeof(cwd)) || chdir(dir.c_str()) != 0)
-        return 0;
+    if (!getcwd(cwd, sizeof(cwd)) || chdir(dir.c_str()) != 0) return 0;
     HiScoreLoad();
-    if (chdir(cwd) != 0)
-        __builtin_trap();
+    if (chdir(cwd) != 0) __builtin_trap();
     for (const HiScoreRow& row : hiScoreTable) {
         size_t len = strnlen(row.name, HISCORE_NAME_SIZE);
-        if (len >= static_cast<size_t>(HISCORE_NAME_SIZE))
-            __builtin_trap();
+        if (len >= static_cast<size_t>(HISCORE_NAME_SIZE)) __builtin_trap();
         for (size_t i = 0; i < len; ++i)
-            if (std::isspace(static_cast<unsigned char>(row.name[i])))
-                __builtin_trap();
+            if (std::isspace(static_cast<unsigned char>(row.name[i]))) __builtin_trap();
     }
     return 0;
 }

@@ -8,8 +8,7 @@ SKX_FUZZ_TARGET(ini) {
     const char* path = FuzzWriteInput(data, size, ".ini");
     char out[INI_VALUE_SIZE];
     IniGetString(path, "opengl", "auto", out);
-    if (std::strlen(out) >= sizeof(out))
-        __builtin_trap();
+    if (std::strlen(out) >= sizeof(out)) __builtin_trap();
     (void)IniGetInt(path, "width", 640);
     (void)IniGetFloat(path, "fov", 90.0f);
     return 0;

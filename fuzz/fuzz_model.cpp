@@ -8,8 +8,7 @@ namespace {
 void ReadModel(const char* path) {
     ModelPoolClear(); // every input starts with an empty pool of 50 records
     Model* model = ModelRead(path);
-    if (!model)
-        return;
+    if (!model) return;
     for (int32_t t = 0; t < int32_t(model->triangleCount); ++t)
         for (const ModelVertex& v : model->triangles[t].vertex)
             if (!std::isfinite(v.pos.x) || !std::isfinite(v.pos.y) || !std::isfinite(v.pos.z))
@@ -20,8 +19,7 @@ void ReadModel(const char* path) {
 SKX_FUZZ_TARGET(model) {
     const char* path = FuzzWriteInput(data, size, ".3d");
     int status = FuzzCatchExit(ReadModel, path);
-    if (status != -1 && status != 1)
-        __builtin_trap();
+    if (status != -1 && status != 1) __builtin_trap();
     ModelPoolClear();
     return 0;
 }

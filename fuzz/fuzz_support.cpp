@@ -56,8 +56,7 @@ int FuzzCatchExit(void (*read)(const char* path), const char* path) {
     } catch (const ReaderExit& e) {
         std::bitset<FD_LIMIT> leaked = OpenDescriptors() & ~before;
         for (int fd = 0; fd < FD_LIMIT; ++fd)
-            if (leaked.test(static_cast<size_t>(fd)))
-                close(fd);
+            if (leaked.test(static_cast<size_t>(fd))) close(fd);
         return e.status;
     }
     catchExit = false;
@@ -68,10 +67,8 @@ const char* FuzzWriteInput(const uint8_t* data, size_t size, const char* suffix)
     static std::string path;
     path = "/tmp/skx_fuzz_" + std::to_string(getpid()) + suffix;
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return path.c_str();
-    if (size)
-        std::fwrite(data, 1, size, f);
+    if (!f) return path.c_str();
+    if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
     return path.c_str();
 }

@@ -13,7 +13,8 @@ bool FuzzRegister(const char* name, FuzzEntry entry);
     static const bool fuzzRegistered_##name = FuzzRegister(#name, Fuzz_##name);                    \
     static int Fuzz_##name(const uint8_t* data, size_t size)
 #else
-#define SKX_FUZZ_TARGET(name) extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+#define SKX_FUZZ_TARGET(name)                                                                      \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 #endif
 
 // Writes the input to a private scratch file and returns its path (the readers take file names).

@@ -18,7 +18,9 @@ struct Clock {
 
 Clock clockState{};
 
-int64_t Counter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
+int64_t Counter() {
+    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+}
 
 } // namespace
 
@@ -30,7 +32,9 @@ void ClockInit() {
     clockState.frameMark = clockState.startCount;
 }
 
-ClockMark ClockNow() { return Counter(); }
+ClockMark ClockNow() {
+    return Counter();
+}
 
 float ClockSeconds() {
     return static_cast<float>(Counter() - clockState.startCount) * clockState.secondsPerTick;
@@ -44,13 +48,13 @@ float ClockDelta(ClockMark* mark) {
     return seconds;
 }
 
-float ClockDeltaMs(ClockMark* mark) { return ClockDelta(mark) * 1000.0f; }
+float ClockDeltaMs(ClockMark* mark) {
+    return ClockDelta(mark) * 1000.0f;
+}
 
 void TimerRequestResolution(uint32_t& period) {
-    if (period < TIMER_PERIOD_MIN)
-        period = TIMER_PERIOD_MIN;
-    if (period > TIMER_PERIOD_MAX)
-        period = TIMER_PERIOD_MAX;
+    if (period < TIMER_PERIOD_MIN) period = TIMER_PERIOD_MIN;
+    if (period > TIMER_PERIOD_MAX) period = TIMER_PERIOD_MAX;
 }
 
 void TimerDoneResolution(uint32_t) {}

@@ -20,7 +20,9 @@ struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
 };
 
-bool IsBlank(unsigned char c) { return std::isspace(c) != 0; }
+bool IsBlank(unsigned char c) {
+    return std::isspace(c) != 0;
+}
 
 // Copies the next run of non-blank characters of line[*pos..len) into word; skips leading blanks.
 // Returns false when no word starts before the end.
@@ -28,12 +30,10 @@ bool NextWord(const char* line, size_t len, size_t* pos, char* word) {
     size_t i = *pos;
     while (i < len && IsBlank(static_cast<unsigned char>(line[i])))
         ++i;
-    if (i >= len)
-        return false;
+    if (i >= len) return false;
     size_t n = 0;
     while (i < len && !IsBlank(static_cast<unsigned char>(line[i]))) {
-        if (n < INI_WORD_MAX)
-            word[n++] = line[i];
+        if (n < INI_WORD_MAX) word[n++] = line[i];
         ++i;
     }
     word[n] = '\0';
@@ -47,12 +47,10 @@ void ScanLine(const char* line, size_t len, char* key, char* value) {
     key[0] = value[0] = '\0';
     size_t textLen = strnlen(line, len);
     size_t pos = 0;
-    if (!NextWord(line, textLen, &pos, key))
-        return;
+    if (!NextWord(line, textLen, &pos, key)) return;
     while (pos < textLen && IsBlank(static_cast<unsigned char>(line[pos])))
         ++pos;
-    if (pos >= textLen || line[pos] != '=')
-        return;
+    if (pos >= textLen || line[pos] != '=') return;
     ++pos;
     NextWord(line, textLen, &pos, value);
 }
@@ -80,15 +78,12 @@ bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
             more = false;
         } else {
             line[len++] = static_cast<char>(c);
-            if (c != '\n' && len < INI_LINE_MAX)
-                continue;
+            if (c != '\n' && len < INI_LINE_MAX) continue;
         }
-        if (len == 0)
-            break;
+        if (len == 0) break;
         ScanLine(line, len, word, val);
         len = 0;
-        if (word[0] == '\0' || word[0] == '#' || word[0] == ';')
-            continue;
+        if (word[0] == '\0' || word[0] == '#' || word[0] == ';') continue;
         if (strcasecmp(word, key) == 0) {
             *found = true;
             std::memcpy(value, val, std::strlen(val) + 1);
@@ -102,8 +97,7 @@ bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
 
 void IniGetString(const char* fileName, const char* key, const char* defaultText, char* out,
                   size_t outSize) {
-    if (!out || outSize == 0)
-        return;
+    if (!out || outSize == 0) return;
     char value[INI_WORD_MAX + 1];
     bool found = false;
     IniFind(fileName, key, &found, value);
@@ -115,8 +109,7 @@ int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue) {
     char value[INI_WORD_MAX + 1];
     bool found = false;
     IniFind(fileName, key, &found, value);
-    if (!found)
-        return defaultValue;
+    if (!found) return defaultValue;
     // strtol behaves like atol but saturates instead of overflowing on absurd digit strings.
     return static_cast<int32_t>(std::strtol(value, nullptr, 10));
 }
@@ -125,12 +118,9 @@ float IniGetFloat(const char* fileName, const char* key, float defaultValue) {
     char value[INI_WORD_MAX + 1];
     bool found = false;
     IniFind(fileName, key, &found, value);
-    if (!found)
-        return defaultValue;
+    if (!found) return defaultValue;
     double d = std::atof(value);
-    if (d > FLT_MAX)
-        return HUGE_VALF;
-    if (d < -FLT_MAX)
-        return -HUGE_VALF;
+    if (d > FLT_MAX) return HUGE_VALF;
+    if (d < -FLT_MAX) return -HUGE_VALF;
     return static_cast<float>(d);
 }

@@ -31,7 +31,9 @@ constexpr size_t LOG_MESSAGE_MAX = 4096;
 std::recursive_mutex logLock;
 bool bootComplete = false;
 
-int ChannelNumber(int channel) { return (channel < LOG_ERROR || channel > LOG_PORT) ? LOG_ERROR : channel; }
+int ChannelNumber(int channel) {
+    return (channel < LOG_ERROR || channel > LOG_PORT) ? LOG_ERROR : channel;
+}
 
 // Opens the channel's file for appending, making it writable first; exit 2 when impossible.
 FILE* LogOpen(LogChannel& ch, const char* who, const char* file, int line) {
@@ -48,7 +50,8 @@ FILE* LogOpen(LogChannel& ch, const char* who, const char* file, int line) {
 
 void LogWrite(int channel, const char* message, bool stamp) {
     LogChannel& ch = logChannels[channel];
-    FILE* f = LogOpen(ch, stamp ? "Log: Failed to Open/Create file" : "LogPrintf", __FILE__, __LINE__);
+    FILE* f =
+        LogOpen(ch, stamp ? "Log: Failed to Open/Create file" : "LogPrintf", __FILE__, __LINE__);
     if (stamp) {
         std::time_t now = std::time(nullptr);
         std::tm tmNow{};
@@ -70,12 +73,10 @@ void LogWrite(int channel, const char* message, bool stamp) {
 
 void LogRotate(const LogChannel& ch) {
     struct stat st {};
-    if (stat(ch.fileName, &st) != 0 || st.st_size <= LOG_ROTATE_SIZE)
-        return;
+    if (stat(ch.fileName, &st) != 0 || st.st_size <= LOG_ROTATE_SIZE) return;
     char moved[256];
     size_t len = std::strlen(ch.fileName);
-    if (len < 3 || len >= sizeof(moved))
-        return;
+    if (len < 3 || len >= sizeof(moved)) return;
     std::memcpy(moved, ch.fileName, len - 3);
     std::memcpy(moved + len - 3, "old", 4);
     std::rename(ch.fileName, moved); // replaces an earlier .old; failures are ignored
@@ -100,18 +101,15 @@ void Log(int channel, const char* format, ...) {
     std::vsnprintf(message, sizeof(message), format, args);
     va_end(args);
     LogWrite(channel, message, true);
-    if (channel != LOG_BOOT && !bootComplete)
-        LogWrite(LOG_BOOT, message, true);
+    if (channel != LOG_BOOT && !bootComplete) LogWrite(LOG_BOOT, message, true);
 }
 
 void LogPrintf(int channel, const char* text) {
     std::lock_guard<std::recursive_mutex> guard(logLock);
     channel = ChannelNumber(channel);
-    if (!text)
-        text = "(null)";
+    if (!text) text = "(null)";
     LogWrite(channel, text, false);
-    if (channel != LOG_BOOT && !bootComplete)
-        LogWrite(LOG_BOOT, text, false);
+    if (channel != LOG_BOOT && !bootComplete) LogWrite(LOG_BOOT, text, false);
 }
 
 void LogInitComplete() {
@@ -120,7 +118,9 @@ void LogInitComplete() {
     bootComplete = true;
 }
 
-void LogUnInit() { Log(LOG_BOOT, "LogUnInit: Releasing critical section\n"); }
+void LogUnInit() {
+    Log(LOG_BOOT, "LogUnInit: Releasing critical section\n");
+}
 
 void LogResetForTest() {
     std::lock_guard<std::recursive_mutex> guard(logLock);

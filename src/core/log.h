@@ -5,8 +5,9 @@
 
 enum LogChannelId : int {
     LOG_ERROR = 0, // "error.log"
-    LOG_BOOT = 1,  // "boot.log": the current run only; holds copies of errors until start-up completes
-    LOG_PORT = 2,  // "port.log": no writer; only the start-up size check touches it
+    LOG_BOOT =
+        1, // "boot.log": the current run only; holds copies of errors until start-up completes
+    LOG_PORT = 2, // "port.log": no writer; only the start-up size check touches it
 };
 
 // First call of the program: deletes the old boot log, moves logs above 100000 bytes aside.
@@ -16,7 +17,8 @@ void LogInit();
 void Log(int channel, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Continues a line that Log began: the text unchanged, no stamp, no formatting.
 void LogPrintf(int channel, const char* text);
-// End of start-up: logs "Server initialization complete"; error lines stop being copied to boot.log.
+// End of start-up: logs "Server initialization complete"; error lines stop being copied to
+// boot.log.
 void LogInitComplete();
 // Last call of the program; nothing may log afterwards.
 void LogUnInit();

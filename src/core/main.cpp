@@ -1,4 +1,6 @@
 // Entry point. The command line is not read.
 #include "core/app.h"
 
-int main() { return AppMain(); }
+int main() {
+    return AppMain();
+}

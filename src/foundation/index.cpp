@@ -13,7 +13,9 @@ namespace {
 constexpr int32_t INDEX_SLOT_BYTES = 4;
 constexpr int32_t PTR_BYTES = static_cast<int32_t>(sizeof(void*));
 
-int32_t Slots(const Index* index) { return index->capacity / INDEX_SLOT_BYTES; }
+int32_t Slots(const Index* index) {
+    return index->capacity / INDEX_SLOT_BYTES;
+}
 
 // MemGrow over the real storage, keeping the 4-bytes-a-slot capacity in step.
 void IndexGrow(Index* index) {
@@ -23,26 +25,21 @@ void IndexGrow(Index* index) {
 }
 
 void IndexEnsureStorage(Index* index) {
-    if (index->capacity < INDEX_SLOT_BYTES)
-        index->capacity = INDEX_SLOT_BYTES;
-    if (!index->items)
-        IndexGrow(index);
+    if (index->capacity < INDEX_SLOT_BYTES) index->capacity = INDEX_SLOT_BYTES;
+    if (!index->items) IndexGrow(index);
 }
 
 void IndexInsertOrdered(Index* index, void* item, IndexCompare compare, bool grow) {
-    if (grow)
-        IndexEnsureStorage(index);
+    if (grow) IndexEnsureStorage(index);
     int32_t oldCount = index->count;
     if (oldCount == 0 || compare(index, item, index->items[oldCount - 1]) > 0) {
         index->count++;
-        if (grow)
-            IndexGrow(index);
+        if (grow) IndexGrow(index);
         index->items[oldCount] = item;
         return;
     }
     index->count++;
-    if (grow)
-        IndexGrow(index);
+    if (grow) IndexGrow(index);
 
     int32_t lo = 0, hi = oldCount - 1;
     int32_t mid = (lo + hi) / 2;
@@ -51,7 +48,8 @@ void IndexInsertOrdered(Index* index, void* item, IndexCompare compare, bool gro
         if (r == 0) {
             if (!(index->flags & INDEX_ALLOW_DUPLICATES)) {
                 char message[200];
-                std::snprintf(message, sizeof(message), "Duplicate index on IndexInsert:%s\n", index->name);
+                std::snprintf(message, sizeof(message), "Duplicate index on IndexInsert:%s\n",
+                              index->name);
                 Log(LOG_ERROR, "%s", message);
             }
             break;
@@ -62,8 +60,7 @@ void IndexInsertOrdered(Index* index, void* item, IndexCompare compare, bool gro
             hi = mid - 1;
         mid = (lo + hi) / 2;
     }
-    if (mid < 0)
-        mid = 0;
+    if (mid < 0) mid = 0;
     int32_t pos = compare(index, item, index->items[mid]) > 0 ? mid + 1 : mid;
     std::memmove(&index->items[pos + 1], &index->items[pos],
                  static_cast<size_t>(oldCount - pos) * sizeof(void*));
@@ -140,32 +137,27 @@ void IndexDelete(Index* index, void* item, IndexCompare compare) {
 }
 
 void* IndexFind(const Index* index, const void* key, IndexCompare compare) {
-    if (!index || !index->items || index->count == 0)
-        return nullptr;
+    if (!index || !index->items || index->count == 0) return nullptr;
     if (!compare) {
         for (int32_t i = 0; i < index->count; ++i)
-            if (index->items[i] == key)
-                return const_cast<void*>(key);
+            if (index->items[i] == key) return const_cast<void*>(key);
         return nullptr;
     }
     int32_t lo = 0, hi = index->count - 1, mid = 0;
     while (hi >= lo) {
         mid = (lo + hi) / 2;
         int r = compare(index, key, index->items[mid]);
-        if (r == 0)
-            break;
+        if (r == 0) break;
         if (r < 0)
             hi = mid - 1;
         else
             lo = mid + 1;
     }
     void* found = index->items[mid];
-    if (!found || compare(index, key, found) != 0)
-        return nullptr;
+    if (!found || compare(index, key, found) != 0) return nullptr;
     return found;
 }
 
 void IndexClear(Index* index) {
-    if (index)
-        index->count = 0;
+    if (index) index->count = 0;
 }

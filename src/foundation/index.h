@@ -25,7 +25,8 @@ void IndexFree(Index* index);
 void IndexResize(Index* index, int32_t n);
 void IndexAdd(Index* index, void* item);
 void IndexInsert(Index* index, void* item, IndexCompare compare);
-// Ordered insert without growth: the caller guarantees a free slot (pools reserve with IndexResize).
+// Ordered insert without growth: the caller guarantees a free slot (pools reserve with
+// IndexResize).
 void IndexInsertFixed(Index* index, void* item, IndexCompare compare);
 // Removes item by pointer identity; a null compare treats the index as an unordered bag.
 void IndexDelete(Index* index, void* item, IndexCompare compare);

@@ -26,8 +26,7 @@ void* MemGrow(void* block, int32_t elementSize, int32_t count, int32_t& capacity
         }
         return fresh;
     }
-    if (elementSize <= 0 || count < capacityBytes / elementSize)
-        return block;
+    if (elementSize <= 0 || count < capacityBytes / elementSize) return block;
     int32_t grown = capacityBytes * 2;
     void* moved = std::realloc(block, static_cast<size_t>(grown));
     if (!moved) {
@@ -39,21 +38,22 @@ void* MemGrow(void* block, int32_t elementSize, int32_t count, int32_t& capacity
 }
 
 void MemFree(void* block, size_t sizeBytes) {
-    if (!block)
-        return;
+    if (!block) return;
     std::memset(block, 0, sizeBytes);
     std::free(block);
 }
 
-void MemZero(void* block, size_t sizeBytes) { std::memset(block, 0, sizeBytes); }
+void MemZero(void* block, size_t sizeBytes) {
+    std::memset(block, 0, sizeBytes);
+}
 
-void RandomSeed(uint32_t seed) { randomState = seed; }
+void RandomSeed(uint32_t seed) {
+    randomState = seed;
+}
 
 int32_t RandomRange(int32_t lo, int32_t hi) {
-    if (lo < 0)
-        lo = 0;
-    if (hi < lo + 1)
-        hi = lo + 1;
+    if (lo < 0) lo = 0;
+    if (hi < lo + 1) hi = lo + 1;
     int64_t span = static_cast<int64_t>(hi) - lo + 1; // 64-bit: hi may be INT32_MAX
     return static_cast<int32_t>(lo + RandomNext15() % span);
 }

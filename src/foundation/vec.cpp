@@ -9,7 +9,9 @@ void VecSet(Vec3* v, double x, double y, double z) {
     v->z = static_cast<float>(z);
 }
 
-void VecCopy(Vec3* dst, const Vec3* src) { *dst = *src; }
+void VecCopy(Vec3* dst, const Vec3* src) {
+    *dst = *src;
+}
 
 void VecAdd(Vec3* dst, const Vec3* src) {
     VecSet(dst, double(dst->x) + src->x, double(dst->y) + src->y, double(dst->z) + src->z);
@@ -19,11 +21,17 @@ void VecSub(Vec3* dst, const Vec3* src) {
     VecSet(dst, double(dst->x) - src->x, double(dst->y) - src->y, double(dst->z) - src->z);
 }
 
-void VecScale(Vec3* v, double s) { VecSet(v, v->x * s, v->y * s, v->z * s); }
+void VecScale(Vec3* v, double s) {
+    VecSet(v, v->x * s, v->y * s, v->z * s);
+}
 
-void VecDivide(Vec3* v, double s) { VecScale(v, 1.0 / s); }
+void VecDivide(Vec3* v, double s) {
+    VecScale(v, 1.0 / s);
+}
 
-bool VecEqual(const Vec3* a, const Vec3* b) { return a->x == b->x && a->y == b->y && a->z == b->z; }
+bool VecEqual(const Vec3* a, const Vec3* b) {
+    return a->x == b->x && a->y == b->y && a->z == b->z;
+}
 
 double VecDot(const Vec3* a, const Vec3* b) {
     return double(a->z) * b->z + double(a->y) * b->y + double(a->x) * b->x;
@@ -40,7 +48,9 @@ void VecCross(Vec3* out, const Vec3* a, const Vec3* b) {
     VecSet(out, x, y, z);
 }
 
-void VecNormalize(Vec3* v) { VecScale(v, 1.0 / VecLength(v)); }
+void VecNormalize(Vec3* v) {
+    VecScale(v, 1.0 / VecLength(v));
+}
 
 void VecRotateX(Vec3* v, double deg) {
     double t = deg * double(VEC_DEG_TO_RAD);
@@ -73,8 +83,7 @@ namespace {
 // Shared by heading and pitch: the angle of (side, z) from +Z toward +side.
 double PlaneAngle(double side, double z) {
     double r = std::sqrt(side * side + z * z);
-    if (r == 0.0)
-        return 0.0;
+    if (r == 0.0) return 0.0;
     if (z > 0.0) {
         double a = std::acos(double(static_cast<float>(z / r))) * double(VEC_RAD_TO_DEG);
         return side >= 0.0 ? a : -a;
@@ -84,6 +93,10 @@ double PlaneAngle(double side, double z) {
 }
 } // namespace
 
-double VecHeading(const Vec3* v) { return PlaneAngle(v->x, v->z); }
+double VecHeading(const Vec3* v) {
+    return PlaneAngle(v->x, v->z);
+}
 
-double VecPitch(const Vec3* v) { return PlaneAngle(v->y, v->z); }
+double VecPitch(const Vec3* v) {
+    return PlaneAngle(v->y, v->z);
+}

@@ -14,12 +14,12 @@ void VecCopy(Vec3* dst, const Vec3* src);
 void VecAdd(Vec3* dst, const Vec3* src);
 void VecSub(Vec3* dst, const Vec3* src);
 void VecScale(Vec3* v, double s);
-void VecDivide(Vec3* v, double s);   // no test for s = 0
+void VecDivide(Vec3* v, double s); // no test for s = 0
 bool VecEqual(const Vec3* a, const Vec3* b);
 double VecDot(const Vec3* a, const Vec3* b);
 double VecLength(const Vec3* v);
 void VecCross(Vec3* out, const Vec3* a, const Vec3* b); // out may alias a or b
-void VecNormalize(Vec3* v);          // no test for the zero vector
+void VecNormalize(Vec3* v);                             // no test for the zero vector
 void VecRotateX(Vec3* v, double deg);
 void VecRotateY(Vec3* v, double deg);
 void VecRotateZ(Vec3* v, double deg);

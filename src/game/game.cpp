@@ -32,7 +32,7 @@ int32_t lives = 0;
 int32_t level = 0;
 int32_t weaponKind = WEAPON_NORMAL;
 float weaponTimer = 0.0f;
-Thing *player = nullptr;
+Thing* player = nullptr;
 float bannerTimer = 0.0f;
 void (*sliceHook)(float dt) = nullptr;
 
@@ -65,258 +65,240 @@ constexpr float CAMERA_MIN_FLIGHT_SPEED = 1.0f;
 constexpr int32_t SCENE_LIGHT_RESERVE = 1;
 
 void GameSceneLight() {
-  if (darkLevel) {
-    LightSetViewer(&cameraPos, 0.0f);
-    if (lightFreeIndex.count > 0)
-      LightCreate(&DARK_LIGHT_POS, DARK_LIGHT_RADIUS, DARK_LIGHT_LEVEL,
-                  DARK_LIGHT_LEVEL, DARK_LIGHT_LEVEL);
-  } else {
-    LightSetViewer(&cameraPos, VIEWER_INTENSITY);
-  }
+    if (darkLevel) {
+        LightSetViewer(&cameraPos, 0.0f);
+        if (lightFreeIndex.count > 0)
+            LightCreate(&DARK_LIGHT_POS, DARK_LIGHT_RADIUS, DARK_LIGHT_LEVEL, DARK_LIGHT_LEVEL,
+                        DARK_LIGHT_LEVEL);
+    } else {
+        LightSetViewer(&cameraPos, VIEWER_INTENSITY);
+    }
 }
 
 // (0, 0, distance) turned through degrees.
 Vec3 Turned(float distance, double degrees) {
-  Vec3 v = {0.0f, 0.0f, distance};
-  VecRotateY(&v, degrees);
-  return v;
+    Vec3 v = {0.0f, 0.0f, distance};
+    VecRotateY(&v, degrees);
+    return v;
 }
 
 // count rocks of one size on a ring of radius arenaSize / 4, heading off at
 // spread-out angles.
-void RocksOnRing(int32_t count, float speed,
-                 Thing *(*create)(const Vec3 *, const Vec3 *)) {
-  const double step = 360.0 / count;
-  for (int32_t i = 0; i < count; i++) {
-    const Vec3 pos = Turned(arenaSize * 0.25f, i * step);
-    const Vec3 vel = Turned(speed, (RandomRange(0, count - 1) + i) * step);
-    create(&pos, &vel);
-  }
+void RocksOnRing(int32_t count, float speed, Thing* (*create)(const Vec3*, const Vec3*)) {
+    const double step = 360.0 / count;
+    for (int32_t i = 0; i < count; i++) {
+        const Vec3 pos = Turned(arenaSize * 0.25f, i * step);
+        const Vec3 vel = Turned(speed, (RandomRange(0, count - 1) + i) * step);
+        create(&pos, &vel);
+    }
 }
 
 void SaucerOnRing() {
-  Vec3 pos = {0.0f, SAUCER_HEIGHT, -SAUCER_RING};
-  VecRotateY(&pos, RandomRange(0, 360));
-  const Vec3 vel = Turned(SAUCER_START_SPEED, RandomRange(0, 360));
-  SaucerCreate(&pos, &vel);
+    Vec3 pos = {0.0f, SAUCER_HEIGHT, -SAUCER_RING};
+    VecRotateY(&pos, RandomRange(0, 360));
+    const Vec3 vel = Turned(SAUCER_START_SPEED, RandomRange(0, 360));
+    SaucerCreate(&pos, &vel);
 }
 
 bool RocksLeft() {
-  for (int32_t i = 0; i < thingIndex.count; i++) {
-    const Thing *thing = static_cast<const Thing *>(thingIndex.items[i]);
-    if (thing->model != nullptr &&
-        (thing->model == bigRock || thing->model == medRock))
-      return true;
-  }
-  return false;
+    for (int32_t i = 0; i < thingIndex.count; i++) {
+        const Thing* thing = static_cast<const Thing*>(thingIndex.items[i]);
+        if (thing->model != nullptr && (thing->model == bigRock || thing->model == medRock))
+            return true;
+    }
+    return false;
 }
 
 void GameOver() {
-  AttractMode();
-  if (HiScoreQualifies(score))
-    GuiOpenScreen(NameEntryScreen);
+    AttractMode();
+    if (HiScoreQualifies(score)) GuiOpenScreen(NameEntryScreen);
 }
 
 } // namespace
 
-const GameDifficulty &GameDifficultyRules() {
-  int32_t d = difficulty;
-  if (d < 0)
-    d = 0;
-  if (d >= GAME_DIFFICULTY_LEVELS)
-    d = GAME_DIFFICULTY_LEVELS - 1;
-  return GAME_DIFFICULTY[d];
+const GameDifficulty& GameDifficultyRules() {
+    int32_t d = difficulty;
+    if (d < 0) d = 0;
+    if (d >= GAME_DIFFICULTY_LEVELS) d = GAME_DIFFICULTY_LEVELS - 1;
+    return GAME_DIFFICULTY[d];
 }
 
-float GameRockSpeedFactor() { return GameDifficultyRules().rockSpeed; }
+float GameRockSpeedFactor() {
+    return GameDifficultyRules().rockSpeed;
+}
 
 float GameAngleWrap(float degrees) {
-  while (degrees > 180.0f)
-    degrees -= 360.0f;
-  while (degrees < -180.0f)
-    degrees += 360.0f;
-  return degrees;
+    while (degrees > 180.0f)
+        degrees -= 360.0f;
+    while (degrees < -180.0f)
+        degrees += 360.0f;
+    return degrees;
 }
 
-void GameLight(const Vec3 *pos, float radius, float red, float green,
-               float blue) {
-  if (lightFreeIndex.count > SCENE_LIGHT_RESERVE)
-    LightCreate(pos, radius, red, green, blue);
+void GameLight(const Vec3* pos, float radius, float red, float green, float blue) {
+    if (lightFreeIndex.count > SCENE_LIGHT_RESERVE) LightCreate(pos, radius, red, green, blue);
 }
 
 bool GamePlayerPresent() {
-  // A freed record is cleared, so its id is 0.
-  return player != nullptr && player->id != 0 && !(player->flags & THING_DEAD);
+    // A freed record is cleared, so its id is 0.
+    return player != nullptr && player->id != 0 && !(player->flags & THING_DEAD);
 }
 
 void GameSlice(float dt) {
-  LightClearAll();
-  ThingUpdateAll(dt);
-  CollideAll();
-  ParticleUpdate(dt);
-  if (sliceHook != nullptr)
-    sliceHook(dt);
-  GameCamera(dt);
-  GameSceneLight();
+    LightClearAll();
+    ThingUpdateAll(dt);
+    CollideAll();
+    ParticleUpdate(dt);
+    if (sliceHook != nullptr) sliceHook(dt);
+    GameCamera(dt);
+    GameSceneLight();
 }
 
 void AddScore(int32_t points) {
-  const int32_t old = score;
-  const int32_t now = old + points;
-  score = now;
-  const int32_t gained =
-      old < 1000 ? now / 1000 - old / 1000 : now / 2000 - old / 2000;
-  lives += gained;
-  if (gained != 0)
-    WavePlay(SND_PICKUP, 255);
+    const int32_t old = score;
+    const int32_t now = old + points;
+    score = now;
+    const int32_t gained = old < 1000 ? now / 1000 - old / 1000 : now / 2000 - old / 2000;
+    lives += gained;
+    if (gained != 0) WavePlay(SND_PICKUP, 255);
 }
 
 void AttractMode() {
-  ThingKillAll();
-  ParticleClearAll();
-  level = 0;
-  lives = 0;
-  BuildScenery(1);
+    ThingKillAll();
+    ParticleClearAll();
+    level = 0;
+    lives = 0;
+    BuildScenery(1);
 
-  // The invisible reference point at the centre.
-  player = ThingCreate();
-  player->model = shipModel;
-  player->texture = &textures[TEXTURE_SHIP];
-  player->yaw = 180.0f;
-  player->flags = THING_NO_COLLIDE;
+    // The invisible reference point at the centre.
+    player = ThingCreate();
+    player->model = shipModel;
+    player->texture = &textures[TEXTURE_SHIP];
+    player->yaw = 180.0f;
+    player->flags = THING_NO_COLLIDE;
 
-  SaucerOnRing();
-  for (const int32_t kind : {PICKUP_RAIL, PICKUP_SPREAD}) {
-    const Vec3 pos = Turned(MENU_PICKUP_RING, RandomRange(0, 359));
-    const Vec3 vel = Turned(MENU_PICKUP_SPEED, RandomRange(0, 359));
-    PickupCreate(kind, &pos, &vel);
-  }
-  const int32_t rocks =
-      menuRocks < GAME_MAX_BIG_ROCKS ? menuRocks : GAME_MAX_BIG_ROCKS;
-  if (niceFx)
-    RocksOnRing(rocks, ROCK_START_SPEED, RockCreateBig);
-  RocksOnRing(rocks, MENU_MEDIUM_SPEED, RockCreateMedium);
-  BannerCreate();
+    SaucerOnRing();
+    for (const int32_t kind : {PICKUP_RAIL, PICKUP_SPREAD}) {
+        const Vec3 pos = Turned(MENU_PICKUP_RING, RandomRange(0, 359));
+        const Vec3 vel = Turned(MENU_PICKUP_SPEED, RandomRange(0, 359));
+        PickupCreate(kind, &pos, &vel);
+    }
+    const int32_t rocks = menuRocks < GAME_MAX_BIG_ROCKS ? menuRocks : GAME_MAX_BIG_ROCKS;
+    if (niceFx) RocksOnRing(rocks, ROCK_START_SPEED, RockCreateBig);
+    RocksOnRing(rocks, MENU_MEDIUM_SPEED, RockCreateMedium);
+    BannerCreate();
 
-  sliceHook = nullptr;
-  drawHook = TitleDraw;
-  darkLevel = 0;
-  highlightRank = -1;
-  GuiOpenScreen(MenuScreen);
+    sliceHook = nullptr;
+    drawHook = TitleDraw;
+    darkLevel = 0;
+    highlightRank = -1;
+    GuiOpenScreen(MenuScreen);
 }
 
 void NewGame() {
-  lives = GAME_START_LIVES;
-  level = startLevel < 1 ? 1 : startLevel;
-  score = 0;
-  weaponKind = WEAPON_NORMAL;
-  weaponTimer = 0.0f;
+    lives = GAME_START_LIVES;
+    level = startLevel < 1 ? 1 : startLevel;
+    score = 0;
+    weaponKind = WEAPON_NORMAL;
+    weaponTimer = 0.0f;
 }
 
 void LevelBannerCountdown(float dt) {
-  bannerTimer -= dt;
-  if (bannerTimer <= 0.0f)
-    StartLevel(level);
+    bannerTimer -= dt;
+    if (bannerTimer <= 0.0f) StartLevel(level);
 }
 
 void StartLevel(int32_t n) {
-  ThingKillAll();
-  ParticleClearAll();
-  arenaPosts = ARENA_POSTS;
-  arenaSize = ARENA_SIZE;
-  arenaBound = 48.5f;
-  BuildScenery(n);
-  SpawnLevel(n);
-  sliceHook = GameCheck;
-  drawHook = HudDraw;
-  darkLevel = (n % 4 == 3) ? 1 : 0;
+    ThingKillAll();
+    ParticleClearAll();
+    arenaPosts = ARENA_POSTS;
+    arenaSize = ARENA_SIZE;
+    arenaBound = 48.5f;
+    BuildScenery(n);
+    SpawnLevel(n);
+    sliceHook = GameCheck;
+    drawHook = HudDraw;
+    darkLevel = (n % 4 == 3) ? 1 : 0;
 }
 
 void SpawnLevel(int32_t n) {
-  const Vec3 origin = {0.0f, 0.0f, 0.0f};
-  ExplosionCreate(&origin, nullptr, 4, 0.0f, 1.0f, 1.0f,
-                  WavePlay(SND_EXPLODE, 255));
-  player = PlayerCreate();
+    const Vec3 origin = {0.0f, 0.0f, 0.0f};
+    ExplosionCreate(&origin, nullptr, 4, 0.0f, 1.0f, 1.0f, WavePlay(SND_EXPLODE, 255));
+    player = PlayerCreate();
 
-  int32_t rocks = n + 2;
-  if (rocks > GAME_MAX_BIG_ROCKS)
-    rocks = GAME_MAX_BIG_ROCKS;
-  RocksOnRing(rocks, ROCK_START_SPEED * GameRockSpeedFactor(), RockCreateBig);
+    int32_t rocks = n + 2;
+    if (rocks > GAME_MAX_BIG_ROCKS) rocks = GAME_MAX_BIG_ROCKS;
+    RocksOnRing(rocks, ROCK_START_SPEED * GameRockSpeedFactor(), RockCreateBig);
 
-  int32_t saucers = n / 4 + 1 + GameDifficultyRules().extraSaucers;
-  if (saucers > GAME_MAX_SAUCERS)
-    saucers = GAME_MAX_SAUCERS;
-  for (int32_t i = 0; i < saucers; i++)
-    SaucerOnRing();
+    int32_t saucers = n / 4 + 1 + GameDifficultyRules().extraSaucers;
+    if (saucers > GAME_MAX_SAUCERS) saucers = GAME_MAX_SAUCERS;
+    for (int32_t i = 0; i < saucers; i++)
+        SaucerOnRing();
 }
 
 void GameCheck(float dt) {
-  if (!RocksLeft() && lives >= 1) {
-    sliceHook = LevelBannerCountdown;
-    drawHook = LevelBannerDraw;
-    level += 1;
-    bannerTimer = GAME_BANNER_TIME;
-    ThingKillAll();
-    ParticleClearAll();
-    return;
-  }
-  if (lives < 1) {
-    // The game ends once the last ship's explosion has played out.
-    if (!GamePlayerPresent() || player->age > player->lifetime)
-      GameOver();
-    return;
-  }
-  if (weaponTimer > 0.0f) {
-    weaponTimer -= dt;
-    // A timer that lands exactly on 0 ends the bonus too; otherwise it would
-    // never end.
-    if (weaponTimer <= 0.0f) {
-      weaponTimer = 0.0f;
-      weaponKind = WEAPON_NORMAL;
+    if (!RocksLeft() && lives >= 1) {
+        sliceHook = LevelBannerCountdown;
+        drawHook = LevelBannerDraw;
+        level += 1;
+        bannerTimer = GAME_BANNER_TIME;
+        ThingKillAll();
+        ParticleClearAll();
+        return;
     }
-  }
+    if (lives < 1) {
+        // The game ends once the last ship's explosion has played out.
+        if (!GamePlayerPresent() || player->age > player->lifetime) GameOver();
+        return;
+    }
+    if (weaponTimer > 0.0f) {
+        weaponTimer -= dt;
+        // A timer that lands exactly on 0 ends the bonus too; otherwise it would
+        // never end.
+        if (weaponTimer <= 0.0f) {
+            weaponTimer = 0.0f;
+            weaponKind = WEAPON_NORMAL;
+        }
+    }
 }
 
 void GameCamera(float dt) {
-  if (thingIndex.count == 0 || !GamePlayerPresent() || level < 1) {
-    cameraPos = CAMERA_IDLE_POS;
-    cameraYaw = 0.0f;
-  } else {
-    const Thing *ship = player;
-    float h = ship->yaw;
-    bool ease = false;
-    bool moving = false;
-    if (cmdMouselook > 0) {
-      h = mouseYaw;
-    } else if (cameraMode != 2 && cameraMode != 3) {
-      ease = true;
-      moving = VecLength(&ship->vel) >= CAMERA_MIN_FLIGHT_SPEED;
-      if (moving)
-        h = static_cast<float>(VecHeading(&ship->vel));
+    if (thingIndex.count == 0 || !GamePlayerPresent() || level < 1) {
+        cameraPos = CAMERA_IDLE_POS;
+        cameraYaw = 0.0f;
+    } else {
+        const Thing* ship = player;
+        float h = ship->yaw;
+        bool ease = false;
+        bool moving = false;
+        if (cmdMouselook > 0) {
+            h = mouseYaw;
+        } else if (cameraMode != 2 && cameraMode != 3) {
+            ease = true;
+            moving = VecLength(&ship->vel) >= CAMERA_MIN_FLIGHT_SPEED;
+            if (moving) h = static_cast<float>(VecHeading(&ship->vel));
+        }
+        if (cmdLookback > 0) h += 180.0f;
+        if (cameraMode == 1 && ease && moving) h += GameAngleWrap(ship->yaw - h) * 0.5f;
+        if (ease) {
+            if (cameraSnap) {
+                cameraSnap = 0;
+            } else {
+                const float c = cameraYaw - 180.0f;
+                const float delta = GameAngleWrap(h - c);
+                const float m = GAME_CAMERA_TURN_RATE * dt;
+                if (delta > m)
+                    h = c + m;
+                else if (delta < -m)
+                    h = c - m;
+            }
+        }
+        Vec3 offset = cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
+        VecRotateY(&offset, h);
+        VecAdd(&offset, &ship->pos);
+        cameraPos = offset;
+        cameraYaw = GameAngleWrap(h + 180.0f);
     }
-    if (cmdLookback > 0)
-      h += 180.0f;
-    if (cameraMode == 1 && ease && moving)
-      h += GameAngleWrap(ship->yaw - h) * 0.5f;
-    if (ease) {
-      if (cameraSnap) {
-        cameraSnap = 0;
-      } else {
-        const float c = cameraYaw - 180.0f;
-        const float delta = GameAngleWrap(h - c);
-        const float m = GAME_CAMERA_TURN_RATE * dt;
-        if (delta > m)
-          h = c + m;
-        else if (delta < -m)
-          h = c - m;
-      }
-    }
-    Vec3 offset = cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
-    VecRotateY(&offset, h);
-    VecAdd(&offset, &ship->pos);
-    cameraPos = offset;
-    cameraYaw = GameAngleWrap(h + 180.0f);
-  }
-  cameraPitch = GameAngleWrap(cameraPitch);
-  cameraRoll = GameAngleWrap(cameraRoll);
+    cameraPitch = GameAngleWrap(cameraPitch);
+    cameraRoll = GameAngleWrap(cameraRoll);
 }

@@ -391,10 +391,8 @@ void ModelSubdivide(Model* model) {
 namespace {
 
 bool PositionLess(const Vec3& a, const Vec3& b) {
-    if (a.x != b.x)
-        return a.x < b.x;
-    if (a.y != b.y)
-        return a.y < b.y;
+    if (a.x != b.x) return a.x < b.x;
+    if (a.y != b.y) return a.y < b.y;
     return a.z < b.z;
 }
 
@@ -408,11 +406,13 @@ void ModelSmoothNormals(ModelTriangle* tris, int count) {
     for (size_t i = 0; i < corners.size(); ++i)
         corners[i] = static_cast<uint32_t>(i);
     auto position = [tris](uint32_t c) -> const Vec3& { return tris[c / 3].vertex[c % 3].pos; };
-    std::stable_sort(corners.begin(), corners.end(),
-                     [&](uint32_t a, uint32_t b) { return PositionLess(position(a), position(b)); });
+    std::stable_sort(corners.begin(), corners.end(), [&](uint32_t a, uint32_t b) {
+        return PositionLess(position(a), position(b));
+    });
     for (size_t first = 0; first < corners.size();) {
         size_t last = first + 1;
-        while (last < corners.size() && VecEqual(&position(corners[first]), &position(corners[last])))
+        while (last < corners.size() &&
+               VecEqual(&position(corners[first]), &position(corners[last])))
             ++last;
         Vec3 sum{0, 0, 0};
         for (size_t i = first; i < last; ++i)

@@ -316,8 +316,7 @@ void ParticleUpdate(float dt) {
 }
 
 void ParticleDraw() {
-    if (particleIndex.count == 0)
-        return; // nothing to draw: no state to change either
+    if (particleIndex.count == 0) return; // nothing to draw: no state to change either
     if (particleTextured)
         ParticleDrawTextured();
     else

@@ -29,19 +29,18 @@
 
 // An octahedron of the given radius as model file text.
 inline std::string GameOctahedronText(float r) {
-  const float v[6][3] = {{r, 0, 0},  {-r, 0, 0}, {0, r, 0},
-                         {0, -r, 0}, {0, 0, r},  {0, 0, -r}};
-  const int faces[8][3] = {{0, 2, 4}, {4, 2, 1}, {1, 2, 5}, {5, 2, 0},
-                           {4, 3, 0}, {1, 3, 4}, {5, 3, 1}, {0, 3, 5}};
-  std::string text = "8\n";
-  char line[128];
-  for (const auto &f : faces)
-    for (int k = 0; k < 3; k++) {
-      std::snprintf(line, sizeof(line), "%g %g %g %g %g\n", v[f[k]][0],
-                    v[f[k]][1], v[f[k]][2], 0.25 * k, 0.5);
-      text += line;
-    }
-  return text;
+    const float v[6][3] = {{r, 0, 0}, {-r, 0, 0}, {0, r, 0}, {0, -r, 0}, {0, 0, r}, {0, 0, -r}};
+    const int faces[8][3] = {{0, 2, 4}, {4, 2, 1}, {1, 2, 5}, {5, 2, 0},
+                             {4, 3, 0}, {1, 3, 4}, {5, 3, 1}, {0, 3, 5}};
+    std::string text = "8\n";
+    char line[128];
+    for (const auto& f : faces)
+        for (int k = 0; k < 3; k++) {
+            std::snprintf(line, sizeof(line), "%g %g %g %g %g\n", v[f[k]][0], v[f[k]][1],
+                          v[f[k]][2], 0.25 * k, 0.5);
+            text += line;
+        }
+    return text;
 }
 
 // Bounding radii of the hand-made models (the ship's grows a little in
@@ -52,105 +51,101 @@ constexpr float TEST_MED_ROCK_RADIUS = 1.0f;
 constexpr float TEST_SHIP_RADIUS = 0.8f;
 
 struct GameScope {
-  ScratchDir dir;
-  explicit GameScope(const std::string &ini = "") {
-    WriteFile("vantor.ini", ini);
-    mkdir("model", 0755);
-    WriteFile("model/bigrock.3d", GameOctahedronText(TEST_BIG_ROCK_RADIUS));
-    WriteFile("model/medrock.3d", GameOctahedronText(TEST_MED_ROCK_RADIUS));
-    WriteFile("model/ship.3d", GameOctahedronText(TEST_SHIP_RADIUS));
-    WriteFile("model/banner.3d", GameOctahedronText(1.0f));
-    // Other tests rebuild these with models and tables of their own: start from
-    // ours.
-    OpenGLInstallNoop();
-    ModelInit();
-    CommandInit();
-    GuiInit();
-    ThingInit();
-    LightInit();
-    ParticleInit();
-    RandomSeed(1234);
-    ResetState();
-  }
-  ~GameScope() {
-    CloseScreens();
-    ThingKillAll();
-    ThingUpdateAll(0.0f);
-    LightClearAll();
-    ParticleClearAll();
-    ResetState();
-  }
-  static void CloseScreens() {
-    if (GuiFindScreen(NameEntryScreen) != nullptr)
-      GuiFreeLayer(NameEntryScreen);
-    if (GuiFindScreen(MenuScreen) != nullptr)
-      GuiFreeLayer(MenuScreen);
-  }
-  static void ResetState() {
-    score = 0;
-    lives = 0;
-    level = 0;
-    weaponKind = 0;
-    weaponTimer = 0.0f;
-    player = nullptr;
-    sliceHook = nullptr;
-    drawHook = nullptr;
-    darkLevel = 0;
-    bannerTimer = 0.0f;
-    difficulty = 0;
-    niceFx = 1;
-    starsEnabled = 1;
-    menuRocks = 12;
-    startLevel = 1;
-    cameraMode = 0;
-    cameraSnap = 0;
-    cameraPos = {0.0f, 2.0f, 4.0f};
-    cameraPitch = -20.0f;
-    cameraYaw = 0.0f;
-    cameraRoll = 0.0f;
-    mouseYaw = 0.0f;
-    cmdForward = cmdBackward = cmdAttack = cmdLeft = cmdRight = 0;
-    cmdLookback = cmdMouselook = 0;
-  }
+    ScratchDir dir;
+    explicit GameScope(const std::string& ini = "") {
+        WriteFile("vantor.ini", ini);
+        mkdir("model", 0755);
+        WriteFile("model/bigrock.3d", GameOctahedronText(TEST_BIG_ROCK_RADIUS));
+        WriteFile("model/medrock.3d", GameOctahedronText(TEST_MED_ROCK_RADIUS));
+        WriteFile("model/ship.3d", GameOctahedronText(TEST_SHIP_RADIUS));
+        WriteFile("model/banner.3d", GameOctahedronText(1.0f));
+        // Other tests rebuild these with models and tables of their own: start from
+        // ours.
+        OpenGLInstallNoop();
+        ModelInit();
+        CommandInit();
+        GuiInit();
+        ThingInit();
+        LightInit();
+        ParticleInit();
+        RandomSeed(1234);
+        ResetState();
+    }
+    ~GameScope() {
+        CloseScreens();
+        ThingKillAll();
+        ThingUpdateAll(0.0f);
+        LightClearAll();
+        ParticleClearAll();
+        ResetState();
+    }
+    static void CloseScreens() {
+        if (GuiFindScreen(NameEntryScreen) != nullptr) GuiFreeLayer(NameEntryScreen);
+        if (GuiFindScreen(MenuScreen) != nullptr) GuiFreeLayer(MenuScreen);
+    }
+    static void ResetState() {
+        score = 0;
+        lives = 0;
+        level = 0;
+        weaponKind = 0;
+        weaponTimer = 0.0f;
+        player = nullptr;
+        sliceHook = nullptr;
+        drawHook = nullptr;
+        darkLevel = 0;
+        bannerTimer = 0.0f;
+        difficulty = 0;
+        niceFx = 1;
+        starsEnabled = 1;
+        menuRocks = 12;
+        startLevel = 1;
+        cameraMode = 0;
+        cameraSnap = 0;
+        cameraPos = {0.0f, 2.0f, 4.0f};
+        cameraPitch = -20.0f;
+        cameraYaw = 0.0f;
+        cameraRoll = 0.0f;
+        mouseYaw = 0.0f;
+        cmdForward = cmdBackward = cmdAttack = cmdLeft = cmdRight = 0;
+        cmdLookback = cmdMouselook = 0;
+    }
 };
 
 // Level n as a game reaches it: level set, ships left, then StartLevel.
 inline void GameStartLevel(int32_t n, int32_t shipsLeft = 5) {
-  level = n;
-  lives = shipsLeft;
-  StartLevel(n);
+    level = n;
+    lives = shipsLeft;
+    StartLevel(n);
 }
 
 // Runs GameSlice n times with step dt.
 inline void GameRun(int n, float dt) {
-  for (int i = 0; i < n; i++)
-    GameSlice(dt);
+    for (int i = 0; i < n; i++)
+        GameSlice(dt);
 }
 
 // Live things (dead-flagged ones included) whose think callback is fn.
 template <typename Fn> int GameCountThink(Fn fn) {
-  int count = 0;
-  for (int32_t i = 0; i < thingIndex.count; i++)
-    if (static_cast<Thing *>(thingIndex.items[i])->think == fn)
-      count++;
-  return count;
+    int count = 0;
+    for (int32_t i = 0; i < thingIndex.count; i++)
+        if (static_cast<Thing*>(thingIndex.items[i])->think == fn) count++;
+    return count;
 }
 
-template <typename Fn> Thing *GameFindThink(Fn fn, int nth = 0) {
-  for (int32_t i = 0; i < thingIndex.count; i++) {
-    Thing *t = static_cast<Thing *>(thingIndex.items[i]);
-    if (t->think == fn && nth-- == 0)
-      return t;
-  }
-  return nullptr;
+template <typename Fn> Thing* GameFindThink(Fn fn, int nth = 0) {
+    for (int32_t i = 0; i < thingIndex.count; i++) {
+        Thing* t = static_cast<Thing*>(thingIndex.items[i]);
+        if (t->think == fn && nth-- == 0) return t;
+    }
+    return nullptr;
 }
 
 // A level in play built by hand: the ship at the centre, nothing else unless
 // the test adds it.
-inline Thing *GameBareLevel(int32_t n, int32_t shipsLeft = 5) {
-  level = n;
-  lives = shipsLeft;
-  darkLevel = (n % 4 == 3) ? 1 : 0;
-  player = PlayerCreate();
-  return player;
+inline Thing* GameBareLevel(int32_t n, int32_t shipsLeft = 5) {
+    level = n;
+    lives = shipsLeft;
+    darkLevel = (n % 4 == 3) ? 1 : 0;
+    player = PlayerCreate();
+    return player;
 }

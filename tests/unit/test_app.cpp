@@ -10,7 +10,9 @@
 namespace {
 
 std::vector<float> steps;
-void RecordStep(float dt) { steps.push_back(dt); }
+void RecordStep(float dt) {
+    steps.push_back(dt);
+}
 
 TEST(FrameSteps, FrameIsCutIntoEqualStepsShorterThanASlice) {
     const float slice = 0.035f;
@@ -26,7 +28,8 @@ TEST(FrameSteps, FrameIsCutIntoEqualStepsShorterThanASlice) {
     EXPECT_FLOAT_EQ(steps[0], 0.02f);
 
     steps.clear();
-    EXPECT_EQ(AppRunSlices(0.25f, 1.0f / 0.25f, RecordStep), 2) << "exactly one slice gives 2 steps";
+    EXPECT_EQ(AppRunSlices(0.25f, 1.0f / 0.25f, RecordStep), 2)
+        << "exactly one slice gives 2 steps";
     EXPECT_FLOAT_EQ(steps[0], 0.125f);
     EXPECT_FLOAT_EQ(steps[1], 0.125f);
 

@@ -32,8 +32,7 @@ TEST(FuzzReplay, StoredInputsRunCleanThroughEveryReader) {
     for (const auto& [name, entry] : Registry()) {
         for (const char* kind : {"corpus", "regressions"}) {
             std::filesystem::path folder = std::filesystem::path(source) / "fuzz" / kind / name;
-            if (!std::filesystem::is_directory(folder))
-                continue;
+            if (!std::filesystem::is_directory(folder)) continue;
             for (const auto& file : std::filesystem::directory_iterator(folder)) {
                 std::string bytes = ReadFile(file.path().string());
                 SCOPED_TRACE(file.path().string());

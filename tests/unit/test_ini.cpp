@@ -35,7 +35,8 @@ TEST(Ini, EmptyValuesGiveZeroForNumbersAndDefaultForText) {
     char out[INI_VALUE_SIZE];
     IniGetString(kIni, "opengl", "auto", out);
     EXPECT_STREQ(out, "auto");
-    // A bare key without '=' does not fit the pattern's key = value, but the key word still matched.
+    // A bare key without '=' does not fit the pattern's key = value, but the key word still
+    // matched.
     EXPECT_FLOAT_EQ(IniGetFloat(kIni, "fov", 90.0f), 0.0f);
 }
 
@@ -72,7 +73,8 @@ TEST(Ini, HostileFilesNeverOverflow) {
     for (int i = 0; i < 4096; ++i)
         garbage.push_back(static_cast<char>(i * 37));
     garbage += std::string("\0key = 9\n", 9);
-    garbage += "long = " + std::string(5000, '7') + "\nvalue = " + std::string(300, 'v') + "\nok = 3\n";
+    garbage +=
+        "long = " + std::string(5000, '7') + "\nvalue = " + std::string(300, 'v') + "\nok = 3\n";
     WriteFile(kIni, garbage);
     EXPECT_EQ(IniGetInt(kIni, "ok", 1), 3);
     char out[INI_VALUE_SIZE];

@@ -25,7 +25,8 @@ TEST(Log, StampFormatAndLineContinuation) {
     LogPrintf(LOG_BOOT, "Mesa");
     LogPrintf(LOG_BOOT, "\n");
     std::string boot = ReadFile("boot.log");
-    EXPECT_TRUE(std::regex_match(boot, std::regex(R"(\d\d/\d\d\(\d\d:\d\d\) Vendor: Mesa\n)"))) << boot;
+    EXPECT_TRUE(std::regex_match(boot, std::regex(R"(\d\d/\d\d\(\d\d:\d\d\) Vendor: Mesa\n)")))
+        << boot;
 }
 
 TEST(Log, ErrorsAreCopiedToBootLogOnlyUntilStartUpCompletes) {
@@ -82,7 +83,8 @@ TEST(Log, ReadOnlyFileIsMadeWritable) {
 TEST(LogDeathTest, UnopenableFileExitsWithStatus2) {
     ScratchDir dir;
     mkdir("error.log", 0700); // a directory cannot be opened for appending
-    EXPECT_EXIT(Log(LOG_ERROR, "x\n"), testing::ExitedWithCode(2), "Log: Failed to Open/Create file");
+    EXPECT_EXIT(Log(LOG_ERROR, "x\n"), testing::ExitedWithCode(2),
+                "Log: Failed to Open/Create file");
     EXPECT_EXIT(LogPrintf(LOG_ERROR, "x"), testing::ExitedWithCode(2), "LogPrintf");
 }
 

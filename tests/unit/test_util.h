@@ -18,12 +18,10 @@ struct ScratchDir {
         path = mkdtemp(tmpl);
         char cwd[4096];
         previous = getcwd(cwd, sizeof(cwd)) ? cwd : "/tmp";
-        if (chdir(path.c_str()) != 0)
-            std::abort();
+        if (chdir(path.c_str()) != 0) std::abort();
     }
     ~ScratchDir() {
-        if (chdir(previous.c_str()) != 0)
-            std::abort();
+        if (chdir(previous.c_str()) != 0) std::abort();
         std::string cmd = "rm -rf '" + path + "'";
         if (std::system(cmd.c_str()) != 0) {
         }
@@ -44,4 +42,6 @@ inline std::string ReadFile(const std::string& name) {
     return ss.str();
 }
 
-inline bool FileExists(const std::string& name) { return access(name.c_str(), F_OK) == 0; }
+inline bool FileExists(const std::string& name) {
+    return access(name.c_str(), F_OK) == 0;
+}
