@@ -31,16 +31,6 @@ Rgb ImageGradient(const GradientStop* stops, int count, float t) {
 
 namespace {
 
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    PutU16(out, v & 0xffff);
-    PutU16(out, v >> 16);
-}
-
 uint8_t ToByte(float v) {
     return uint8_t(std::lround(Clamp01(v) * 255.0f));
 }

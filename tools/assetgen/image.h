@@ -37,6 +37,16 @@ inline float Smoothstep(float e0, float e1, float x) {
     return t * t * (3.0f - 2.0f * t);
 }
 
+// Little-endian fields, as the BMP and RIFF headers lay them out.
+inline void PutU16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+inline void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    PutU16(out, v & 0xffff);
+    PutU16(out, v >> 16);
+}
+
 // A black image of the given size.
 Image ImageMake(int width, int height);
 

@@ -133,16 +133,6 @@ Signal MenuMake() {
     return s;
 }
 
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    PutU16(out, v & 0xffff);
-    PutU16(out, v >> 16);
-}
-
 void PutId(std::vector<uint8_t>& out, const char* id) {
     for (int i = 0; i < 4; ++i)
         out.push_back(uint8_t(id[i]));
