@@ -51,7 +51,7 @@ bool AppPumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) return false;
-        if (event.type == SDL_WINDOWEVENT) WindowHandleEvent(event);
+        WindowHandleEvent(event); // window events and Alt+Enter
         InputHandleSdlEvent(event);
         if (cdNotifyEvent != 0 && event.type == cdNotifyEvent)
             CDAudioNotify(static_cast<uint32_t>(event.user.code), 0);
@@ -118,6 +118,8 @@ int32_t AppReadDisplaySettings() {
     zDepth = IniGetInt(INI_FILE, "zdepth", 16);
     const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
     if (gdi == 0 || gdi == 1) noGdi = gdi;
+    windowResizable = IniGetInt(INI_FILE, "wresize", 0);
+    swapInterval = IniGetInt(INI_FILE, "vsync", 0);
     Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
     return fscreen;
 }

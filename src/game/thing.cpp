@@ -144,7 +144,7 @@ void ThingUpdateAll(float dt) {
 
 void ThingDrawAll() {
     if (thingIndex.count == 0) return; // nothing to draw: no state to change either
-    double sideAngle = 90.0 - fieldOfView / 2.0;
+    double sideAngle = 90.0 - SceneHorizontalFov() / 2.0;
     gl.Enable(GL_CULL_FACE);
     gl.CullFace(GL_BACK);
     IndexClear(&thingSortIndex);

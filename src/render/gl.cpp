@@ -144,6 +144,11 @@ void OpenGLSwapBuffers(SDL_Window* window) {
     if (glLibrary && window) SDL_GL_SwapWindow(window);
 }
 
+bool OpenGLSetSwapInterval(int interval) {
+    if (!glLibrary) return false;
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
 bool OpenGLChoosePixelFormat(int32_t cdepth, int32_t zdepth) {
     const bool low = cdepth == 16;
     bool ok = SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1) == 0;

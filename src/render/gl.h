@@ -79,6 +79,9 @@ bool OpenGLMakeCurrent(SDL_Window* window, void* context);
 void* OpenGLGetProcAddress(const char* name);
 // Presents the back buffer.
 void OpenGLSwapBuffers(SDL_Window* window);
+// Swap interval of the current context: 0 immediate, 1 vertical sync, -1 adaptive (late frames
+// are shown at once). False when the driver refuses it.
+bool OpenGLSetSwapInterval(int interval);
 // Asks for the pixel format before the window is created: double buffer, depth bits zdepth,
 // colour 5/6/5 for cdepth 16 else 8/8/8, no alpha, stencil or accumulation. False when the
 // request is refused.

@@ -19,14 +19,43 @@ float viewSize = 1.0f;
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
 void (*drawHook)() = nullptr;
+OverlayExtent overlayExtent = {320.0, 240.0};
 
 namespace {
 
 constexpr double NEAR_PLANE = 0.7;
 constexpr double FAR_PLANE = 250.0;
 constexpr float MIN_VIEW_SCALE = 0.25f;
+// The shape the field of view and the 2-D layout are made for.
+constexpr double BASE_ASPECT = 4.0 / 3.0;
+constexpr int64_t LAYOUT_WIDTH = 640;
+constexpr int64_t LAYOUT_HEIGHT = 480;
+
+double viewWidthFactor = 1.0; // of the last SetProjection
+
+// Width over the 4:3 width for the same height: 1 exactly on any 4:3 window, so such a window keeps
+// the frustum it always had.
+double SceneWidthFactor(int32_t width, int32_t height) {
+    return static_cast<double>(width) / static_cast<double>(height) / BASE_ASPECT;
+}
 
 } // namespace
+
+OverlayExtent SceneOverlayExtent(int32_t width, int32_t height) {
+    const int64_t w = width < 1 ? 1 : width;
+    const int64_t h = height < 1 ? 1 : height;
+    // Integer comparison and one division, so a 4:3 window gives exactly 320 x 240.
+    if (w * LAYOUT_HEIGHT >= h * LAYOUT_WIDTH)
+        return {static_cast<double>(w * LAYOUT_HEIGHT / 2) / static_cast<double>(h),
+                static_cast<double>(LAYOUT_HEIGHT / 2)};
+    return {static_cast<double>(LAYOUT_WIDTH / 2),
+            static_cast<double>(h * LAYOUT_WIDTH / 2) / static_cast<double>(w)};
+}
+
+double SceneHorizontalFov() {
+    if (viewWidthFactor == 1.0 || !(fieldOfView > 0.0 && fieldOfView < 180.0)) return fieldOfView;
+    return std::atan(std::tan(fieldOfView * M_PI / 360.0) * viewWidthFactor) * 360.0 / M_PI;
+}
 
 void GLStateInit(int32_t width, int32_t height) {
     gl.ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -50,16 +79,21 @@ void SetProjection(int32_t width, int32_t height, float scale) {
     // A minimised or zero-height window would divide by zero; keep the last sane aspect instead.
     if (width < 1) width = 1;
     if (height < 1) height = 1;
-    const double aspect = static_cast<double>(width) / static_cast<double>(height);
     const int32_t insetX = static_cast<int32_t>(width - width * scale);
     const int32_t insetY = static_cast<int32_t>(height - height * scale);
     gl.Viewport(insetX / 2, insetY / 2, width - insetX, height - insetY);
 
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
+    // fov spans the width of a 4:3 view; the height it gives there holds for every shape.
     const double t = NEAR_PLANE * std::tan(fieldOfView * M_PI / 360.0);
-    gl.Frustum(-t, t, -t / aspect, t / aspect, NEAR_PLANE, FAR_PLANE);
+    const double factor = SceneWidthFactor(width, height);
+    const double right = t * factor;
+    const double top = t / BASE_ASPECT;
+    gl.Frustum(-right, right, -top, top, NEAR_PLANE, FAR_PLANE);
     gl.MatrixMode(GL_MODELVIEW);
+    overlayExtent = SceneOverlayExtent(width, height);
+    viewWidthFactor = factor;
 }
 
 void SceneDrawWorld() {
@@ -83,10 +117,12 @@ void ClientRender() {
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     SceneDrawWorld();
 
-    // The 2-D pass: a fixed 640 x 480 space, origin at the centre, y up, at any window size.
+    // The 2-D pass: the 640 x 480 layout, origin at the centre, y up, scaled uniformly into the
+    // window; a window that is not 4:3 shows more of the space around the layout.
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
-    gl.Ortho(-320.0, 320.0, -240.0, 240.0, -1.0, 250.0);
+    gl.Ortho(-overlayExtent.halfWidth, overlayExtent.halfWidth, -overlayExtent.halfHeight,
+             overlayExtent.halfHeight, -1.0, 250.0);
     if (drawHook) drawHook();
     GuiDraw(); // the GUI layers, above the screen's overlay
 

@@ -54,11 +54,12 @@ wait_for() {
     fail "timed out waiting for '$text' in $file"
 }
 
-# start_xvfb: a private X server on a free display, exported as DISPLAY. The server picks the
-# display itself (-displayfd), so scripts that ctest runs in parallel never share one.
+# start_xvfb [WxH]: a private X server (1024x768 unless given) on a free display, exported as
+# DISPLAY. The server picks the display itself (-displayfd), so scripts that ctest runs in parallel
+# never share one.
 start_xvfb() {
     rm -f "$WORK/.display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/.display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$WORK/.display" >/dev/null 2>&1 &
     XVFB_PID=$!
     i=0
     while [ $i -lt 200 ]; do
