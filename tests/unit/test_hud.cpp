@@ -4,6 +4,7 @@
 #include "core/app.h"
 #include "core/client.h"
 #include "game/game.h"
+#include "render/scene.h"
 #include "ui_test_util.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,48 @@ TEST_F(Hud, TitleAndLevelBanner) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "Level 05");
     ExpectAt(texts[0], largeFont, -60.0f, 10.0f);
+}
+
+// Any window shape at fov 90: the height seen is the one 4:3 gives (frustum top 0.525 at near
+// 0.7), the sides follow the width, the 640 x 480 layout keeps square pixels in the largest
+// centred 4:3 area (half-extent 320 x 240 at least), and the corner items keep their corners.
+TEST_F(Hud, EveryWindowShapeKeepsTheFourThreeHeightTheLayoutAndTheCorners) {
+    GLRecorderScope recorder;
+    const double savedFov = fieldOfView;
+    fieldOfView = 90.0;
+    struct Shape {
+        int32_t width, height;
+        double right, halfWidth, halfHeight, horizontalFov;
+    };
+    const Shape shapes[] = {
+        {640, 480, 0.7, 320.0, 240.0, 90.0},                    // 4:3: the picture as it always was
+        {1920, 1080, 0.7 * 4 / 3, 1280.0 / 3, 240.0, 106.260},  // 16:9: more at the sides
+        {2560, 1080, 0.7 * 16 / 9, 5120.0 / 9, 240.0, 121.284}, // 21:9
+        {480, 640, 0.39375, 320.0, 1280.0 / 3, 58.716},         // 3:4: more above and below
+        {1, 1, 0.525, 320.0, 320.0, 73.740},                    // 1 x 1
+    };
+    for (const Shape& s : shapes) {
+        GLRecorderClear();
+        SetProjection(s.width, s.height, 1.0f);
+        const GLRecordedCall& f = GLRecorderCalls()[GLRecorderFind("Frustum")];
+        const double frustum[] = {-s.right, s.right, -0.525, 0.525, 0.7, 250.0};
+        for (int k = 0; k < 6; ++k)
+            EXPECT_NEAR(f.args[k], frustum[k], 1e-6) << s.width << "x" << s.height << " " << k;
+        EXPECT_NEAR(overlayExtent.halfWidth, s.halfWidth, 1e-9) << s.width;
+        EXPECT_NEAR(overlayExtent.halfHeight, s.halfHeight, 1e-9) << s.width;
+        EXPECT_NEAR(SceneHorizontalFov(), s.horizontalFov, 1e-3) << s.width;
+        const std::vector<DrawnText> texts = Draw(HudDraw);
+        const double dx = s.halfWidth - 320.0;
+        const double dy = s.halfHeight - 240.0;
+        const DrawnText lives = FindDrawn(texts, "Lives:");
+        const DrawnText score = FindDrawn(texts, "Score:");
+        EXPECT_NEAR(lives.x, -315.0 - dx, 1e-3) << s.width;
+        EXPECT_NEAR(lives.y, 235.0 + dy, 1e-3) << s.width;
+        EXPECT_NEAR(score.x, 160.0 + dx, 1e-3) << s.width;
+        EXPECT_NEAR(score.y, 235.0 + dy, 1e-3) << s.width;
+    }
+    fieldOfView = savedFov;
+    SetProjection(640, 480, 1.0f); // back to the 4:3 shape the other tests draw in
 }
 
 } // namespace

@@ -35,6 +35,9 @@ struct SceneState {
         cameraPitch = pitch;
         cameraYaw = yaw;
         cameraRoll = roll;
+        // Back to the 4:3 shape the other tests draw in (overlay extent, culling width).
+        GLRecorderScope quiet;
+        SetProjection(640, 480, 1.0f);
     }
 };
 
