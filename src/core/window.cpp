@@ -80,7 +80,7 @@ bool pendingModeSet = false;
 bool windowActive = true;
 bool windowShown = true; // not minimised or hidden
 bool projectionPending = false;
-// The normal window's size in screen points, which it gets back when it leaves full screen.
+// The normal window's place and size in screen points, which it gets back on leaving full screen.
 int windowedX = NORMAL_WINDOW_X;
 int windowedY = NORMAL_WINDOW_Y;
 int windowedWidth = FALLBACK_WIDTH;
