@@ -16,6 +16,7 @@ float cameraRoll = 0.0f;
 int32_t cameraMode = 0;
 double fieldOfView = 90.0;
 float viewSize = 1.0f;
+double aspectRatio = 640.0 / 480.0;
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
 void (*drawHook)() = nullptr;
@@ -31,14 +32,6 @@ constexpr double BASE_ASPECT = 4.0 / 3.0;
 constexpr int64_t LAYOUT_WIDTH = 640;
 constexpr int64_t LAYOUT_HEIGHT = 480;
 
-double viewWidthFactor = 1.0; // of the last SetProjection
-
-// Width over the 4:3 width for the same height: 1 exactly on any 4:3 window, so such a window keeps
-// the frustum it always had.
-double SceneWidthFactor(int32_t width, int32_t height) {
-    return static_cast<double>(width) / static_cast<double>(height) / BASE_ASPECT;
-}
-
 } // namespace
 
 OverlayExtent SceneOverlayExtent(int32_t width, int32_t height) {
@@ -53,8 +46,9 @@ OverlayExtent SceneOverlayExtent(int32_t width, int32_t height) {
 }
 
 double SceneHorizontalFov() {
-    if (viewWidthFactor == 1.0 || !(fieldOfView > 0.0 && fieldOfView < 180.0)) return fieldOfView;
-    return std::atan(std::tan(fieldOfView * M_PI / 360.0) * viewWidthFactor) * 360.0 / M_PI;
+    const double factor = aspectRatio / BASE_ASPECT;
+    if (factor == 1.0 || !(fieldOfView > 0.0 && fieldOfView < 180.0)) return fieldOfView;
+    return std::atan(std::tan(fieldOfView * M_PI / 360.0) * factor) * 360.0 / M_PI;
 }
 
 void GLStateInit(int32_t width, int32_t height) {
@@ -76,7 +70,11 @@ void GLStateInit(int32_t width, int32_t height) {
 void SetProjection(int32_t width, int32_t height, float scale) {
     if (scale < MIN_VIEW_SCALE) scale = MIN_VIEW_SCALE;
     if (scale > 1.0f) scale = 1.0f;
-    // A minimised or zero-height window would divide by zero; keep the last sane aspect instead.
+    // A minimised or zero-sized window has no aspect of its own: the last one is kept.
+    if (width >= 1 && height >= 1) {
+        aspectRatio = static_cast<double>(width) / static_cast<double>(height);
+        overlayExtent = SceneOverlayExtent(width, height);
+    }
     if (width < 1) width = 1;
     if (height < 1) height = 1;
     const int32_t insetX = static_cast<int32_t>(width - width * scale);
@@ -87,13 +85,13 @@ void SetProjection(int32_t width, int32_t height, float scale) {
     gl.LoadIdentity();
     // fov spans the width of a 4:3 view; the height it gives there holds for every shape.
     const double t = NEAR_PLANE * std::tan(fieldOfView * M_PI / 360.0);
-    const double factor = SceneWidthFactor(width, height);
+    // Width over the 4:3 width for the same height: exactly 1 on any 4:3 window, which so keeps
+    // the frustum it always had.
+    const double factor = aspectRatio / BASE_ASPECT;
     const double right = t * factor;
     const double top = t / BASE_ASPECT;
     gl.Frustum(-right, right, -top, top, NEAR_PLANE, FAR_PLANE);
     gl.MatrixMode(GL_MODELVIEW);
-    overlayExtent = SceneOverlayExtent(width, height);
-    viewWidthFactor = factor;
 }
 
 void SceneDrawWorld() {
