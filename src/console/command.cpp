@@ -25,6 +25,7 @@ int32_t cameraSnap = 0;
 // The quit prompt belongs to the UI and the menu sound to the mixer; the UI installs one action
 // that does both, so this module needs neither.
 void (*quitHook)() = nullptr;
+void (*pauseHook)() = nullptr;
 
 namespace {
 
@@ -122,6 +123,10 @@ void Quit(const char*) {
     if (quitHook) quitHook();
 }
 
+void Pause(const char*) {
+    if (pauseHook) pauseHook();
+}
+
 struct DefaultCommand {
     const char* name;
     CommandHandler handler;
@@ -147,6 +152,7 @@ constexpr DefaultCommand DEFAULT_COMMANDS[] = {
     {"set", Set},
     {"bind", BindReserved},
     {"quit", Quit},
+    {"pause", Pause},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "render/scene.h"
 
 #include "core/window.h"
+#include "game/pause.h"
 #include "game/thing.h"
 #include "render/gl.h"
 #include "ui/gui.h"
@@ -88,6 +89,7 @@ void ClientRender() {
     gl.LoadIdentity();
     gl.Ortho(-320.0, 320.0, -240.0, 240.0, -1.0, 250.0);
     if (drawHook) drawHook();
+    PauseDraw();
     GuiDraw(); // the GUI layers, above the screen's overlay
 
     gl.MatrixMode(GL_PROJECTION);
