@@ -13,14 +13,19 @@ namespace {
 
 // Everything a game step changes: each thing's motion and clocks, the particles, the timers.
 std::vector<float> GameState() {
-    std::vector<float> state = {weaponTimer, bannerTimer, static_cast<float>(score),
-                                static_cast<float>(lives), static_cast<float>(particleIndex.count),
-                                cameraPos.x, cameraPos.z, cameraYaw};
+    std::vector<float> state = {weaponTimer,
+                                bannerTimer,
+                                static_cast<float>(score),
+                                static_cast<float>(lives),
+                                static_cast<float>(particleIndex.count),
+                                cameraPos.x,
+                                cameraPos.z,
+                                cameraYaw};
     for (int32_t i = 0; i < thingIndex.count; ++i) {
         const Thing* t = static_cast<const Thing*>(thingIndex.items[i]);
-        state.insert(state.end(), {t->pos.x, t->pos.y, t->pos.z, t->vel.x, t->vel.z, t->yaw,
-                                   t->roll, t->age, t->lifetime, t->reload,
-                                   static_cast<float>(t->flags)});
+        state.insert(state.end(),
+                     {t->pos.x, t->pos.y, t->pos.z, t->vel.x, t->vel.z, t->yaw, t->roll, t->age,
+                      t->lifetime, t->reload, static_cast<float>(t->flags)});
     }
     return state;
 }
