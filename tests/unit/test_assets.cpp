@@ -388,5 +388,5 @@ TEST(Assets, DefaultSettingsFileReadsBackThroughTheIniReader) {
         EXPECT_EQ(out, trim(line.substr(eq + 1))) << line;
         ++settings;
     }
-    EXPECT_EQ(settings, 46);
+    EXPECT_EQ(settings, 48);
 }
