@@ -299,7 +299,7 @@ void JoystickLogName(const Joystick& joy, const char* what) {
 
 void JoystickDetect(int32_t id, Joystick& joy) {
     JoystickReset(joy);
-    int count = JoystickSubsystemUp() ? SDL_NumJoysticks() : -1;
+    int count = SDL_NumJoysticks();
     const char* problem = nullptr;
     if (count < 0)
         problem = "No Driver loaded";
