@@ -26,6 +26,7 @@ int32_t cameraSnap = 0;
 // The quit prompt belongs to the UI and the menu sound to the mixer; the UI installs one action
 // that does both, so this module needs neither.
 void (*quitHook)() = nullptr;
+void (*pauseHook)() = nullptr;
 
 namespace {
 
@@ -123,6 +124,10 @@ void Quit(const char*) {
     if (quitHook) quitHook();
 }
 
+void Pause(const char*) {
+    if (pauseHook) pauseHook();
+}
+
 struct DefaultCommand {
     const char* name;
     CommandHandler handler;
@@ -148,6 +153,7 @@ constexpr DefaultCommand DEFAULT_COMMANDS[] = {
     {"set", Set},
     {"bind", BindReserved},
     {"quit", Quit},
+    {"pause", Pause},
 };
 
 } // namespace

@@ -40,6 +40,9 @@ extern int32_t cameraSnap;
 // The quit command's action, installed by the UI: play the menu sound (SND_MENU at volume 220)
 // and open the quit prompt. Until it is installed, quit does nothing.
 extern void (*quitHook)();
+// The pause command's action, installed by the game flow: hold the game or let it go on. Until it
+// is installed, pause does nothing.
+extern void (*pauseHook)();
 
 // Copies text up to the first space (tabs are ordinary characters) into word (zero-terminated,
 // cut to wordSize - 1 characters), skips the spaces after it and returns the position of the next

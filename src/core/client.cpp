@@ -12,6 +12,7 @@
 #include "console/input.h"
 #include "render/gl.h"
 #include "game/game.h"
+#include "game/pause.h"
 #include "game/thing.h"
 #include "render/light.h"
 #include "render/model.h"
@@ -108,6 +109,7 @@ void ClientInit() {
     LightInit();
     GuiInit();
     ScreensInit();
+    PauseInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
     AttractMode();

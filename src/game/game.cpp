@@ -8,6 +8,7 @@
 #include "foundation/mem.h"
 #include "game/collision.h"
 #include "game/explosion.h"
+#include "game/pause.h"
 #include "game/player.h"
 #include "game/rock.h"
 #include "game/saucer.h"
@@ -145,6 +146,7 @@ bool GamePlayerPresent() {
 }
 
 void GameSlice(float dt) {
+    if (gamePaused) return; // everything holds, the lights of the last step included
     LightClearAll();
     ThingUpdateAll(dt);
     CollideAll();

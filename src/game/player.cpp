@@ -3,6 +3,7 @@
 
 #include "audio/wave.h"
 #include "console/command.h"
+#include "console/input.h"
 #include "game/explosion.h"
 #include "game/game.h"
 #include "game/thing.h"
@@ -18,6 +19,9 @@ constexpr float BANK_TRIGGER = 60.0f; // once the bank passes this it jumps to t
 constexpr float BANK_CAP = 70.0f;
 constexpr float SHOT_SPIN_RATE = 180.0f;
 constexpr float SPREAD_ANGLE = 3.0f;
+// A pad with motors gives a short, strong pulse when the ship is destroyed.
+constexpr uint16_t PLAYER_RUMBLE_STRENGTH = 0xFFFF;
+constexpr uint32_t PLAYER_RUMBLE_MS = 400;
 
 struct WeaponSpec {
     float muzzleSpeed;
@@ -189,6 +193,7 @@ void PlayerHit(Thing* ship, int32_t kind) {
     const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &ship->pos, 10000.0f);
     ExplosionCreate(&ship->pos, &ship->vel, 4, 0.0f, 1.0f, 1.0f, voice);
     ship->hit = nullptr;
+    InputRumble(PLAYER_RUMBLE_STRENGTH, PLAYER_RUMBLE_STRENGTH, PLAYER_RUMBLE_MS);
     lives -= 1;
     ship->lifetime = lives >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
 }

@@ -2,6 +2,7 @@
 #include "game/rock.h"
 
 #include "audio/wave.h"
+#include "console/input.h"
 #include "foundation/mem.h"
 #include "game/explosion.h"
 #include "game/game.h"
@@ -16,6 +17,10 @@ constexpr float BIG_YAW_RATE = 30.0f;
 constexpr float BIG_ROLL_RATE = 50.0f;
 constexpr float MED_YAW_RATE = 60.0f;
 constexpr float MED_ROLL_RATE = 20.0f;
+// A rock the ship shot that explodes this close to it gives the pad a light pulse.
+constexpr float ROCK_RUMBLE_DISTANCE = 12.0f;
+constexpr uint16_t ROCK_RUMBLE_LOW = 0x2000, ROCK_RUMBLE_HIGH = 0x5000;
+constexpr uint32_t ROCK_RUMBLE_MS = 150;
 
 Thing* RockCreate(const Vec3* pos, const Vec3* vel) {
     Thing* rock = ThingCreate();
@@ -34,6 +39,11 @@ void RockSpin(Thing* rock, float dt, float yawRate, float rollRate) {
 void RockExplode(Thing* rock, float base, float scale) {
     const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &rock->pos, 10000.0f);
     ExplosionCreate(&rock->pos, &rock->vel, 4, base, scale, 1.3f, voice);
+    if (!GamePlayerPresent()) return;
+    Vec3 apart = rock->pos;
+    VecSub(&apart, &player->pos);
+    if (VecLength(&apart) < ROCK_RUMBLE_DISTANCE)
+        InputRumble(ROCK_RUMBLE_LOW, ROCK_RUMBLE_HIGH, ROCK_RUMBLE_MS);
 }
 
 // Four medium rocks flying off 90 degrees apart in a random direction.

@@ -2,6 +2,7 @@
 #include "render/scene.h"
 
 #include "core/window.h"
+#include "game/pause.h"
 #include "game/thing.h"
 #include "render/gl.h"
 #include "ui/gui.h"
@@ -122,6 +123,7 @@ void ClientRender() {
     gl.Ortho(-overlayExtent.halfWidth, overlayExtent.halfWidth, -overlayExtent.halfHeight,
              overlayExtent.halfHeight, -1.0, 250.0);
     if (drawHook) drawHook();
+    PauseDraw();
     GuiDraw(); // the GUI layers, above the screen's overlay
 
     gl.MatrixMode(GL_PROJECTION);

@@ -12,7 +12,8 @@ extern int32_t highlightRank;
 // The name entry's text widget while that screen is open, else null.
 extern GuiLayer* nameEdit;
 
-// Client start-up, after GuiInit: makes the quit command open the quit prompt.
+// Client start-up, after GuiInit: makes the quit command open the quit prompt; the name entry
+// starts empty until a name has been entered.
 void ScreensInit();
 
 // Title menu: Space starts a game (closes the menu, NewGame, level banner); Escape opens the

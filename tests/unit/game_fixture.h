@@ -13,6 +13,7 @@
 #include "game/thing.h"
 #include "render/gl.h"
 #include "render/light.h"
+#include "game/pause.h"
 #include "render/model.h"
 #include "render/particle.h"
 #include "render/scene.h"
@@ -108,6 +109,7 @@ struct GameScope {
         mouseYaw = 0.0f;
         cmdForward = cmdBackward = cmdAttack = cmdLeft = cmdRight = 0;
         cmdLookback = cmdMouselook = 0;
+        gamePaused = 0;
     }
 };
 

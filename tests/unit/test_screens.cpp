@@ -26,6 +26,7 @@ class Screens : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
         SDL_FlushEvent(SDL_QUIT);
+        ScreensInit();
         HiScoreSetDefaults();
         highlightRank = -1;
         savedDrawHook = drawHook;
@@ -125,8 +126,7 @@ TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
     ASSERT_NE(nameEdit, nullptr);
     EXPECT_EQ(focusLayer, nameEdit);
     score = 9000;
-    for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_SPACE, SDL_SCANCODE_B})
-        PressKey(key, key == SDL_SCANCODE_A);
+    TypeText("A b");
     EXPECT_STREQ(nameEdit->text, "A b");
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(nameEdit, nullptr);

@@ -56,10 +56,11 @@ wait_for() {
 
 # start_xvfb [WxH]: a private X server (1024x768 unless given) on a free display, exported as
 # DISPLAY. The server picks the display itself (-displayfd), so scripts that ctest runs in parallel
-# never share one.
+# never share one. -noreset keeps what a script sets up (a keyboard layout) when its last client
+# goes.
 start_xvfb() {
     rm -f "$WORK/.display"
-    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$WORK/.display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$WORK/.display" >/dev/null 2>&1 &
     XVFB_PID=$!
     i=0
     while [ $i -lt 200 ]; do
