@@ -50,6 +50,7 @@ constexpr DefaultBind DEFAULT_BINDS[] = {
     {'=', "sizeup"},
     {'-', "sizedown"},
     {KEY_ESCAPE, "quit"},
+    {KEY_F1 + 11, "screenshot"}, // F12
 };
 
 int CompareKeys(int32_t a, int32_t b) {

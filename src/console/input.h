@@ -98,6 +98,10 @@ struct InputEvent {
 // Returns non-zero when it consumed the event; later (older) handlers then never see it.
 using InputHandler = int (*)(const InputEvent* event);
 
+// Sees every dispatched event with the handler that consumed it (null when none did); the demo
+// recorder uses it to keep the key events a screen takes.
+using InputMonitor = void (*)(const InputEvent* event, InputHandler consumer);
+
 // Horizontal mouse-look heading, degrees in [-180, 180]: grows by 0.5 per pixel moved right
 // while the mouse is grabbed. The chase camera reads it while mouse look is held.
 extern float mouseYaw;
@@ -111,6 +115,11 @@ void InputUnInit();
 void InputAddHandler(InputHandler handler);
 // Removes a handler wherever it sits; the others keep their order.
 void InputRemoveHandler(InputHandler handler);
+// Installs the monitor (null removes it).
+void InputSetMonitor(InputMonitor monitor);
+// Asked before every handler with each device event; non-zero swallows it. Demo playback keeps
+// the player's keys out of a replayed game this way. Null removes it.
+void InputSetFilter(InputHandler filter);
 // Once a frame, after the event pump: mouse motion, then the keyboard, then each enabled joystick.
 void InputPoll();
 // The event pump hands every SDL event here: mouse buttons dispatch at once (window position in

@@ -16,6 +16,7 @@
 #include "render/light.h"
 #include "render/model.h"
 #include "render/particle.h"
+#include "render/screenshot.h"
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
@@ -108,6 +109,7 @@ void ClientInit() {
     LightInit();
     GuiInit();
     ScreensInit();
+    ScreenshotInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
     AttractMode();
