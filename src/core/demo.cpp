@@ -41,8 +41,8 @@ constexpr const char* DEMO_DIR = "demos";
 constexpr size_t DEMO_PATH_SIZE = 96;
 constexpr size_t DEMO_SETTINGS_BYTES = 10 * 4;
 constexpr size_t DEMO_CONTROLS_BYTES = 10 * 4;
-constexpr size_t DEMO_HEADER_BYTES = 4 + 4 + DEMO_PROGRAM_SIZE + 4 + DEMO_SETTINGS_BYTES +
-                                     DEMO_CONTROLS_BYTES;
+constexpr size_t DEMO_HEADER_BYTES =
+    4 + 4 + DEMO_PROGRAM_SIZE + 4 + DEMO_SETTINGS_BYTES + DEMO_CONTROLS_BYTES;
 constexpr uint8_t TAG_EVENT = 'E';
 constexpr uint8_t TAG_CONTROLS = 'C';
 constexpr uint8_t TAG_FRAME = 'F';
@@ -160,16 +160,9 @@ DemoSettings GetSettings(const uint8_t* in) {
 // ---- The game's side: what is recorded and what a playback puts back ---------------------
 
 DemoSettings SettingsCapture() {
-    return {startLevel,
-            difficulty,
-            menuRocks,
-            niceFx,
-            starsEnabled,
-            particleTextured,
-            zpart,
-            static_cast<float>(fieldOfView),
-            timeSlice,
-            particleDensity};
+    return {startLevel,   difficulty,       menuRocks, niceFx,
+            starsEnabled, particleTextured, zpart,     static_cast<float>(fieldOfView),
+            timeSlice,    particleDensity};
 }
 
 void SettingsApply(const DemoSettings& s) {
@@ -187,7 +180,7 @@ void SettingsApply(const DemoSettings& s) {
 }
 
 DemoControls ControlsCapture() {
-    return {cmdForward, cmdBackward,  cmdAttack,  cmdLeft,    cmdRight,
+    return {cmdForward,  cmdBackward,  cmdAttack,  cmdLeft,    cmdRight,
             cmdLookback, cmdMouselook, cameraSnap, cameraMode, mouseYaw};
 }
 
@@ -402,8 +395,8 @@ int DemoFilter(const InputEvent* event) {
         AppPostQuit();
         return 1;
     }
-    const Bind* bind = (event->flags & (INPUT_PRESS | INPUT_RELEASE)) ? BindFind(event->key)
-                                                                       : nullptr;
+    const Bind* bind =
+        (event->flags & (INPUT_PRESS | INPUT_RELEASE)) ? BindFind(event->key) : nullptr;
     if (bind && bind->press && std::strcmp(bind->press->commandName, "screenshot") == 0) return 0;
     return 1;
 }
@@ -441,8 +434,8 @@ bool DemoPlayLoad(const char* name, bool timed) {
         return false;
     }
     if (timed) {
-        frameTimes = static_cast<float*>(
-            std::calloc(static_cast<size_t>(playInfo.frames), sizeof(float)));
+        frameTimes =
+            static_cast<float*>(std::calloc(static_cast<size_t>(playInfo.frames), sizeof(float)));
         if (!frameTimes) {
             Log(LOG_ERROR, "DemoPlay: Out of memory\n");
             return false;
@@ -617,8 +610,7 @@ bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, s
             const int32_t steps = GetI32(body + 4);
             if (!FiniteIn(dt, 0.0f, DEMO_MAX_FRAME_TIME) || steps != AppFrameSteps(dt, invSlice))
                 return Reject(reason, reasonSize, "bad frame time at byte %lu (damaged)", at);
-            if (info->frames == INT32_MAX)
-                return Reject(reason, reasonSize, "too many frames");
+            if (info->frames == INT32_MAX) return Reject(reason, reasonSize, "too many frames");
             info->frames++;
             frameEvents = 0;
         } else {

@@ -9,10 +9,10 @@
 #include <cstdint>
 
 constexpr uint32_t DEMO_FORMAT_VERSION = 1;
-constexpr size_t DEMO_NAME_SIZE = 41;         // a name of at most 40 letters, digits, '-' or '_'
-constexpr size_t DEMO_MAX_BYTES = 16u << 20;  // the largest demo that is played back
-constexpr int32_t DEMO_FRAME_EVENTS = 64;     // screen key events kept for one frame
-constexpr size_t DEMO_PROGRAM_SIZE = 32;      // the recording program's banner, zero-padded
+constexpr size_t DEMO_NAME_SIZE = 41;        // a name of at most 40 letters, digits, '-' or '_'
+constexpr size_t DEMO_MAX_BYTES = 16u << 20; // the largest demo that is played back
+constexpr int32_t DEMO_FRAME_EVENTS = 64;    // screen key events kept for one frame
+constexpr size_t DEMO_PROGRAM_SIZE = 32;     // the recording program's banner, zero-padded
 constexpr size_t DEMO_REASON_SIZE = 128;
 
 // The settings a game reads while it runs, as they stood when the recording began.

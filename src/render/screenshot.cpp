@@ -77,9 +77,8 @@ void ScreenshotPngWarning(png_structp, png_const_charp) {}
 // Encodes the frame into the open file; false after a failure (already logged by libpng's
 // error hook or here).
 bool ScreenshotEncode(FILE* file, const ScreenshotFrame& shot) {
-    png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ScreenshotPngError,
-                                ScreenshotPngWarning);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ScreenshotPngError,
+                                              ScreenshotPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         Log(LOG_ERROR, "ScreenshotWrite: Out of memory\n");
@@ -152,11 +151,12 @@ void ScreenshotInit() {
     // Room for the window and for the desktop, so a window that grows to full screen still fits.
     int32_t width = screenWidth > desktopWidth ? screenWidth : desktopWidth;
     int32_t height = screenHeight > desktopHeight ? screenHeight : desktopHeight;
-    frame.capacity = static_cast<size_t>(width) * static_cast<size_t>(height) *
-                     SCREENSHOT_BYTES_PER_PIXEL;
+    frame.capacity =
+        static_cast<size_t>(width) * static_cast<size_t>(height) * SCREENSHOT_BYTES_PER_PIXEL;
     frame.pixels = static_cast<uint8_t*>(std::malloc(frame.capacity));
     frame.rowCapacity = height;
-    frame.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * static_cast<size_t>(height)));
+    frame.rows =
+        static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * static_cast<size_t>(height)));
     if (!frame.pixels || !frame.rows) {
         Log(LOG_ERROR, "ScreenshotInit: Out of memory, screenshots are off\n");
         std::free(frame.pixels);

@@ -13,8 +13,8 @@ TEST(Demo, ReaderRejectsBadFilesWithOneReason) {
         ReadFile(std::string(SKX_TEST_SOURCE_DIR) + "/fuzz/corpus/demo/short.skd");
     DemoInfo info;
     char reason[DEMO_REASON_SIZE] = "";
-    ASSERT_TRUE(DemoParse(reinterpret_cast<const uint8_t*>(good.data()), good.size(), &info,
-                          reason, sizeof(reason)))
+    ASSERT_TRUE(DemoParse(reinterpret_cast<const uint8_t*>(good.data()), good.size(), &info, reason,
+                          sizeof(reason)))
         << reason;
     ASSERT_GT(info.frames, 0);
     const size_t body = info.bodyOffset;
