@@ -78,6 +78,7 @@ DemoControls frameStartControls{};
 DemoControls seamControls{};
 DemoControls lastControls{};
 float frameTime = 0.0f;
+int32_t seamLevel = 0; // the level as the frame's steps began
 int32_t frameSteps = 0;
 InputEvent pendingEvents[DEMO_FRAME_EVENTS];
 int32_t pendingCount = 0;
@@ -197,8 +198,9 @@ void ControlsApply(const DemoControls& c) {
     mouseYaw = c.mouseYaw;
 }
 
+// The level is the one played: the end of a game has already put the title's level 0 in place.
 DemoOutcome OutcomeCapture() {
-    return {score, level, lives, DemoStateHash()};
+    return {score, level > 0 ? level : seamLevel, lives, DemoStateHash()};
 }
 
 void OutcomeLog(const DemoOutcome& o) {
@@ -697,6 +699,7 @@ void DemoFrameBegin() {
 }
 
 void DemoFrame(float* dt, int32_t* steps) {
+    seamLevel = level;
     if (mode == DEMO_PLAYING) {
         DemoPlayFrame(dt, steps);
     } else if (mode == DEMO_ARMED || mode == DEMO_RECORDING) {
