@@ -56,6 +56,7 @@ constexpr DefaultBind DEFAULT_BINDS[] = {
     {KEY_PAUSE, "pause"},
     {KEY_PAD_START, "pause"},
     {KEY_PAD_BACK, "quit"},
+    {KEY_F1 + 11, "screenshot"}, // F12
 };
 
 int CompareKeys(int32_t a, int32_t b) {

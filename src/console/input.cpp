@@ -156,6 +156,8 @@ constexpr float MOUSE_YAW_PER_PIXEL = 0.5f;
 constexpr const char* PAD_MAPPING_FILE = "gamecontrollerdb.txt";
 
 Index inputIndex = {};
+InputMonitor inputMonitor = nullptr;
+InputHandler inputFilter = nullptr;
 std::array<uint8_t, INPUT_KEY_STATES> keyState{};
 std::array<int16_t, INPUT_KEY_STATES> keyScancode{};     // the scancode that last held each code
 std::array<SDL_Keycode, SDL_NUM_SCANCODES> keySymbols{}; // from the pump's key events
@@ -178,18 +180,29 @@ InputHandler HandlerAt(int32_t i) {
     return reinterpret_cast<InputHandler>(inputIndex.items[i]);
 }
 
-// Adds the modifier flags and asks the handlers, newest first, until one consumes the event.
+// Asks the handlers, newest first, until one consumes the event; the monitor sees the outcome.
+int InputAskHandlers(const InputEvent* event) {
+    for (int32_t i = inputIndex.count - 1; i >= 0; --i) {
+        if (i >= inputIndex.count) // an earlier handler removed handlers
+            continue;
+        InputHandler handler = HandlerAt(i);
+        int result = handler(event);
+        if (result) {
+            if (inputMonitor) inputMonitor(event, handler);
+            return result;
+        }
+    }
+    if (inputMonitor) inputMonitor(event, nullptr);
+    return 0;
+}
+
+// Adds the modifier flags, lets the filter swallow the event, then asks the handlers.
 int InputDispatch(InputEvent* event) {
     if (shiftDown) event->flags |= INPUT_SHIFT;
     if (ctrlDown) event->flags |= INPUT_CTRL;
     if (altDown) event->flags |= INPUT_ALT;
-    for (int32_t i = inputIndex.count - 1; i >= 0; --i) {
-        if (i >= inputIndex.count) // an earlier handler removed handlers
-            continue;
-        int result = HandlerAt(i)(event);
-        if (result) return result;
-    }
-    return 0;
+    if (inputFilter && inputFilter(event)) return 1;
+    return InputAskHandlers(event);
 }
 
 int InputSend(int32_t device, int32_t key, uint32_t flags, int32_t x, int32_t y,
@@ -523,6 +536,14 @@ void InputUnInit() {
     mappingsLoaded = false;
     if (grabCount > 0) SDL_SetRelativeMouseMode(SDL_FALSE);
     grabCount = 0;
+}
+
+void InputSetMonitor(InputMonitor monitor) {
+    inputMonitor = monitor;
+}
+
+void InputSetFilter(InputHandler filter) {
+    inputFilter = filter;
 }
 
 void InputAddHandler(InputHandler handler) {

@@ -129,6 +129,10 @@ extern void (*inputFocusLostHook)();
 // Returns non-zero when it consumed the event; later (older) handlers then never see it.
 using InputHandler = int (*)(const InputEvent* event);
 
+// Sees every dispatched event with the handler that consumed it (null when none did); the demo
+// recorder uses it to keep the key events a screen takes.
+using InputMonitor = void (*)(const InputEvent* event, InputHandler consumer);
+
 // Horizontal mouse-look heading, degrees in [-180, 180]: grows by 0.5 per pixel moved right
 // while the mouse is grabbed. The chase camera reads it while mouse look is held.
 extern float mouseYaw;
@@ -144,6 +148,11 @@ void InputUnInit();
 void InputAddHandler(InputHandler handler);
 // Removes a handler wherever it sits; the others keep their order.
 void InputRemoveHandler(InputHandler handler);
+// Installs the monitor (null removes it).
+void InputSetMonitor(InputMonitor monitor);
+// Asked before every handler with each device event; non-zero swallows it. Demo playback keeps
+// the player's keys out of a replayed game this way. Null removes it.
+void InputSetFilter(InputHandler filter);
 // Once a frame, after the event pump: mouse motion, the keyboard, then each pad. A pad plugged in
 // since the last poll takes a free slot; one that went away frees its slot (its held buttons and
 // directions are released first).

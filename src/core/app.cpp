@@ -5,6 +5,7 @@
 #include "audio/wave.h"
 #include "core/client.h"
 #include "core/clock.h"
+#include "core/demo.h"
 #include "core/fatal.h"
 #include "core/ini.h"
 #include "core/log.h"
@@ -13,6 +14,7 @@
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "render/gl.h"
+#include "render/screenshot.h"
 #include "render/scene.h"
 
 #include <SDL.h>
@@ -41,6 +43,7 @@ constexpr int32_t DEFAULT_MAXFPS = 200;
 // Exit statuses: a start-up failure that concerns the window or the display; the GL library.
 constexpr int EXIT_STARTUP_FAILED = 4;
 constexpr int EXIT_GL_LIBRARY = 1;
+constexpr int EXIT_DEMO_UNPLAYABLE = 1;
 constexpr int EXIT_MISSING_DATA = 1;
 
 int32_t frameCount = 0;
@@ -66,18 +69,16 @@ bool AppPumpEvents() {
     return true;
 }
 
-// Measures the frame time, honouring maxfps; returns it in seconds.
+// Measures the frame time, honouring maxfps (a demo's playback holds to its recorded frame
+// times instead, and a timedemo does not wait); returns it in seconds.
 float AppFrame() {
     float dt = ClockDelta(nullptr);
     float limit = 1.0f / static_cast<float>(maxFps);
+    DemoFramePace(&limit);
     if (dt < limit) {
         SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
         dt += ClockDelta(nullptr);
     }
-    InputPoll();
-    frameCount++;
-    if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
-    frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
     return dt;
 }
 
@@ -88,6 +89,8 @@ void AppShutdown() {
                   seconds > 0.0f ? frameCount / seconds : 0.0f);
     Log(LOG_BOOT, "%s", buffer);
     std::fputs(buffer, stderr);
+    DemoUnInit();
+    ScreenshotUnInit();
     WindowDestroy();
     OpenGLUnInit();
     WaveUnInit();
@@ -181,7 +184,10 @@ int32_t AppFrameSteps(float dt, float invSlice) {
 }
 
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float)) {
-    int32_t n = AppFrameSteps(dt, invSlice);
+    return AppRunSteps(dt, AppFrameSteps(dt, invSlice), step);
+}
+
+int32_t AppRunSteps(float dt, int32_t n, void (*step)(float)) {
     float length = dt / static_cast<float>(n);
     int32_t calls = 0;
     // The count bounds the loop too: once a step falls below the rounding of dt, dt stops
@@ -262,14 +268,28 @@ int AppMain() {
     ClockInit();
     RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
     ClientInit();
+    if (!DemoInit()) { // a timedemo that cannot play cannot do its job
+        AppShutdown();
+        return EXIT_DEMO_UNPLAYABLE;
+    }
 
     for (;;) {
+        DemoFrameBegin();
         // Messages are handled one class below real-time.
         if (priorityLevel == 3) SetPriority(2);
         if (!AppPumpEvents()) break;
         if (priorityLevel == 3) SetPriority(3);
         float dt = AppFrame();
-        AppRunSlices(dt, invSlice, GameSlice);
+        InputPoll();
+        frameCount++;
+        if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
+        frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
+        // The one seam where the outside enters the game: a recording keeps what the steps are
+        // about to read, a playback puts the recorded frame in its place.
+        int32_t steps = AppFrameSteps(dt, invSlice);
+        DemoFrame(&dt, &steps);
+        AppRunSteps(dt, steps, GameSlice);
+        DemoFrameEnd();
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) {
             ClientRender();

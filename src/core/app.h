@@ -22,6 +22,9 @@ void AppReadLoopSettings();
 int32_t AppFrameSteps(float dt, float invSlice);
 // Cuts dt into equal steps and calls step(length) for each; returns the number of calls.
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float));
+// Cuts dt into n equal steps (the last takes what rounding leaves) and calls step(length) for
+// each; returns the number of calls.
+int32_t AppRunSteps(float dt, int32_t n, void (*step)(float));
 // Posts the quit event; the next pump ends the loop.
 void AppPostQuit();
 // The end of every fatal path (exit statuses 1, 2 and 3), from any thread: flushes standard output

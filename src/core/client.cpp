@@ -17,6 +17,7 @@
 #include "render/light.h"
 #include "render/model.h"
 #include "render/particle.h"
+#include "render/screenshot.h"
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
@@ -110,6 +111,7 @@ void ClientInit() {
     GuiInit();
     ScreensInit();
     PauseInit();
+    ScreenshotInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
     AttractMode();

@@ -7,6 +7,7 @@
 #include "render/gl.h"
 #include "ui/gui.h"
 #include "render/particle.h"
+#include "render/screenshot.h"
 
 #include <cmath>
 
@@ -131,5 +132,6 @@ void ClientRender() {
     gl.MatrixMode(GL_MODELVIEW);
     gl.PopMatrix();
     if (finishFrame) gl.Finish();
+    ScreenshotCapture(); // the frame just drawn, before the swap leaves its buffer undefined
     OpenGLSwapBuffers(mainWindow);
 }
