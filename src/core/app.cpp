@@ -6,6 +6,7 @@
 #include "core/client.h"
 #include "core/clock.h"
 #include "core/fatal.h"
+#include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
@@ -59,17 +60,14 @@ bool AppPumpEvents() {
     return true;
 }
 
-// Measures the frame time, honouring maxfps; returns it in seconds.
+// Honours maxfps by waiting for the frame's deadline, then measures the frame time in seconds.
 float AppFrame() {
+    FramePaceWait(maxFps);
     float dt = ClockDelta(nullptr);
-    float limit = 1.0f / static_cast<float>(maxFps);
-    if (dt < limit) {
-        SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
-        dt += ClockDelta(nullptr);
-    }
     InputPoll();
     frameCount++;
     if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
+    if (FramePaceRecord(dt, ClockSeconds())) AppPostQuit();
     frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
     return dt;
 }
@@ -81,6 +79,7 @@ void AppShutdown() {
                   seconds > 0.0f ? frameCount / seconds : 0.0f);
     Log(LOG_BOOT, "%s", buffer);
     std::fputs(buffer, stderr);
+    FramePaceReport();
     WindowDestroy();
     OpenGLUnInit();
     WaveUnInit();
@@ -202,6 +201,7 @@ int AppMain() {
     AppReadLoopSettings();
     float invSlice = 1.0f / timeSlice;
     ClockInit();
+    FramePaceInit();
     RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
     ClientInit();
 
