@@ -148,9 +148,17 @@ void ThingDrawAll() {
     gl.Enable(GL_CULL_FACE);
     gl.CullFace(GL_BACK);
     IndexClear(&thingSortIndex);
+    // The pool keeps no order (a freed slot takes the last thing), so the background is found
+    // first; whatever follows may cover it without a depth test against it.
     for (int32_t i = 0; i < thingIndex.count; ++i) {
         Thing* thing = ThingAt(&thingIndex, i);
-        if ((thing->flags & THING_DEAD) || !ThingInView(thing, sideAngle)) continue;
+        if ((thing->flags & (THING_BACKGROUND | THING_DEAD)) == THING_BACKGROUND && thing->draw)
+            thing->draw(thing);
+    }
+    for (int32_t i = 0; i < thingIndex.count; ++i) {
+        Thing* thing = ThingAt(&thingIndex, i);
+        if (thing->flags & (THING_DEAD | THING_BACKGROUND) || !ThingInView(thing, sideAngle))
+            continue;
         if (thing->flags & THING_TRANSLUCENT)
             IndexInsertFixed(&thingSortIndex, thing, ThingCompareDepth);
         else if (thing->draw)
