@@ -37,9 +37,9 @@ void FramePaceSleepUntil(Clock::time_point when) {
     const auto sleepUntil = when - SPIN_TIME;
     if (Clock::now() < sleepUntil) {
         // steady_clock is CLOCK_MONOTONIC here, so its time can be slept to directly.
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            sleepUntil.time_since_epoch())
-                            .count();
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(sleepUntil.time_since_epoch())
+                .count();
         timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
         }

@@ -223,12 +223,17 @@ void ThingDrawModel(Thing* thing) {
         gl.Disable(GL_BLEND);
     }
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_FRONT);
+    // An unlit model is drawn white, so its texels may replace the colour outright: the same
+    // pixels, without the rasteriser interpolating and multiplying a colour for each one.
+    const bool replace = (flags & THING_UNLIT) && thing->texture;
+    if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_REPLACE));
 
     if (flags & THING_UNLIT)
         ModelDraw(thing->model);
     else
         LightDrawModel(thing);
 
+    if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_MODULATE));
     if (thing->texture) gl.Disable(GL_TEXTURE_2D);
     if (flags & THING_NO_DEPTH_TEST) gl.Enable(GL_DEPTH_TEST);
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_BACK);
