@@ -51,11 +51,11 @@ void FramePaceSleepUntil(Clock::time_point when) {
 float FramePacePercentile(float fraction) {
     const auto rank = static_cast<int32_t>(fraction * static_cast<float>(pace.counted - 1)) + 1;
     int32_t seen = 0;
-    for (int32_t i = 0; i < BIN_COUNT; ++i) {
+    for (int32_t i = 0; i < BIN_COUNT - 1; ++i) {
         seen += pace.bins[i];
         if (seen >= rank) return static_cast<float>(i + 1) * BIN_MS; // the bin's upper edge
     }
-    return pace.worstMs;
+    return pace.worstMs; // in the last bin, of frames over 100 ms: the worst bounds it
 }
 
 } // namespace
