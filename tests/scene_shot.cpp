@@ -7,7 +7,7 @@
 // cannot change what is seen. SKX_SHOT_FRAMES=N draws that frame N times, a fixed workload to
 // measure (valgrind --tool=callgrind --toggle-collect='*AttractFramesRepeat*').
 //
-//   skx_scene_shot <run-dir with texture/ and model/> <out.ppm> [<attract.ppm> <reference.ppm>]
+//   skx_scene_shot <run-dir with texture/ and model/> <out.ppm> [<attract.ppm> <reference.bmp>]
 // Exit 0 when the pictures pass their checks, 1 when they do not, 2 when they could not be made.
 #include "core/log.h"
 #include "core/window.h"
@@ -115,22 +115,23 @@ void AttractFrame(SDL_Window* window, int frames) {
     AttractFramesRepeat(frames - 1);
 }
 
-// Pixels that differ from the reference PPM in any channel; every pixel when it is unreadable.
+// Pixels that differ in any channel from the reference bitmap; every pixel when it is unreadable.
 int DifferingPixels(const std::vector<unsigned char>& px, const std::string& path) {
-    std::vector<unsigned char> ref(px.size());
-    FILE* f = std::fopen(path.c_str(), "rb");
-    int w = 0, h = 0, max = 0;
-    bool read = f && std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && w == WIDTH &&
-                h == HEIGHT && std::fgetc(f) != EOF &&
-                std::fread(ref.data(), 1, ref.size(), f) == ref.size();
-    if (f) std::fclose(f);
-    if (!read) return WIDTH * HEIGHT;
-    int n = 0;
-    for (int y = 0; y < HEIGHT;
-         ++y) // the file runs from the top row, the read-back from the bottom
-        for (int x = 0; x < WIDTH; ++x)
-            n += std::memcmp(&ref[(y * WIDTH + x) * 3], &px[((HEIGHT - 1 - y) * WIDTH + x) * 3],
-                             3) != 0;
+    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+    SDL_Surface* ref =
+        loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
+    SDL_FreeSurface(loaded);
+    int n = WIDTH * HEIGHT;
+    if (ref && ref->w == WIDTH && ref->h == HEIGHT) {
+        n = 0;
+        const auto* rows = static_cast<const unsigned char*>(ref->pixels);
+        for (int y = 0; y < HEIGHT;
+             ++y) // the surface runs from the top row, the read-back from the bottom
+            for (int x = 0; x < WIDTH; ++x)
+                n += std::memcmp(rows + y * ref->pitch + x * 3,
+                                 &px[((HEIGHT - 1 - y) * WIDTH + x) * 3], 3) != 0;
+    }
+    SDL_FreeSurface(ref);
     return n;
 }
 
@@ -180,7 +181,7 @@ std::string Absolute(const char* path) {
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 5) {
         std::fprintf(stderr,
-                     "usage: skx_scene_shot <run-dir> <out.ppm> [<attract.ppm> <reference.ppm>]\n");
+                     "usage: skx_scene_shot <run-dir> <out.ppm> [<attract.ppm> <reference.bmp>]\n");
         return 2;
     }
     std::string out = Absolute(argv[2]);
