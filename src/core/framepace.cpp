@@ -4,6 +4,8 @@
 
 #include <sched.h>
 
+#include <cerrno>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -41,7 +43,7 @@ void FramePaceSleepUntil(Clock::time_point when) {
             std::chrono::duration_cast<std::chrono::nanoseconds>(sleepUntil.time_since_epoch())
                 .count();
         timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
         }
     }
     while (Clock::now() < when)
