@@ -5,7 +5,6 @@
 #include <sched.h>
 
 #include <cerrno>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
