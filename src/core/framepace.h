@@ -12,8 +12,8 @@
 void FramePaceInit();
 // Waits until one cap period (1 / maxFps) has passed since the previous frame's deadline. A
 // frame that ran more than a whole period late starts the schedule again from now rather than
-// rushing the next ones to catch up. The wait sleeps to an absolute time and yields through its last fraction of a
-// millisecond, so it wakes on time instead of up to a millisecond late.
+// rushing the next ones to catch up. The wait sleeps to an absolute time and yields through its
+// last fraction of a millisecond, so it wakes on time instead of up to a millisecond late.
 void FramePaceWait(int32_t maxFps);
 // Counts one frame of dt seconds into the figures (frames after the first second only, so the
 // start-up does not count); true once the SKX_FRAMES limit is reached.
