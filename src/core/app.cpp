@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/demo.h"
 #include "core/fatal.h"
+#include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
@@ -69,17 +70,13 @@ bool AppPumpEvents() {
     return true;
 }
 
-// Measures the frame time, honouring maxfps (a demo's playback holds to its recorded frame
-// times instead, and a timedemo does not wait); returns it in seconds.
+// Waits for the frame's deadline (maxfps; a demo's playback holds to its recorded frame times
+// instead, and a timedemo does not wait), then measures the frame time in seconds.
 float AppFrame() {
-    float dt = ClockDelta(nullptr);
     float limit = 1.0f / static_cast<float>(maxFps);
     DemoFramePace(&limit);
-    if (dt < limit) {
-        SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
-        dt += ClockDelta(nullptr);
-    }
-    return dt;
+    FramePaceWait(limit);
+    return ClockDelta(nullptr);
 }
 
 void AppShutdown() {
@@ -89,6 +86,7 @@ void AppShutdown() {
                   seconds > 0.0f ? frameCount / seconds : 0.0f);
     Log(LOG_BOOT, "%s", buffer);
     std::fputs(buffer, stderr);
+    FramePaceReport();
     DemoUnInit();
     ScreenshotUnInit();
     WindowDestroy();
@@ -266,6 +264,7 @@ int AppMain() {
     AppReadLoopSettings();
     float invSlice = 1.0f / timeSlice;
     ClockInit();
+    FramePaceInit();
     RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
     ClientInit();
     if (!DemoInit()) { // a timedemo that cannot play cannot do its job
@@ -283,6 +282,7 @@ int AppMain() {
         InputPoll();
         frameCount++;
         if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
+        if (FramePaceRecord(dt, ClockSeconds())) AppPostQuit();
         frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
         // The one seam where the outside enters the game: a recording keeps what the steps are
         // about to read, a playback puts the recorded frame in its place.

@@ -77,7 +77,10 @@ void SkyCreate() {
     sky->pos = cameraPos;
     sky->model = backSphere;
     sky->texture = &textures[TEXTURE_SPACE];
-    sky->flags = THING_UNLIT | THING_INSIDE_OUT | THING_NO_COLLIDE;
+    // Drawn first and without the depth test: it surrounds the camera behind everything, and a
+    // depth-free opaque fill is the cheapest full-window pass a software rasteriser has.
+    sky->flags =
+        THING_UNLIT | THING_INSIDE_OUT | THING_NO_COLLIDE | THING_BACKGROUND | THING_NO_DEPTH_TEST;
     sky->think = SkyThink;
     sky->draw = ThingDrawModel;
 }

@@ -148,9 +148,17 @@ void ThingDrawAll() {
     gl.Enable(GL_CULL_FACE);
     gl.CullFace(GL_BACK);
     IndexClear(&thingSortIndex);
+    // The pool keeps no order (a freed slot takes the last thing), so the background is found
+    // first; whatever follows may cover it without a depth test against it.
     for (int32_t i = 0; i < thingIndex.count; ++i) {
         Thing* thing = ThingAt(&thingIndex, i);
-        if ((thing->flags & THING_DEAD) || !ThingInView(thing, sideAngle)) continue;
+        if ((thing->flags & (THING_BACKGROUND | THING_DEAD)) == THING_BACKGROUND && thing->draw)
+            thing->draw(thing);
+    }
+    for (int32_t i = 0; i < thingIndex.count; ++i) {
+        Thing* thing = ThingAt(&thingIndex, i);
+        if (thing->flags & (THING_DEAD | THING_BACKGROUND) || !ThingInView(thing, sideAngle))
+            continue;
         if (thing->flags & THING_TRANSLUCENT)
             IndexInsertFixed(&thingSortIndex, thing, ThingCompareDepth);
         else if (thing->draw)
@@ -215,12 +223,17 @@ void ThingDrawModel(Thing* thing) {
         gl.Disable(GL_BLEND);
     }
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_FRONT);
+    // An unlit model is drawn white, so its texels may replace the colour outright: the same
+    // pixels, without the rasteriser interpolating and multiplying a colour for each one.
+    const bool replace = (flags & THING_UNLIT) && thing->texture;
+    if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_REPLACE));
 
     if (flags & THING_UNLIT)
         ModelDraw(thing->model);
     else
         LightDrawModel(thing);
 
+    if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_MODULATE));
     if (thing->texture) gl.Disable(GL_TEXTURE_2D);
     if (flags & THING_NO_DEPTH_TEST) gl.Enable(GL_DEPTH_TEST);
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_BACK);

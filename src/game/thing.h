@@ -26,6 +26,9 @@ constexpr uint32_t THING_DEAD = 16;             // freed by the next think pass;
 constexpr uint32_t THING_NO_COLLIDE = 32;       // never tested by the collision pass
 constexpr uint32_t THING_NO_DYNAMIC_LIGHT = 64; // LightDrawModel ignores the dynamic lights
 constexpr uint32_t THING_NO_DEPTH_TEST = 128;   // depth test off while drawn
+// Drawn before every other thing: something around the camera and behind all else (the sky),
+// which therefore needs no depth test and leaves the depth buffer cleared.
+constexpr uint32_t THING_BACKGROUND = 256;
 
 // ThingHit kinds.
 constexpr int32_t THING_HIT_SHIP_SHOT = 1;

@@ -8,6 +8,8 @@
 #include "render/scene.h"
 #include "render/texture.h"
 
+#include <cmath>
+
 Particle particleList[PARTICLE_MAX];
 Index particleIndex;
 Index particleFreeIndex;
@@ -190,17 +192,31 @@ void ParticleSortVisible() {
     }
 }
 
-// Places the model-view matrix so that the local X-Y plane at the particle faces the camera.
-void ParticleFaceCamera(const Particle* p) {
-    gl.LoadIdentity();
-    gl.Translatef(p->pos.x, p->pos.y, p->pos.z);
+// A quad's half-axes in world space: the local X and Y axes after turning by the heading about Y
+// and then by minus the pitch about X, so that the quad faces the camera. The corners are worked
+// out here rather than by a model-view matrix per particle, so that all the particles go to GL
+// as one batch of quads instead of one draw each.
+struct QuadAxes {
+    Vec3 right;
+    Vec3 up;
+};
+
+QuadAxes ParticleFaceCamera(const Particle* p, float half) {
     Vec3 rel = p->pos;
     VecSub(&rel, &cameraPos);
-    double heading = VecHeading(&rel);
+    const double heading = VecHeading(&rel);
     VecRotateY(&rel, -heading);
-    double pitch = VecPitch(&rel);
-    gl.Rotatef(static_cast<float>(heading), 0.0f, 1.0f, 0.0f);
-    gl.Rotatef(static_cast<float>(-pitch), 1.0f, 0.0f, 0.0f);
+    const double pitch = VecPitch(&rel);
+    const double a = heading * M_PI / 180.0, b = -pitch * M_PI / 180.0;
+    const auto ca = static_cast<float>(std::cos(a)), sa = static_cast<float>(std::sin(a));
+    const auto cb = static_cast<float>(std::cos(b)), sb = static_cast<float>(std::sin(b));
+    return {{half * ca, 0.0f, -half * sa}, {half * sa * sb, half * cb, half * ca * sb}};
+}
+
+// The corner (sx, sy) of the quad, each -1 or 1.
+void ParticleCorner(const Vec3& pos, const QuadAxes& q, float sx, float sy) {
+    gl.Vertex3f(pos.x + sx * q.right.x + sy * q.up.x, pos.y + sx * q.right.y + sy * q.up.y,
+                pos.z + sx * q.right.z + sy * q.up.z);
 }
 
 void ParticleDrawTextured() {
@@ -212,26 +228,25 @@ void ParticleDrawTextured() {
     ParticleSortVisible();
     gl.Disable(GL_BLEND);
     gl.Enable(GL_ALPHA_TEST);
+    gl.Begin(GL_QUADS);
     for (int32_t i = 0; i < particleSortIndex.count; ++i) {
         const Particle* p = ParticleAt(&particleSortIndex, i);
-        ParticleFaceCamera(p);
+        const QuadAxes q = ParticleFaceCamera(p, p->big ? TEXTURED_HALF_BIG : TEXTURED_HALF_SMALL);
         float r = p->red / 255.0f, g = p->green / 255.0f, b = p->blue / 255.0f;
         if (p->life >= FADE_LIFE)
             gl.Color3f(r, g, b);
         else
             gl.Color4f(r, g, b, p->life * 2.5f);
-        float h = p->big ? TEXTURED_HALF_BIG : TEXTURED_HALF_SMALL;
-        gl.Begin(GL_QUADS);
         gl.TexCoord2f(0.0f, 0.0f);
-        gl.Vertex3f(-h, -h, 0.0f);
+        ParticleCorner(p->pos, q, -1.0f, -1.0f);
         gl.TexCoord2f(0.0f, 1.0f);
-        gl.Vertex3f(-h, h, 0.0f);
+        ParticleCorner(p->pos, q, -1.0f, 1.0f);
         gl.TexCoord2f(1.0f, 1.0f);
-        gl.Vertex3f(h, h, 0.0f);
+        ParticleCorner(p->pos, q, 1.0f, 1.0f);
         gl.TexCoord2f(1.0f, 0.0f);
-        gl.Vertex3f(h, -h, 0.0f);
-        gl.End();
+        ParticleCorner(p->pos, q, 1.0f, -1.0f);
     }
+    gl.End();
     gl.Disable(GL_TEXTURE_2D);
     gl.Disable(GL_ALPHA_TEST);
 }
@@ -242,18 +257,17 @@ void ParticleDrawFlat() {
     gl.Disable(GL_ALPHA_TEST);
     gl.Disable(GL_BLEND);
     gl.Disable(GL_DEPTH_TEST); // far-to-near order alone decides what covers what
+    gl.Begin(GL_QUADS);
     for (int32_t i = 0; i < particleSortIndex.count; ++i) {
         const Particle* p = ParticleAt(&particleSortIndex, i);
-        ParticleFaceCamera(p);
+        const QuadAxes q = ParticleFaceCamera(p, p->big ? FLAT_HALF_BIG : FLAT_HALF_SMALL);
         gl.Color3f(p->red / 255.0f, p->green / 255.0f, p->blue / 255.0f);
-        float h = p->big ? FLAT_HALF_BIG : FLAT_HALF_SMALL;
-        gl.Begin(GL_QUADS);
-        gl.Vertex3f(-h, -h, 0.0f);
-        gl.Vertex3f(-h, h, 0.0f);
-        gl.Vertex3f(h, h, 0.0f);
-        gl.Vertex3f(h, -h, 0.0f);
-        gl.End();
+        ParticleCorner(p->pos, q, -1.0f, -1.0f);
+        ParticleCorner(p->pos, q, -1.0f, 1.0f);
+        ParticleCorner(p->pos, q, 1.0f, 1.0f);
+        ParticleCorner(p->pos, q, 1.0f, -1.0f);
     }
+    gl.End();
     gl.Enable(GL_DEPTH_TEST);
 }
 

@@ -19,14 +19,35 @@ Particle* Spawn(Vec3 pos, float life) {
     return p;
 }
 
-// Translatef arguments of the drawn particles, in draw order.
-std::vector<Vec3> DrawnPositions() {
+// The corners of the drawn quads, in draw order.
+std::vector<Vec3> DrawnCorners() {
     std::vector<Vec3> out;
     const GLRecordedCall* c = GLRecorderCalls();
     for (int i = 0; i < GLRecorderSize(); ++i)
-        if (std::string(c[i].name) == "Translatef")
+        if (std::string(c[i].name) == "Vertex3f")
             out.push_back({float(c[i].args[0]), float(c[i].args[1]), float(c[i].args[2])});
     return out;
+}
+
+// Each quad's centre (the mean of its four corners), in draw order.
+std::vector<Vec3> DrawnPositions() {
+    std::vector<Vec3> corners = DrawnCorners(), out;
+    for (size_t i = 0; i + 3 < corners.size(); i += 4) {
+        Vec3 sum = {0, 0, 0};
+        for (size_t k = 0; k < 4; ++k)
+            VecAdd(&sum, &corners[i + k]);
+        VecScale(&sum, 0.25);
+        out.push_back(sum);
+    }
+    return out;
+}
+
+// Half the diagonal of quad q: its half-size times the square root of 2.
+float HalfDiagonal(int q) {
+    std::vector<Vec3> corners = DrawnCorners();
+    Vec3 d = corners[q * 4 + 2];
+    VecSub(&d, &corners[q * 4]);
+    return float(VecLength(&d)) / 2.0f;
 }
 
 } // namespace
@@ -195,13 +216,13 @@ TEST(Particle, DrawSortsFarToNearAndSkipsThoseBehind) {
     ASSERT_EQ(order.size(), 4u);
     const float depths[] = {-20.0f, -10.0f, -5.0f, 0.0f};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(order[i].z, depths[i]);
+        EXPECT_NEAR(order[i].z, depths[i], 1e-5);
     // Textured: fading particle gets alpha life * 2.5, the others plain colour; sizes by big.
     EXPECT_EQ(GLRecorderCount("Color4f"), 1);
     int fade = GLRecorderFind("Color4f");
     EXPECT_NEAR(GLRecorderCalls()[fade].args[3], 0.5, 1e-6);
-    int corner = GLRecorderFind("Vertex3f", fade);
-    EXPECT_NEAR(GLRecorderCalls()[corner].args[0], -0.3, 1e-6);
+    EXPECT_NEAR(HalfDiagonal(1), 0.3f * std::sqrt(2.0f), 1e-5); // the big one, second drawn
+    EXPECT_NEAR(HalfDiagonal(0), 0.1f * std::sqrt(2.0f), 1e-5);
     EXPECT_EQ(GLRecorderCount("BindTexture"), 1);
     int alpha = GLRecorderFind("AlphaFunc");
     EXPECT_EQ(GLRecorderCalls()[alpha].args[0], GL_GREATER);
@@ -222,8 +243,7 @@ TEST(Particle, FlatDrawTurnsTheDepthTestOffAndBackOn) {
     EXPECT_EQ(std::string(c[GLRecorderSize() - 1].name), "Enable");
     EXPECT_EQ(c[GLRecorderSize() - 1].args[0], GL_DEPTH_TEST);
     EXPECT_EQ(GLRecorderCount("TexCoord2f"), 0);
-    int corner = GLRecorderFind("Vertex3f");
-    EXPECT_NEAR(c[corner].args[0], -0.045, 1e-6);
+    EXPECT_NEAR(HalfDiagonal(0), 0.045f * std::sqrt(2.0f), 1e-6);
 }
 
 TEST(Particle, QuadFacesTheCamera) {
@@ -232,12 +252,15 @@ TEST(Particle, QuadFacesTheCamera) {
     cameraPos = {0, 0, 0};
     Spawn({-10, 0, -10}, 1.0f); // 45 degrees to the left, level
     ParticleDraw();
-    int rot = GLRecorderFind("Rotatef");
-    ASSERT_NE(rot, -1);
-    // The quad's normal is turned onto the line of sight (heading 225 from +z toward +x).
-    double heading = GLRecorderCalls()[rot].args[0];
-    Vec3 facing = {0, 0, 1};
-    VecRotateY(&facing, heading);
-    EXPECT_NEAR(facing.x, -std::sqrt(0.5), 1e-4);
-    EXPECT_NEAR(facing.z, -std::sqrt(0.5), 1e-4);
+    // The quad's normal lies on the line of sight (45 degrees to the left, level).
+    std::vector<Vec3> corners = DrawnCorners();
+    ASSERT_EQ(corners.size(), 4u);
+    Vec3 e1 = corners[1], e2 = corners[3], n;
+    VecSub(&e1, &corners[0]);
+    VecSub(&e2, &corners[0]);
+    VecCross(&n, &e1, &e2);
+    VecNormalize(&n);
+    Vec3 sight = {-1, 0, -1};
+    VecNormalize(&sight);
+    EXPECT_NEAR(std::fabs(VecDot(&n, &sight)), 1.0, 1e-4);
 }
