@@ -19,7 +19,7 @@ enum Instrument : uint8_t {
     INST_SWELL, // noise through a rising band-pass: the run-up to a new section
     INST_KICK,
     INST_SNARE,
-    INST_HAT,     // closed hi-hat; a long note is the open one
+    INST_HAT, // closed hi-hat; a long note is the open one
     INST_COUNT
 };
 
@@ -44,8 +44,8 @@ struct MusicTrack {
 // Renders the notes (with delay and reverb), then shapes the master: a light limiter, the peak at
 // `peak` and a fade to exact silence over the last `fadeSeconds`. The delay repeats every dotted
 // eighth at `bpm`.
-MusicTrack MusicRender(int number, const char* title, const std::vector<Note>& notes,
-                       float seconds, float bpm, float peak, float fadeSeconds);
+MusicTrack MusicRender(int number, const char* title, const std::vector<Note>& notes, float seconds,
+                       float bpm, float peak, float fadeSeconds);
 
 // The game's soundtrack, tracks 2 to 6 (music_score.cpp): how many songs, and song `index`
 // composed and rendered (one at a time, so only one piece is in memory).

@@ -37,7 +37,7 @@ struct Song {
     const char* title;
     uint64_t seed;
     float bpm;
-    int root;              // MIDI note of the key's tonic in the bass register
+    int root;                 // MIDI note of the key's tonic in the bass register
     std::array<int, 7> scale; // semitones of the seven degrees
     std::vector<int> chords;  // scale degree of each chord's root
     int barsPerChord;
@@ -65,8 +65,7 @@ struct Writer {
     void Add(Instrument inst, float bar, float step, float steps, float pitch, float velocity,
              float pan, float tone) {
         float start = bar * barSeconds + step * stepSeconds;
-        notes.push_back(
-            {start, steps * stepSeconds, pitch, velocity * gain, pan, tone, inst});
+        notes.push_back({start, steps * stepSeconds, pitch, velocity * gain, pan, tone, inst});
     }
 };
 
@@ -206,8 +205,10 @@ std::vector<Note> Sequence(const Song& song, float* seconds) {
             const float root = float(song.root + Degree(song, chord));
             auto tone = [&](int i) { return float(Degree(song, chord + i) - Degree(song, chord)); };
 
-            if (parts & P_DRUMS) Drums(w, bar, parts, last);
-            else if (last && (parts & P_FILL)) Drums(w, bar, parts, true);
+            if (parts & P_DRUMS)
+                Drums(w, bar, parts, last);
+            else if (last && (parts & P_FILL))
+                Drums(w, bar, parts, true);
             if (parts & P_BASS) Bass(w, bar, Degree(song, chord), accents);
             if ((parts & P_PAD) && chordStart) {
                 for (int i = 0; i < 4; ++i) {
@@ -231,8 +232,8 @@ std::vector<Note> Sequence(const Song& song, float* seconds) {
                 for (int s = 0; s < 16; s += 4) {
                     if (RngFloat(w.rng) < 0.25f) continue;
                     int n = arpOrder[size_t((bar * 4 + s / 4) % 8)];
-                    w.Add(INST_BELL, float(bar), float(s), 3, root + 36 + tone(2 * (n % 3)),
-                          0.35f, RngRange(w.rng, -0.6f, 0.6f), song.tone);
+                    w.Add(INST_BELL, float(bar), float(s), 3, root + 36 + tone(2 * (n % 3)), 0.35f,
+                          RngRange(w.rng, -0.6f, 0.6f), song.tone);
                 }
             }
             if ((parts & P_DRONE) && b % 4 == 0) {
@@ -254,8 +255,8 @@ std::vector<Note> Sequence(const Song& song, float* seconds) {
                     if (phraseBar == 3 && e >= 6) degree += 2;
                     float pitch =
                         float(song.root + 24 + Degree(song, chord + degree) - Degree(song, 0));
-                    w.Add(INST_LEAD, float(bar), float(2 * e), float(2 * m.length[size_t(at)]) - 0.3f,
-                          pitch, 0.6f, 0.1f, song.tone);
+                    w.Add(INST_LEAD, float(bar), float(2 * e),
+                          float(2 * m.length[size_t(at)]) - 0.3f, pitch, 0.6f, 0.1f, song.tone);
                 }
             }
         }
@@ -279,47 +280,97 @@ std::vector<Song> Songs() {
     const uint32_t band = P_BASS | P_ARP | P_DRUMS;
     return {
         // The title piece: slow, open, bells over pads.
-        {2, "Drift (title)", 0x71713, 92.0f, 38, DORIAN, {0, 6, 2, 3}, 2,
+        {2,
+         "Drift (title)",
+         0x71713,
+         92.0f,
+         38,
+         DORIAN,
+         {0, 6, 2, 3},
+         2,
          {{4, P_PAD},
           {8, P_PAD | P_BELL},
           {8, P_PAD | P_BELL | P_BASS | P_HATS},
           {8, P_PAD | P_BELL | P_BASS | P_KICK | P_HATS | P_ARP},
           {4, P_PAD | P_BELL},
           {4, P_PAD | P_BELL | P_FADE}},
-         BASS_HELD, DRUM_SOFT, 8, 0.3f},
-        {3, "Launch", 0x1a0c4, 140.0f, 33, AEOLIAN, {0, 5, 2, 6}, 2,
+         BASS_HELD,
+         DRUM_SOFT,
+         8,
+         0.3f},
+        {3,
+         "Launch",
+         0x1a0c4,
+         140.0f,
+         33,
+         AEOLIAN,
+         {0, 5, 2, 6},
+         2,
          {{8, P_ARP | P_HATS | P_FILL},
           {8, P_ARP | P_BASS | P_KICK | P_HATS | P_FILL},
           {16, band | P_PAD | P_LEAD},
           {8, P_PAD | P_ARP | P_FILL},
           {16, band | P_PAD | P_LEAD},
           {8, P_ARP | P_PAD | P_KICK | P_FADE}},
-         BASS_DRIVE, DRUM_FOUR, 16, 0.7f},
-        {4, "Rock Field", 0x90c4f, 128.0f, 28, AEOLIAN, {0, 3, 5, 4}, 1,
+         BASS_DRIVE,
+         DRUM_FOUR,
+         16,
+         0.7f},
+        {4,
+         "Rock Field",
+         0x90c4f,
+         128.0f,
+         28,
+         AEOLIAN,
+         {0, 3, 5, 4},
+         1,
          {{8, P_PAD | P_HATS | P_FILL},
           {8, band},
           {16, band | P_LEAD | P_FILL},
           {8, P_PAD | P_LEAD | P_BELL | P_FILL},
           {16, band | P_PAD | P_LEAD},
           {4, P_PAD | P_ARP | P_FADE}},
-         BASS_GALLOP, DRUM_BREAK, 8, 0.6f},
-        {5, "Saucer Chase", 0x5a0ce, 150.0f, 30, PHRYGIAN, {0, 1, 0, 6}, 2,
+         BASS_GALLOP,
+         DRUM_BREAK,
+         8,
+         0.6f},
+        {5,
+         "Saucer Chase",
+         0x5a0ce,
+         150.0f,
+         30,
+         PHRYGIAN,
+         {0, 1, 0, 6},
+         2,
          {{8, P_BASS | P_HATS | P_FILL},
           {16, band | P_FILL},
           {16, band | P_PAD | P_LEAD},
           {8, P_ARP | P_PAD | P_FILL},
           {16, band | P_PAD | P_LEAD},
           {4, P_ARP | P_PAD | P_FADE}},
-         BASS_DRIVE, DRUM_FOUR, 16, 0.8f},
+         BASS_DRIVE,
+         DRUM_FOUR,
+         16,
+         0.8f},
         // The dark levels: a locrian drone, creeping bass and half-time drums.
-        {6, "Dark Sector", 0xda4c, 108.0f, 36, LOCRIAN, {0, 1, 0, 5}, 2,
+        {6,
+         "Dark Sector",
+         0xda4c,
+         108.0f,
+         36,
+         LOCRIAN,
+         {0, 1, 0, 5},
+         2,
          {{8, P_DRONE | P_BELL},
           {8, P_DRONE | P_BASS | P_HATS | P_FILL},
           {16, P_DRONE | band},
           {8, P_DRONE | P_BELL | P_PAD | P_FILL},
           {8, P_DRONE | band | P_LEAD},
           {4, P_DRONE | P_BELL | P_FADE}},
-         BASS_CREEP, DRUM_HALF, 8, 0.45f},
+         BASS_CREEP,
+         DRUM_HALF,
+         8,
+         0.45f},
     };
 }
 
@@ -342,10 +393,10 @@ std::vector<MusicTrack> MusicComposeTest() {
     for (int n = 2; n <= 3; ++n) {
         std::vector<Note> notes;
         for (int s = 0; s < 8; ++s) {
-            notes.push_back({0.25f * float(s), 0.2f, float(33 + 12 * (s % 2)), 0.9f, 0, 0.5f,
-                             INST_BASS});
-            notes.push_back({0.25f * float(s), 0.2f, float(69 + 3 * n + s % 3), 0.6f, 0.3f, 0.6f,
-                             INST_ARP});
+            notes.push_back(
+                {0.25f * float(s), 0.2f, float(33 + 12 * (s % 2)), 0.9f, 0, 0.5f, INST_BASS});
+            notes.push_back(
+                {0.25f * float(s), 0.2f, float(69 + 3 * n + s % 3), 0.6f, 0.3f, 0.6f, INST_ARP});
         }
         tracks.push_back(MusicRender(n, n == 2 ? "test A" : "test B", notes, 2.5f, 120.0f,
                                      n == 2 ? 0.5f : 0.25f, 0.1f));

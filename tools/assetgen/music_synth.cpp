@@ -286,8 +286,8 @@ void ReverbApply(Buses& buses) {
 
 } // namespace
 
-MusicTrack MusicRender(int number, const char* title, const std::vector<Note>& notes,
-                       float seconds, float bpm, float peak, float fadeSeconds) {
+MusicTrack MusicRender(int number, const char* title, const std::vector<Note>& notes, float seconds,
+                       float bpm, float peak, float fadeSeconds) {
     Buses buses(size_t(seconds * MUSIC_RATE));
     uint64_t seed = 0x5eed0000ull + uint64_t(number) * 7919;
     for (const Note& note : notes)
