@@ -244,7 +244,7 @@ std::vector<Note> Sequence(const Song& song, float* seconds) {
                       song.tone);
             }
             if (parts & P_LEAD) {
-                // Motif A three times, then B; every second A ends differently.
+                // An eight-bar phrase: motif A three times (the second ending higher), then B.
                 const int phraseBar = bar % 8;
                 const Motif& m = phraseBar >= 6 ? motifB : motifA;
                 const int half = phraseBar % 2;

@@ -185,7 +185,7 @@ struct Voice {
         }
         case INST_HAT: {
             filter.Step(RngRange(rng, -1.0f, 1.0f), 7500.0f, 0.8f);
-            float decay = gate > 0.1f ? 0.22f : 0.035f;
+            float decay = gate > 0.25f ? 0.22f : 0.035f; // open when held over a quarter second
             return 0.3f * filter.high * std::exp(-t / decay);
         }
         case INST_COUNT:
