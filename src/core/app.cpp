@@ -83,9 +83,7 @@ void AppShutdown() {
     std::fputs(buffer, stderr);
     WindowDestroy();
     OpenGLUnInit();
-    WaveUnInit();
-    CDAudioUnInit();
-    InputUnInit();
+    ClientUnInit();
     WindowRestoreDesktop();
     SDL_Quit();
     LogUnInit();

@@ -2,7 +2,6 @@
 #include "game/explosion.h"
 
 #include "audio/wave.h"
-#include "core/client.h"
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/thing.h"

@@ -4,7 +4,6 @@
 #include "audio/wave.h"
 #include "console/command.h"
 #include "console/input.h"
-#include "core/client.h"
 #include "foundation/mem.h"
 #include "game/collision.h"
 #include "game/explosion.h"
@@ -35,6 +34,9 @@ float weaponTimer = 0.0f;
 Thing* player = nullptr;
 float bannerTimer = 0.0f;
 void (*sliceHook)(float dt) = nullptr;
+int32_t difficulty = 0;
+int32_t startLevel = 1;
+int32_t menuRocks = 12;
 
 namespace {
 
@@ -116,6 +118,12 @@ void GameOver() {
 
 } // namespace
 
+void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks) {
+    difficulty = diff;
+    startLevel = firstLevel < 1 ? 1 : firstLevel;
+    menuRocks = rocks;
+}
+
 const GameDifficulty& GameDifficultyRules() {
     int32_t d = difficulty;
     if (d < 0) d = 0;
@@ -189,9 +197,9 @@ void AttractMode() {
     BannerCreate();
 
     sliceHook = nullptr;
-    drawHook = TitleDraw;
+    SceneSetOverlay(TitleDraw);
     darkLevel = 0;
-    highlightRank = -1;
+    ScreensClearHighlight();
     GuiOpenScreen(MenuScreen);
 }
 
@@ -201,6 +209,24 @@ void NewGame() {
     score = 0;
     weaponKind = WEAPON_NORMAL;
     weaponTimer = 0.0f;
+}
+
+void GameBeginBanner() {
+    sliceHook = LevelBannerCountdown;
+    SceneSetOverlay(LevelBannerDraw);
+    bannerTimer = GAME_BANNER_TIME;
+    ThingKillAll();
+    ParticleClearAll();
+}
+
+void GameGrantWeapon(int32_t kind, float seconds) {
+    weaponKind = kind;
+    weaponTimer += seconds;
+}
+
+int32_t GameLoseShip() {
+    lives -= 1;
+    return lives;
 }
 
 void LevelBannerCountdown(float dt) {
@@ -217,7 +243,7 @@ void StartLevel(int32_t n) {
     BuildScenery(n);
     SpawnLevel(n);
     sliceHook = GameCheck;
-    drawHook = HudDraw;
+    SceneSetOverlay(HudDraw);
     darkLevel = (n % 4 == 3) ? 1 : 0;
 }
 
@@ -238,12 +264,8 @@ void SpawnLevel(int32_t n) {
 
 void GameCheck(float dt) {
     if (!RocksLeft() && lives >= 1) {
-        sliceHook = LevelBannerCountdown;
-        drawHook = LevelBannerDraw;
         level += 1;
-        bannerTimer = GAME_BANNER_TIME;
-        ThingKillAll();
-        ParticleClearAll();
+        GameBeginBanner();
         return;
     }
     if (lives < 1) {
@@ -264,8 +286,7 @@ void GameCheck(float dt) {
 
 void GameCamera(float dt) {
     if (thingIndex.count == 0 || !GamePlayerPresent() || level < 1) {
-        cameraPos = CAMERA_IDLE_POS;
-        cameraYaw = 0.0f;
+        SceneSetCamera(&CAMERA_IDLE_POS, 0.0f);
     } else {
         const Thing* ship = player;
         float h = ship->yaw;
@@ -281,9 +302,7 @@ void GameCamera(float dt) {
         if (cmdLookback > 0) h += 180.0f;
         if (cameraMode == 1 && ease && moving) h += GameAngleWrap(ship->yaw - h) * 0.5f;
         if (ease) {
-            if (cameraSnap) {
-                cameraSnap = 0;
-            } else {
+            if (!CommandTakeCameraSnap()) {
                 const float c = cameraYaw - 180.0f;
                 const float delta = GameAngleWrap(h - c);
                 const float m = GAME_CAMERA_TURN_RATE * dt;
@@ -296,9 +315,6 @@ void GameCamera(float dt) {
         Vec3 offset = cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
         VecRotateY(&offset, h);
         VecAdd(&offset, &ship->pos);
-        cameraPos = offset;
-        cameraYaw = GameAngleWrap(h + 180.0f);
+        SceneSetCamera(&offset, GameAngleWrap(h + 180.0f));
     }
-    cameraPitch = GameAngleWrap(cameraPitch);
-    cameraRoll = GameAngleWrap(cameraRoll);
 }

@@ -146,7 +146,7 @@ void PlayerWreck(Thing* ship, float dt) {
     if (ship->age <= ship->lifetime) return;
     VecSet(&ship->pos, 0.0, 0.0, 0.0);
     VecSet(&ship->vel, 0.0, 0.0, 0.0);
-    cameraYaw = 0.0f;
+    SceneSetCameraYaw(0.0f);
     ship->yaw = 180.0f;
     if (lives != 0) {
         ship->hit = PlayerHit;
@@ -189,8 +189,7 @@ void PlayerHit(Thing* ship, int32_t kind) {
     const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &ship->pos, 10000.0f);
     ExplosionCreate(&ship->pos, &ship->vel, 4, 0.0f, 1.0f, 1.0f, voice);
     ship->hit = nullptr;
-    lives -= 1;
-    ship->lifetime = lives >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
+    ship->lifetime = GameLoseShip() >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
 }
 
 void ShotThink(Thing* shot, float dt) {

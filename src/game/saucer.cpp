@@ -82,8 +82,7 @@ void PickupThink(Thing* pickup, float dt, const PickupKind& kind) {
 void PickupTouch(Thing* pickup, Thing* other, const PickupKind& kind) {
     if (other != player) return;
     pickup->flags |= THING_DEAD;
-    weaponKind = kind.weapon;
-    weaponTimer += kind.seconds;
+    GameGrantWeapon(kind.weapon, kind.seconds);
     WavePlay(SND_PICKUP, 255);
     AddScore(PICKUP_POINTS);
 }

@@ -1,7 +1,6 @@
 // Thing engine: the pool, the think pass and the draw pass.
 #include "game/thing.h"
 
-#include "core/client.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "foundation/mem.h"
@@ -172,6 +171,13 @@ int ThingCompareDepth(const Index*, const void* a, const void* b) {
     if (ra < rb) return -1;
     if (ra > rb) return 1;
     return 0;
+}
+
+const Index* ThingSortByZ() {
+    IndexClear(&thingSortIndex);
+    for (int32_t i = 0; i < thingIndex.count; ++i)
+        IndexInsertFixed(&thingSortIndex, thingIndex.items[i], ThingCompareZ);
+    return &thingSortIndex;
 }
 
 int ThingCompareZ(const Index*, const void* a, const void* b) {

@@ -100,5 +100,8 @@ void ThingDrawModel(Thing* thing);
 void ThingDrawPost(Thing* thing);
 // Draw order of translucent things: farther first; on equal distance the smaller first.
 int ThingCompareDepth(const Index* index, const void* a, const void* b);
+// The live things in thingSortIndex by ascending z (the collision sweep's order); valid until the
+// next draw or sort.
+const Index* ThingSortByZ();
 // Collision sweep order: ascending z of pos.
 int ThingCompareZ(const Index* index, const void* a, const void* b);

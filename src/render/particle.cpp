@@ -281,6 +281,10 @@ void ParticleInit() {
     particleTextured = IniGetInt(INI_FILE, "ptexture", 1);
 }
 
+void ParticleSetTextured(int32_t textured) {
+    particleTextured = textured;
+}
+
 void ParticleClearAll() {
     while (particleIndex.count > 0)
         ParticleRelease(ParticleAt(&particleIndex, 0));

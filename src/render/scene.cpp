@@ -1,6 +1,7 @@
 // Camera and frame state.
 #include "render/scene.h"
 
+#include "console/cvar.h"
 #include "core/window.h"
 #include "game/thing.h"
 #include "render/gl.h"
@@ -18,6 +19,8 @@ double fieldOfView = 90.0;
 float viewSize = 1.0f;
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
+int32_t niceFx = 1;
+int32_t starsEnabled = 1;
 void (*drawHook)() = nullptr;
 
 namespace {
@@ -25,8 +28,60 @@ namespace {
 constexpr double NEAR_PLANE = 0.7;
 constexpr double FAR_PLANE = 250.0;
 constexpr float MIN_VIEW_SCALE = 0.25f;
+constexpr Vec3 CAMERA_START_POS = {0.0f, 2.0f, 4.0f};
+constexpr float CAMERA_START_PITCH = -20.0f;
 
 } // namespace
+
+void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
+                      int32_t fx) {
+    cameraMode = mode;
+    fieldOfView = fov;
+    perspectiveHint = fastHint;
+    finishFrame = finish;
+    starsEnabled = stars;
+    niceFx = fx;
+}
+
+void SceneInit() {
+    // The one setting that can change while the game runs: "set camera N".
+    CVarRegisterLong("camera", &cameraMode);
+    // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
+    // from the first frame.
+    gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
+    SetProjection(screenWidth, screenHeight, viewSize);
+    cameraPos = CAMERA_START_POS;
+    cameraYaw = 0.0f;
+    cameraRoll = 0.0f;
+    cameraPitch = CAMERA_START_PITCH;
+    drawHook = nullptr;
+}
+
+void SceneSetNiceFx(int32_t fx) {
+    niceFx = fx;
+}
+
+void SceneSetStars(int32_t stars) {
+    starsEnabled = stars;
+}
+
+void SceneSetViewSize(float size) {
+    viewSize = size;
+    SetProjection(screenWidth, screenHeight, viewSize);
+}
+
+void SceneSetOverlay(void (*overlay)()) {
+    drawHook = overlay;
+}
+
+void SceneSetCamera(const Vec3* pos, float yaw) {
+    cameraPos = *pos;
+    cameraYaw = yaw;
+}
+
+void SceneSetCameraYaw(float yaw) {
+    cameraYaw = yaw;
+}
 
 void GLStateInit(int32_t width, int32_t height) {
     gl.ClearColor(0.0f, 0.0f, 0.0f, 0.0f);

@@ -15,8 +15,28 @@ extern double fieldOfView;      // horizontal, degrees (vantor.ini "fov")
 extern float viewSize;          // fraction of the window the 3D view covers, 0.25..1
 extern int32_t perspectiveHint; // vantor.ini "pHint": non-zero asks for the fastest hint
 extern int32_t finishFrame;     // vantor.ini "glFin": glFinish before each swap
+extern int32_t niceFx;          // vantor.ini "nicefx": blending, a second fireball, the attract rocks
+extern int32_t starsEnabled;    // vantor.ini "stars": the star sky sphere of the scenery
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
+
+// The settings the scene acts on, from the start-up reader (vantor.ini camera, fov, pHint, glFin,
+// stars, nicefx).
+void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
+                      int32_t fx);
+// Client start-up, after the settings: the "camera" console variable, the perspective hint and
+// projection, the camera at its start pose. Running it again (tests) restores the start state.
+void SceneInit();
+// The timing test's verdicts switch the costly effects off.
+void SceneSetNiceFx(int32_t fx);
+void SceneSetStars(int32_t stars);
+// Sets the fraction of the window the 3-D view covers and applies it.
+void SceneSetViewSize(float size);
+// The 2-D overlay drawn over the world each frame (null: none).
+void SceneSetOverlay(void (*overlay)());
+// The camera pose the chase camera or a returning ship chooses.
+void SceneSetCamera(const Vec3* pos, float yaw);
+void SceneSetCameraYaw(float yaw);
 
 // The fixed GL state every draw pass relies on, then the projection; once, when the context is
 // first current.

@@ -3,7 +3,7 @@
 #include "ui/gui.h"
 
 #include "console/input.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "core/log.h"
 #include "render/gl.h"
 #include "render/textfont.h"
@@ -224,8 +224,8 @@ void GuiFreeLayer(GuiCallback callback) {
     }
 }
 
-void GuiSetVisible(GuiLayer* layer, uint8_t flag) {
-    layer->visible = flag;
+void GuiSetFocus(GuiLayer* layer) {
+    focusLayer = layer;
 }
 
 GuiLayer* GuiTopScreen() {

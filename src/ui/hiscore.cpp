@@ -90,16 +90,16 @@ bool HiScoreReadLine(std::FILE* file, HiScoreLine* line) {
 // One row from a line "name score", or "score" alone: a row saved with an empty name. False,
 // leaving the row alone, when the line does not hold a readable row.
 bool HiScoreParseRow(const HiScoreLine& line, HiScoreRow* row) {
-    int32_t score = 0;
+    int32_t points = 0;
     if (line.count == 1) {
-        if (!HiScoreParseScore(line.words[0], line.lengths[0], &score)) return false;
+        if (!HiScoreParseScore(line.words[0], line.lengths[0], &points)) return false;
         row->name[0] = '\0';
-        row->score = score;
+        row->score = points;
         return true;
     }
-    if (line.count < 2 || !HiScoreParseScore(line.words[1], line.lengths[1], &score)) return false;
+    if (line.count < 2 || !HiScoreParseScore(line.words[1], line.lengths[1], &points)) return false;
     HiScoreCopyName(row->name, line.words[0], line.lengths[0]);
-    row->score = score;
+    row->score = points;
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "game/game.h"
 #include "render/gl.h"
 #include "render/textfont.h"
@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+int32_t showFps = 0;
 
 namespace {
 
@@ -39,6 +41,10 @@ void OverlayEnd() {
 }
 
 } // namespace
+
+void HudSetShowFps(int32_t show) {
+    showFps = show;
+}
 
 void TitleDraw() {
     OverlayBegin(niceFx != 0);

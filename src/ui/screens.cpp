@@ -6,7 +6,6 @@
 #include "console/command.h"
 #include "console/input.h"
 #include "core/app.h"
-#include "core/client.h"
 #include "game/game.h"
 #include "game/thing.h"
 #include "render/gl.h"
@@ -25,7 +24,6 @@ GuiLayer* nameEdit = nullptr;
 namespace {
 
 constexpr int32_t MENU_SOUND_VOLUME = 220;
-constexpr float LEVEL_BANNER_SECONDS = 1.5f;
 // The high-score list, in GUI space: name and score columns, first row, row spacing.
 constexpr float MENU_NAME_X = 220.0f;
 constexpr float MENU_SCORE_X = 372.0f;
@@ -53,11 +51,7 @@ void MenuDrawScores() {
 void MenuStartGame() {
     GuiFreeLayer(MenuScreen);
     NewGame();
-    sliceHook = LevelBannerCountdown;
-    drawHook = LevelBannerDraw;
-    bannerTimer = LEVEL_BANNER_SECONDS;
-    ThingKillAll();
-    ParticleClearAll();
+    GameBeginBanner();
 }
 
 // The quit command: the menu sound, then the prompt over whatever is on screen.
@@ -69,7 +63,13 @@ void ScreensQuitCommand() {
 } // namespace
 
 void ScreensInit() {
-    quitHook = ScreensQuitCommand;
+    CommandSetQuitAction(ScreensQuitCommand);
+    highlightRank = -1;
+    nameEdit = nullptr;
+}
+
+void ScreensClearHighlight() {
+    highlightRank = -1;
 }
 
 int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t) {
@@ -132,7 +132,7 @@ int32_t NameEntryScreen(GuiLayer* layer, int32_t message, const InputEvent* even
         GuiCreateButton(layer, 150, 270, 340, 50, &textures[TEXTURE_BUTTON2],
                         "Please Enter your Name");
         nameEdit = GuiCreateEdit(layer, 220, 340, 200, 50, &textures[TEXTURE_OUTLINE], "");
-        focusLayer = nameEdit;
+        GuiSetFocus(nameEdit);
         return 1;
     case GUI_DESTROY:
         nameEdit = nullptr;

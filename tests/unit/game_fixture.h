@@ -6,7 +6,7 @@
 
 #include "console/command.h"
 #include "console/input.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/player.h"

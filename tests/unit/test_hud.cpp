@@ -2,7 +2,8 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "core/client.h"
+#include "ui/hud.h"
+#include "render/scene.h"
 #include "game/game.h"
 #include "ui_test_util.h"
 
