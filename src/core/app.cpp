@@ -110,12 +110,13 @@ bool AppLoadGL() {
 // Display settings; nogdi after the library is loaded, so that it can override the choice.
 int32_t AppReadDisplaySettings() {
     const int32_t fscreen = IniGetInt(INI_FILE, "fscreen", 1);
-    screenWidth = IniGetInt(INI_FILE, "width", 640);
-    screenHeight = IniGetInt(INI_FILE, "height", 480);
-    colorDepth = IniGetInt(INI_FILE, "cdepth", 16);
-    zDepth = IniGetInt(INI_FILE, "zdepth", 16);
+    const int32_t width = IniGetInt(INI_FILE, "width", 640);
+    const int32_t height = IniGetInt(INI_FILE, "height", 480);
+    const int32_t bits = IniGetInt(INI_FILE, "cdepth", 16);
+    const int32_t depthBits = IniGetInt(INI_FILE, "zdepth", 16);
+    WindowSetMode(width, height, bits, depthBits);
     const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
-    if (gdi == 0 || gdi == 1) noGdi = gdi;
+    if (gdi == 0 || gdi == 1) OpenGLSetNoGdi(gdi);
     Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
     return fscreen;
 }
@@ -187,8 +188,7 @@ int AppMain() {
         SDL_Quit();
         return EXIT_STARTUP_FAILED;
     }
-    priorityLevel = IniGetInt(INI_FILE, "priority", 2);
-    SetPriority(priorityLevel);
+    WindowSetPriorityLevel(IniGetInt(INI_FILE, "priority", 2));
     if (!WindowCreate()) {
         Log(LOG_BOOT, "CreateWindow failed\n");
         WindowMessageBox("Unable to create the application window", "Startup Error");
