@@ -23,7 +23,7 @@
 
 int32_t arenaPosts = ARENA_POSTS;
 float arenaSize = ARENA_SIZE;
-float arenaBound = 48.5f;
+float arenaBound = GAME_ARENA_BOUND;
 int32_t darkLevel = 0;
 
 int32_t score = 0;
@@ -122,6 +122,22 @@ void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks) {
     difficulty = diff;
     startLevel = firstLevel < 1 ? 1 : firstLevel;
     menuRocks = rocks;
+}
+
+void GameReset() {
+    arenaPosts = ARENA_POSTS;
+    arenaSize = ARENA_SIZE;
+    arenaBound = GAME_ARENA_BOUND;
+    darkLevel = 0;
+    score = 0;
+    lives = 0;
+    level = 0;
+    weaponKind = WEAPON_NORMAL;
+    weaponTimer = 0.0f;
+    player = nullptr;
+    bannerTimer = 0.0f;
+    sliceHook = nullptr;
+    GameSetSettings(0, 1, 12);
 }
 
 const GameDifficulty& GameDifficultyRules() {
@@ -239,7 +255,7 @@ void StartLevel(int32_t n) {
     ParticleClearAll();
     arenaPosts = ARENA_POSTS;
     arenaSize = ARENA_SIZE;
-    arenaBound = 48.5f;
+    arenaBound = GAME_ARENA_BOUND;
     BuildScenery(n);
     SpawnLevel(n);
     sliceHook = GameCheck;

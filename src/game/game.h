@@ -33,6 +33,7 @@ extern int32_t startLevel; // first level of a new game, at least 1
 extern int32_t menuRocks;  // rocks of each size behind the title menu
 
 constexpr int32_t GAME_START_LIVES = 5;
+constexpr float GAME_ARENA_BOUND = 48.5f; // arenaBound at every level start
 constexpr float GAME_BANNER_TIME = 1.5f;
 constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the easing chase camera
 // Rocks and saucers of one level stop growing here, so that no level can exhaust the thing pool.
@@ -57,6 +58,9 @@ inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
 };
 // The start-up reader's values; a start level below 1 is taken as 1.
 void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks);
+// The game state and settings of a fresh program: no game, no hook, the default arena and
+// settings (tests; the program starts in this state).
+void GameReset();
 // The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
 const GameDifficulty& GameDifficultyRules();
 // Shorthand for GameDifficultyRules().rockSpeed.

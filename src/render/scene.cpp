@@ -31,6 +31,15 @@ constexpr float MIN_VIEW_SCALE = 0.25f;
 constexpr Vec3 CAMERA_START_POS = {0.0f, 2.0f, 4.0f};
 constexpr float CAMERA_START_PITCH = -20.0f;
 
+// The camera at its start pose and no overlay yet.
+void ScenePlaceCamera() {
+    cameraPos = CAMERA_START_POS;
+    cameraYaw = 0.0f;
+    cameraRoll = 0.0f;
+    cameraPitch = CAMERA_START_PITCH;
+    drawHook = nullptr;
+}
+
 } // namespace
 
 void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
@@ -43,6 +52,12 @@ void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish
     niceFx = fx;
 }
 
+void SceneReset() {
+    SceneSetSettings(0, 90.0, 0, 1, 1, 1);
+    viewSize = 1.0f;
+    ScenePlaceCamera();
+}
+
 void SceneInit() {
     // The one setting that can change while the game runs: "set camera N".
     CVarRegisterLong("camera", &cameraMode);
@@ -50,11 +65,7 @@ void SceneInit() {
     // from the first frame.
     gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
     SetProjection(screenWidth, screenHeight, viewSize);
-    cameraPos = CAMERA_START_POS;
-    cameraYaw = 0.0f;
-    cameraRoll = 0.0f;
-    cameraPitch = CAMERA_START_PITCH;
-    drawHook = nullptr;
+    ScenePlaceCamera();
 }
 
 void SceneSetNiceFx(int32_t fx) {

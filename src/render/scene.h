@@ -24,6 +24,8 @@ extern void (*drawHook)();
 // stars, nicefx).
 void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
                       int32_t fx);
+// The settings and camera of a fresh program, no overlay, the full view (tests).
+void SceneReset();
 // Client start-up, after the settings: the "camera" console variable, the perspective hint and
 // projection, the camera at its start pose. Running it again (tests) restores the start state.
 void SceneInit();
