@@ -42,7 +42,7 @@ constexpr float PLANET_OFFSET_Z = -170.0f;
 int32_t ExplosionPieceCount() {
     int32_t count = 0;
     for (int32_t i = 0; i < thingIndex.count; i++)
-        if (static_cast<const Thing*>(thingIndex.items[i])->think == ExplosionThink) count++;
+        if (ExplosionIsPiece(static_cast<const Thing*>(thingIndex.items[i]))) count++;
     return count;
 }
 
@@ -137,6 +137,10 @@ void ExplosionCreate(const Vec3* pos, const Vec3* vel, int32_t shards, float bas
         shard->sizeGrowth = (static_cast<float>(RandomRange(1, 200) - 100) * 0.001f + 0.3f) * scale;
     }
     ParticleExplosion(pos, vel);
+}
+
+bool ExplosionIsPiece(const Thing* thing) {
+    return thing->think == ExplosionThink;
 }
 
 void ExplosionThink(Thing* piece, float dt) {

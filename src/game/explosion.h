@@ -9,6 +9,9 @@
 
 struct Thing;
 
+// Thing fields of an explosion piece: age and lifetime (growth and fading), sizeBase and
+// sizeGrowth, voice (the core's following sound). Scenery uses none of the kind's own fields.
+
 constexpr int32_t ARENA_POSTS = 10; // posts along each side, corners shared
 constexpr float ARENA_SIZE = 100.0f;
 
@@ -17,6 +20,8 @@ constexpr float ARENA_SIZE = 100.0f;
 // all scaled by scale, and the particle burst. base is the size at age 0 before scaling.
 void ExplosionCreate(const Vec3* pos, const Vec3* vel, int32_t shards, float base, float scale,
                      float spread, uint32_t voice);
+// A piece of an explosion (core or shard), for the cap on pieces alive at once.
+bool ExplosionIsPiece(const Thing* thing);
 // A piece's think: flight, light, growth, the end of its life, and the following sound.
 void ExplosionThink(Thing* piece, float dt);
 // A piece's draw: the faces toward the viewer in the Fiery colours of its age, fading at the end.

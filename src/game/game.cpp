@@ -104,9 +104,7 @@ void SaucerOnRing() {
 
 bool RocksLeft() {
     for (int32_t i = 0; i < thingIndex.count; i++) {
-        const Thing* thing = static_cast<const Thing*>(thingIndex.items[i]);
-        if (thing->model != nullptr && (thing->model == bigRock || thing->model == medRock))
-            return true;
+        if (RockIsRock(static_cast<const Thing*>(thingIndex.items[i]))) return true;
     }
     return false;
 }

@@ -158,6 +158,10 @@ void PlayerWreck(Thing* ship, float dt) {
 
 } // namespace
 
+bool PlayerIsShip(const Thing* thing) {
+    return thing->model != nullptr && thing->model == shipModel;
+}
+
 Thing* PlayerCreate() {
     Thing* ship = ThingCreate();
     ship->model = shipModel;

@@ -5,6 +5,7 @@
 #include "foundation/mem.h"
 #include "game/explosion.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "game/thing.h"
 #include "render/model.h"
 #include "render/texture.h"
@@ -49,6 +50,10 @@ void BigRockSplit(Thing* rock) {
 
 } // namespace
 
+bool RockIsRock(const Thing* thing) {
+    return thing->model != nullptr && (thing->model == bigRock || thing->model == medRock);
+}
+
 Thing* RockCreateBig(const Vec3* pos, const Vec3* vel) {
     Thing* rock = RockCreate(pos, vel);
     rock->model = bigRock;
@@ -90,7 +95,7 @@ void MedRockThink(Thing* rock, float dt) {
 }
 
 void RockTouch(Thing* rock, Thing* other) {
-    if (other->model != nullptr && other->model == shipModel) ThingHit(other, THING_HIT_RAMMED);
+    if (PlayerIsShip(other)) ThingHit(other, THING_HIT_RAMMED);
 }
 
 void BigRockHit(Thing* rock, int32_t kind) {

@@ -76,7 +76,7 @@ void PickupThink(Thing* pickup, float dt, const PickupKind& kind) {
     ThingBounce(pickup);
     GameLight(&pickup->pos, 400.0f, kind.red, kind.green, kind.blue);
     pickup->yaw = GameAngleWrap(pickup->yaw + SPIN_RATE * dt);
-    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->age);
+    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->emitCarry);
 }
 
 void PickupTouch(Thing* pickup, Thing* other, const PickupKind& kind) {
@@ -135,14 +135,15 @@ void SaucerThink(Thing* saucer, float dt) {
     saucer->yaw = GameAngleWrap(saucer->yaw + SAUCER_SPIN_RATE * dt);
     ThingMove(saucer, dt);
     GameLight(&saucer->pos, 400.0f, 0.0f, 0.35f, 0.0f);
-    saucer->age += dt;
     if (saucer->lifetime > 0.0f) {
+        saucer->age += dt;
         if (saucer->age > saucer->lifetime) saucer->flags |= THING_DEAD;
         return;
     }
     ThingBounce(saucer);
-    if (saucer->age > 1.0f) {
-        saucer->age = 0.0f;
+    saucer->steerClock += dt;
+    if (saucer->steerClock > 1.0f) {
+        saucer->steerClock = 0.0f;
         SaucerSteer(saucer);
     }
     saucer->reload -= dt;
@@ -153,7 +154,6 @@ void SaucerThink(Thing* saucer, float dt) {
 
 void SaucerHit(Thing* saucer, int32_t kind) {
     saucer->lifetime = SAUCER_WRECK_TIME;
-    saucer->age = 0.0f;
     AddScore(SAUCER_POINTS);
     saucer->hit = nullptr;
     saucer->touch = nullptr;
