@@ -74,11 +74,18 @@ float AppFrame() {
         SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
         dt += ClockDelta(nullptr);
     }
-    InputPoll();
-    frameCount++;
-    if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
     frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
     return dt;
+}
+
+// The frame's input: held keys, the mouse and the joysticks turned into commands.
+void AppPollInput() {
+    InputPoll();
+}
+
+// The frame's game steps.
+void AppRunSteps(float dt, float invSlice) {
+    AppRunSlices(dt, invSlice, GameSlice);
 }
 
 void AppShutdown() {
@@ -264,8 +271,12 @@ int AppMain() {
         if (priorityLevel == 3) SetPriority(2);
         if (!AppPumpEvents()) break;
         if (priorityLevel == 3) SetPriority(3);
-        float dt = AppFrame();
-        AppRunSlices(dt, invSlice, GameSlice);
+        const float dt = AppFrame();
+        // Input, then the steps it drives: one frame of play.
+        AppPollInput();
+        ++frameCount;
+        if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
+        AppRunSteps(dt, invSlice);
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) {
             ClientRender();
