@@ -16,6 +16,7 @@ namespace {
 
 constexpr float CORE_START_AGE = 0.3f;
 constexpr float CORE_LIFETIME = 1.7f;
+constexpr float BLAST_SOUND_RANGE = 10000.0f;
 // Explosion pieces alive at once. The other things of a level stay well below the rest of the
 // pool, so a storm of explosions can never take the records that rocks, shots and the ship need:
 // an explosion beyond it goes without its extra pieces.
@@ -137,6 +138,12 @@ void ExplosionCreate(const Vec3* pos, const Vec3* vel, int32_t shards, float bas
         shard->sizeGrowth = (static_cast<float>(RandomRange(1, 200) - 100) * 0.001f + 0.3f) * scale;
     }
     ParticleExplosion(pos, vel);
+}
+
+void ExplosionBlast(const Vec3* pos, const Vec3* vel, const ExplosionKind& kind, bool positional) {
+    const uint32_t voice = positional ? WavePlayAt(SND_EXPLODE, 255, pos, BLAST_SOUND_RANGE)
+                                      : WavePlay(SND_EXPLODE, 255);
+    ExplosionCreate(pos, vel, kind.shards, kind.base, kind.scale, kind.spread, voice);
 }
 
 bool ExplosionIsPiece(const Thing* thing) {

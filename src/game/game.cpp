@@ -263,7 +263,7 @@ void StartLevel(int32_t n) {
 
 void SpawnLevel(int32_t n) {
     const Vec3 origin = {0.0f, 0.0f, 0.0f};
-    ExplosionCreate(&origin, nullptr, 4, 0.0f, 1.0f, 1.0f, WavePlay(SND_EXPLODE, 255));
+    ExplosionBlast(&origin, nullptr, EXPLOSION_WARP_IN, false);
     player = PlayerCreate();
 
     int32_t rocks = n + 2;

@@ -190,8 +190,7 @@ void PlayerThink(Thing* ship, float dt) {
 }
 
 void PlayerHit(Thing* ship, int32_t kind) {
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &ship->pos, 10000.0f);
-    ExplosionCreate(&ship->pos, &ship->vel, 4, 0.0f, 1.0f, 1.0f, voice);
+    ExplosionBlast(&ship->pos, &ship->vel, EXPLOSION_SHIP, true);
     ship->hit = nullptr;
     ship->lifetime = GameLoseShip() >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
 }

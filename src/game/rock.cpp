@@ -32,11 +32,6 @@ void RockSpin(Thing* rock, float dt, float yawRate, float rollRate) {
     rock->roll = GameAngleWrap(rock->roll + rollRate * dt);
 }
 
-void RockExplode(Thing* rock, float base, float scale) {
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &rock->pos, 10000.0f);
-    ExplosionCreate(&rock->pos, &rock->vel, 4, base, scale, 1.3f, voice);
-}
-
 // Four medium rocks flying off 90 degrees apart in a random direction.
 void BigRockSplit(Thing* rock) {
     Vec3 d = {0.0f, 0.0f, ROCK_SPLIT_SPEED * GameRockSpeedFactor()};
@@ -101,7 +96,7 @@ void RockTouch(Thing* rock, Thing* other) {
 void BigRockHit(Thing* rock, int32_t kind) {
     if (kind != THING_HIT_SHIP_SHOT) return;
     rock->lifetime = ROCK_BIG_DELAY;
-    RockExplode(rock, 0.3f, 2.0f);
+    ExplosionBlast(&rock->pos, &rock->vel, EXPLOSION_BIG_ROCK, true);
     AddScore(ROCK_BIG_POINTS);
     // The touch stays: a rock counting down still destroys the ship.
     rock->hit = nullptr;
@@ -110,7 +105,7 @@ void BigRockHit(Thing* rock, int32_t kind) {
 void MedRockHit(Thing* rock, int32_t kind) {
     if (kind != THING_HIT_SHIP_SHOT) return;
     rock->lifetime = ROCK_MED_DELAY;
-    RockExplode(rock, 0.12f, 1.8f);
+    ExplosionBlast(&rock->pos, &rock->vel, EXPLOSION_MED_ROCK, true);
     AddScore(ROCK_MED_POINTS);
     rock->hit = nullptr;
     rock->touch = nullptr;

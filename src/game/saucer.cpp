@@ -67,7 +67,8 @@ void SaucerSteer(Thing* saucer) {
     if (d.x == 0.0f && d.z == 0.0f) return;
     VecNormalize(&d);
     VecScale(&d, SAUCER_HUNT_SPEED);
-    VecRotateY(&d, RandomRange(-30, 30));
+    // 0..30 degrees to one side: the draw has always raised its -30 to 0, and the habit was kept.
+    VecRotateY(&d, RandomRange(0, 30));
     saucer->vel = d;
 }
 
@@ -157,8 +158,7 @@ void SaucerHit(Thing* saucer, int32_t kind) {
     AddScore(SAUCER_POINTS);
     saucer->hit = nullptr;
     saucer->touch = nullptr;
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &saucer->pos, 10000.0f);
-    ExplosionCreate(&saucer->pos, &saucer->vel, 4, 0.06f, 1.9f, 1.5f, voice);
+    ExplosionBlast(&saucer->pos, &saucer->vel, EXPLOSION_SAUCER, true);
     PickupCreate(RandomRange(1, 3), &saucer->pos, &saucer->vel);
 }
 

@@ -16,8 +16,8 @@ extern float viewSize;          // fraction of the window the 3D view covers, 0.
 extern double aspectRatio;      // the window's width / height, kept by SetProjection
 extern int32_t perspectiveHint; // vantor.ini "pHint": non-zero asks for the fastest hint
 extern int32_t finishFrame;     // vantor.ini "glFin": glFinish before each swap
-extern int32_t niceFx;          // vantor.ini "nicefx": blending, a second fireball, the attract rocks
-extern int32_t starsEnabled;    // vantor.ini "stars": the star sky sphere of the scenery
+extern int32_t niceFx;          // vantor.ini "nicefx": blending and the richer effects
+extern int32_t starsEnabled;    // vantor.ini "stars": the star sky sphere
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
 
