@@ -5,7 +5,6 @@
 #include "console/cvar.h"
 #include "console/input.h"
 #include "core/log.h"
-#include "core/window.h"
 #include "render/scene.h"
 
 #include <array>
@@ -92,12 +91,12 @@ void MouselookUp(const char*) {
 // was. The step is single precision, so ten steps down from 1.0 land just below 0.5 and are
 // clamped to exactly 0.5.
 void ViewSizeStep(float step) {
-    viewSize += step;
-    if (viewSize < VIEW_SIZE_MIN)
-        viewSize = VIEW_SIZE_MIN;
-    else if (viewSize >= VIEW_SIZE_MAX)
-        viewSize = VIEW_SIZE_MAX;
-    SetProjection(screenWidth, screenHeight, viewSize);
+    float size = viewSize + step;
+    if (size < VIEW_SIZE_MIN)
+        size = VIEW_SIZE_MIN;
+    else if (size >= VIEW_SIZE_MAX)
+        size = VIEW_SIZE_MAX;
+    SceneSetViewSize(size);
 }
 
 void SizeUp(const char*) {
@@ -157,6 +156,20 @@ constexpr DefaultCommand DEFAULT_COMMANDS[] = {
 };
 
 } // namespace
+
+void CommandSetQuitAction(void (*action)()) {
+    quitHook = action;
+}
+
+void CommandSetPauseAction(void (*action)()) {
+    pauseHook = action;
+}
+
+bool CommandTakeCameraSnap() {
+    const bool snap = cameraSnap != 0;
+    cameraSnap = 0;
+    return snap;
+}
 
 const char* StringNextWord(const char* text, char* word, size_t wordSize) {
     if (!text) return nullptr;

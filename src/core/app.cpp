@@ -76,7 +76,14 @@ float AppFrame() {
     float limit = 1.0f / static_cast<float>(maxFps);
     DemoFramePace(&limit);
     FramePaceWait(limit);
-    return ClockDelta(nullptr);
+    const float dt = ClockDelta(nullptr);
+    frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
+    return dt;
+}
+
+// The frame's input: held keys, the mouse and the joysticks turned into commands.
+void AppPollInput() {
+    InputPoll();
 }
 
 void AppShutdown() {
@@ -91,9 +98,7 @@ void AppShutdown() {
     ScreenshotUnInit();
     WindowDestroy();
     OpenGLUnInit();
-    WaveUnInit();
-    CDAudioUnInit();
-    InputUnInit();
+    ClientUnInit();
     WindowRestoreDesktop();
     SDL_Quit();
     LogUnInit();
@@ -120,14 +125,15 @@ bool AppLoadGL() {
 // Display settings; nogdi after the library is loaded, so that it can override the choice.
 int32_t AppReadDisplaySettings() {
     const int32_t fscreen = IniGetInt(INI_FILE, "fscreen", 1);
-    screenWidth = IniGetInt(INI_FILE, "width", 640);
-    screenHeight = IniGetInt(INI_FILE, "height", 480);
-    colorDepth = IniGetInt(INI_FILE, "cdepth", 16);
-    zDepth = IniGetInt(INI_FILE, "zdepth", 16);
+    const int32_t width = IniGetInt(INI_FILE, "width", 640);
+    const int32_t height = IniGetInt(INI_FILE, "height", 480);
+    const int32_t bits = IniGetInt(INI_FILE, "cdepth", 16);
+    const int32_t depthBits = IniGetInt(INI_FILE, "zdepth", 16);
+    WindowSetMode(width, height, bits, depthBits);
     const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
-    if (gdi == 0 || gdi == 1) noGdi = gdi;
-    windowResizable = IniGetInt(INI_FILE, "wresize", 0);
-    swapInterval = IniGetInt(INI_FILE, "vsync", 0);
+    if (gdi == 0 || gdi == 1) OpenGLSetNoGdi(gdi);
+    const int32_t resizable = IniGetInt(INI_FILE, "wresize", 0);
+    WindowSetPresentation(resizable, IniGetInt(INI_FILE, "vsync", 0));
     Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
     return fscreen;
 }
@@ -251,8 +257,7 @@ int AppMain() {
         SDL_Quit();
         return EXIT_STARTUP_FAILED;
     }
-    priorityLevel = IniGetInt(INI_FILE, "priority", 2);
-    SetPriority(priorityLevel);
+    WindowSetPriorityLevel(IniGetInt(INI_FILE, "priority", 2));
     if (!WindowCreate()) {
         Log(LOG_BOOT, "CreateWindow failed\n");
         WindowMessageBox("Unable to create the application window", "Startup Error");
@@ -279,11 +284,11 @@ int AppMain() {
         if (!AppPumpEvents()) break;
         if (priorityLevel == 3) SetPriority(3);
         float dt = AppFrame();
-        InputPoll();
-        frameCount++;
+        // Input, then the steps it drives: one frame of play.
+        AppPollInput();
+        ++frameCount;
         if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
         if (FramePaceRecord(dt, ClockSeconds())) AppPostQuit();
-        frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
         // The one seam where the outside enters the game: a recording keeps what the steps are
         // about to read, a playback puts the recorded frame in its place.
         int32_t steps = AppFrameSteps(dt, invSlice);

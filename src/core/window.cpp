@@ -310,6 +310,23 @@ bool WindowChooseDisplayMode(int32_t fscreen) {
     return true;
 }
 
+void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBits) {
+    screenWidth = width;
+    screenHeight = height;
+    colorDepth = bits;
+    zDepth = depthBits;
+}
+
+void WindowSetPresentation(int32_t resizable, int32_t vsync) {
+    windowResizable = resizable;
+    swapInterval = vsync;
+}
+
+void WindowSetPriorityLevel(int32_t level) {
+    priorityLevel = level;
+    SetPriority(priorityLevel);
+}
+
 int SetPriorityNice(int32_t level) {
     if (level == 0 || level == 1 || level == 3) return PRIORITY_NICE[level];
     return PRIORITY_NICE[2];

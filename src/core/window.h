@@ -57,6 +57,13 @@ int SetDisplayMode(int32_t width, int32_t height, int32_t bits);
 // switch possible and a desktop below 16 colour bits, after the "FATAL ERROR" box). fscreen 2 is
 // desktop full screen: no mode is searched or switched.
 bool WindowChooseDisplayMode(int32_t fscreen);
+// The requested window or display mode (vantor.ini width, height, cdepth, zdepth).
+void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBits);
+// Start-up settings of the window to come: a resizable normal window, and the swap interval
+// (vsync: 0 off, 1 on, -1 adaptive).
+void WindowSetPresentation(int32_t resizable, int32_t vsync);
+// The priority setting (vantor.ini priority), applied at once with SetPriority.
+void WindowSetPriorityLevel(int32_t level);
 // Process priority: 0 idle, 1 normal, 3 real-time, anything else high (nice 19, 0, -10, -5).
 // A change the process could not undo later is not made; a refused change is ignored.
 void SetPriority(int32_t level);

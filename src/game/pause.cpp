@@ -27,7 +27,7 @@ void PauseOnFocusLost() {
 void PauseInit() {
     gamePaused = 0;
     autoPause = IniGetInt(INI_FILE, "autopause", 0) != 0 ? 1 : 0;
-    pauseHook = PauseToggle;
+    CommandSetPauseAction(PauseToggle);
     inputFocusLostHook = PauseOnFocusLost;
 }
 

@@ -150,7 +150,7 @@ void PlayerWreck(Thing* ship, float dt) {
     if (ship->age <= ship->lifetime) return;
     VecSet(&ship->pos, 0.0, 0.0, 0.0);
     VecSet(&ship->vel, 0.0, 0.0, 0.0);
-    cameraYaw = 0.0f;
+    SceneSetCameraYaw(0.0f);
     ship->yaw = 180.0f;
     if (lives != 0) {
         ship->hit = PlayerHit;
@@ -161,6 +161,10 @@ void PlayerWreck(Thing* ship, float dt) {
 }
 
 } // namespace
+
+bool PlayerIsShip(const Thing* thing) {
+    return thing->model != nullptr && thing->model == shipModel;
+}
 
 Thing* PlayerCreate() {
     Thing* ship = ThingCreate();
@@ -190,12 +194,10 @@ void PlayerThink(Thing* ship, float dt) {
 }
 
 void PlayerHit(Thing* ship, int32_t kind) {
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &ship->pos, 10000.0f);
-    ExplosionCreate(&ship->pos, &ship->vel, 4, 0.0f, 1.0f, 1.0f, voice);
+    ExplosionBlast(&ship->pos, &ship->vel, EXPLOSION_SHIP, true);
     ship->hit = nullptr;
     InputRumble(PLAYER_RUMBLE_STRENGTH, PLAYER_RUMBLE_STRENGTH, PLAYER_RUMBLE_MS);
-    lives -= 1;
-    ship->lifetime = lives >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
+    ship->lifetime = GameLoseShip() >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
 }
 
 void ShotThink(Thing* shot, float dt) {

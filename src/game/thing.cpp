@@ -2,7 +2,6 @@
 #include "game/thing.h"
 
 #include "core/app.h"
-#include "core/client.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "foundation/mem.h"
@@ -180,6 +179,13 @@ int ThingCompareDepth(const Index*, const void* a, const void* b) {
     if (ra < rb) return -1;
     if (ra > rb) return 1;
     return 0;
+}
+
+const Index* ThingSortByZ() {
+    IndexClear(&thingSortIndex);
+    for (int32_t i = 0; i < thingIndex.count; ++i)
+        IndexInsertFixed(&thingSortIndex, thingIndex.items[i], ThingCompareZ);
+    return &thingSortIndex;
 }
 
 int ThingCompareZ(const Index*, const void* a, const void* b) {

@@ -57,15 +57,17 @@ struct Thing {
     ThingDrawFn draw;
     ThingTouchFn touch;
     ThingHitFn hit;
-    // The kind's own fields.
+    // The kind's own fields, each with one meaning; which kind uses which is listed in the kind's
+    // header.
     float reload;     // seconds until it may fire again
     float emitCarry;  // particle emitters' carry of seconds not yet emitted
     uint32_t owner;   // id of the thing that fired this shot
     uint8_t weapon;   // weapon kind that fired this shot
-    float age;        // seconds since the kind's event
+    float age;        // seconds since the kind's event (a hit, a launch, a blast)
     float lifetime;   // when age reaches it the kind acts; 0 = no countdown
     float sizeBase;   // explosion size at age 0
     float sizeGrowth; // explosion growth factor
+    float steerClock; // seconds since the last steering decision
 };
 
 // The pool and its three indexes (pointers into thingList).
@@ -103,5 +105,8 @@ void ThingDrawModel(Thing* thing);
 void ThingDrawPost(Thing* thing);
 // Draw order of translucent things: farther first; on equal distance the smaller first.
 int ThingCompareDepth(const Index* index, const void* a, const void* b);
+// The live things in thingSortIndex by ascending z (the collision sweep's order); valid until the
+// next draw or sort.
+const Index* ThingSortByZ();
 // Collision sweep order: ascending z of pos.
 int ThingCompareZ(const Index* index, const void* a, const void* b);

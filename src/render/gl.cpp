@@ -13,6 +13,10 @@
 GLTable gl = {};
 void* glLibrary = nullptr;
 int32_t noGdi = 0;
+
+void OpenGLSetNoGdi(int32_t value) {
+    noGdi = value;
+}
 void* glExtensions[GL_EXTENSION_COUNT] = {};
 
 const char* const glFunctionNames[GL_FUNCTION_COUNT] = {

@@ -54,6 +54,8 @@ extern void* glLibrary;
 // Set: the swap and pixel-format wrappers go to the driver's own functions first. Set by
 // OpenGLInit for any driver other than GL_SYSTEM_LIBRARY, then overridden by "nogdi".
 extern int32_t noGdi;
+// The nogdi setting (0 or 1); OpenGLInit may still set it for a driver of its own.
+void OpenGLSetNoGdi(int32_t value);
 
 // Writes the driver for "opengl = auto" into nameOut (GL_DRIVER_NAME_SIZE bytes).
 void OpenGLChooseDriver(char* nameOut);

@@ -87,23 +87,38 @@ Vec3 DriftVelocity(int32_t speedLo, int32_t speedHi, const Vec3* velocity) {
     return vel;
 }
 
-void ExplosionBurst(const Vec3* origin, const Vec3* velocity, double count, int32_t bigOdds,
-                    int32_t lifeLo, int32_t lifeHi, int32_t speedLo, int32_t speedHi,
-                    int32_t tiltLo, int32_t tiltHi) {
+// One burst of an explosion: particles (before the density), odds of a big one, and the ranges of
+// life (tenths of a second), speed (tenths of a unit per second) and upward tilt (degrees).
+struct BurstShape {
+    double count;
+    int32_t bigOdds;
+    int32_t lifeLo, lifeHi;
+    int32_t speedLo, speedHi;
+    int32_t tiltLo, tiltHi;
+};
+
+// A round burst, then a nearly flat, fast ring. The ring tilts 0..10 degrees: the draw has always
+// raised its -10 to 0, and the look was kept.
+constexpr BurstShape EXPLOSION_BURSTS[2] = {
+    {20.0, 3, 8, 14, 15, 30, 0, 360},
+    {30.0, 4, 14, 18, 22, 24, 0, 10},
+};
+
+void ExplosionBurst(const Vec3* origin, const Vec3* velocity, const BurstShape& shape) {
     // In double precision, as the constants are written: in single precision pdensity 10 gives
     // 0.099999994 and a burst of 1 instead of 2.
-    int32_t n = static_cast<int32_t>(static_cast<double>(particleDensity) * count);
+    int32_t n = static_cast<int32_t>(static_cast<double>(particleDensity) * shape.count);
     for (int32_t i = 0; i < n; ++i) {
         Particle* p = ParticleAlloc();
-        p->big = Byte(RandomRange(1, bigOdds) / bigOdds);
-        p->life = RandomRange(lifeLo, lifeHi) * 0.1f;
+        p->big = Byte(RandomRange(1, shape.bigOdds) / shape.bigOdds);
+        p->life = RandomRange(shape.lifeLo, shape.lifeHi) * 0.1f;
         p->pos = *origin;
         p->red = 255;
         p->green = Byte(RandomRange(10, 150));
         p->blue = 0;
         p->think = nullptr;
-        p->vel = {0.0f, 0.0f, RandomRange(speedLo, speedHi) * 0.1f};
-        VecRotateX(&p->vel, RandomRange(tiltLo, tiltHi));
+        p->vel = {0.0f, 0.0f, RandomRange(shape.speedLo, shape.speedHi) * 0.1f};
+        VecRotateX(&p->vel, RandomRange(shape.tiltLo, shape.tiltHi));
         VecRotateY(&p->vel, RandomRange(0, 360));
         if (velocity) VecAdd(&p->vel, velocity);
     }
@@ -170,7 +185,8 @@ void ParticleSparkle(const Vec3* point, const Vec3* velocity, float rate, float 
         p->think = nullptr;
         p->life = 1.2f;
         p->vel = {0.0f, 0.0f, RandomRange(12, 14) * 0.1f};
-        VecRotateX(&p->vel, RandomRange(-10, 10));
+        // 0..10 degrees upward: the draw has always raised its -10 to 0, and the look was kept.
+        VecRotateX(&p->vel, RandomRange(0, 10));
         VecRotateY(&p->vel, RandomRange(0, 360));
         VecAdd(&p->vel, velocity);
     }
@@ -297,6 +313,10 @@ void ParticleInit() {
     particleTextured = IniGetInt(INI_FILE, "ptexture", 1);
 }
 
+void ParticleSetTextured(int32_t textured) {
+    particleTextured = textured;
+}
+
 void ParticleClearAll() {
     while (particleIndex.count > 0)
         ParticleRelease(ParticleAt(&particleIndex, 0));
@@ -347,9 +367,8 @@ int ParticleCompareDepth(const Index*, const void* a, const void* b) {
 }
 
 void ParticleExplosion(const Vec3* origin, const Vec3* velocity) {
-    // A round burst, then a nearly flat, fast ring.
-    ExplosionBurst(origin, velocity, 20.0, 3, 8, 14, 15, 30, 0, 360);
-    ExplosionBurst(origin, velocity, 30.0, 4, 14, 18, 22, 24, -10, 10);
+    for (const BurstShape& shape : EXPLOSION_BURSTS)
+        ExplosionBurst(origin, velocity, shape);
 }
 
 void ParticleExhaust(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry) {

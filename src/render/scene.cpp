@@ -1,6 +1,7 @@
 // Camera and frame state.
 #include "render/scene.h"
 
+#include "console/cvar.h"
 #include "core/window.h"
 #include "game/pause.h"
 #include "game/thing.h"
@@ -21,6 +22,8 @@ float viewSize = 1.0f;
 double aspectRatio = 640.0 / 480.0;
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
+int32_t niceFx = 1;
+int32_t starsEnabled = 1;
 void (*drawHook)() = nullptr;
 OverlayExtent overlayExtent = {320.0, 240.0};
 
@@ -33,6 +36,18 @@ constexpr float MIN_VIEW_SCALE = 0.25f;
 constexpr double BASE_ASPECT = 4.0 / 3.0;
 constexpr int64_t LAYOUT_WIDTH = 640;
 constexpr int64_t LAYOUT_HEIGHT = 480;
+
+constexpr Vec3 CAMERA_START_POS = {0.0f, 2.0f, 4.0f};
+constexpr float CAMERA_START_PITCH = -20.0f;
+
+// The camera at its start pose and no overlay yet.
+void ScenePlaceCamera() {
+    cameraPos = CAMERA_START_POS;
+    cameraYaw = 0.0f;
+    cameraRoll = 0.0f;
+    cameraPitch = CAMERA_START_PITCH;
+    drawHook = nullptr;
+}
 
 } // namespace
 
@@ -51,6 +66,58 @@ double SceneHorizontalFov() {
     const double factor = aspectRatio / BASE_ASPECT;
     if (factor == 1.0 || !(fieldOfView > 0.0 && fieldOfView < 180.0)) return fieldOfView;
     return std::atan(std::tan(fieldOfView * M_PI / 360.0) * factor) * 360.0 / M_PI;
+}
+
+void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
+                      int32_t fx) {
+    cameraMode = mode;
+    fieldOfView = fov;
+    perspectiveHint = fastHint;
+    finishFrame = finish;
+    starsEnabled = stars;
+    niceFx = fx;
+}
+
+void SceneReset() {
+    SceneSetSettings(0, 90.0, 0, 1, 1, 1);
+    viewSize = 1.0f;
+    ScenePlaceCamera();
+}
+
+void SceneInit() {
+    // The one setting that can change while the game runs: "set camera N".
+    CVarRegisterLong("camera", &cameraMode);
+    // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
+    // from the first frame.
+    gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
+    SetProjection(screenWidth, screenHeight, viewSize);
+    ScenePlaceCamera();
+}
+
+void SceneSetNiceFx(int32_t fx) {
+    niceFx = fx;
+}
+
+void SceneSetStars(int32_t stars) {
+    starsEnabled = stars;
+}
+
+void SceneSetViewSize(float size) {
+    viewSize = size;
+    SetProjection(screenWidth, screenHeight, viewSize);
+}
+
+void SceneSetOverlay(void (*overlay)()) {
+    drawHook = overlay;
+}
+
+void SceneSetCamera(const Vec3* pos, float yaw) {
+    cameraPos = *pos;
+    cameraYaw = yaw;
+}
+
+void SceneSetCameraYaw(float yaw) {
+    cameraYaw = yaw;
 }
 
 void GLStateInit(int32_t width, int32_t height) {

@@ -23,8 +23,30 @@ struct OverlayExtent {
     double halfHeight; // 240 or more
 };
 extern OverlayExtent overlayExtent; // of the last SetProjection
+extern int32_t niceFx;              // vantor.ini "nicefx": blending and the richer effects
+extern int32_t starsEnabled;        // vantor.ini "stars": the star sky sphere
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
+
+// The settings the scene acts on, from the start-up reader (vantor.ini camera, fov, pHint, glFin,
+// stars, nicefx).
+void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
+                      int32_t fx);
+// The settings and camera of a fresh program, no overlay, the full view (tests).
+void SceneReset();
+// Client start-up, after the settings: the "camera" console variable, the perspective hint and
+// projection, the camera at its start pose. Running it again (tests) restores the start state.
+void SceneInit();
+// The timing test's verdicts switch the costly effects off.
+void SceneSetNiceFx(int32_t fx);
+void SceneSetStars(int32_t stars);
+// Sets the fraction of the window the 3-D view covers and applies it.
+void SceneSetViewSize(float size);
+// The 2-D overlay drawn over the world each frame (null: none).
+void SceneSetOverlay(void (*overlay)());
+// The camera pose the chase camera or a returning ship chooses.
+void SceneSetCamera(const Vec3* pos, float yaw);
+void SceneSetCameraYaw(float yaw);
 
 // The fixed GL state every draw pass relies on, then the projection; once, when the context is
 // first current.

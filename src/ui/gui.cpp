@@ -4,7 +4,7 @@
 
 #include "core/app.h"
 #include "console/input.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "core/log.h"
 #include "render/gl.h"
 #include "render/textfont.h"
@@ -272,8 +272,8 @@ void GuiFreeLayer(GuiCallback callback) {
     }
 }
 
-void GuiSetVisible(GuiLayer* layer, uint8_t flag) {
-    layer->visible = flag;
+void GuiSetFocus(GuiLayer* layer) {
+    focusLayer = layer;
 }
 
 GuiLayer* GuiTopScreen() {

@@ -75,7 +75,8 @@ void GuiDestroyLayer(GuiLayer* layer);
 void GuiFreeLayer(GuiCallback callback);
 // The first screen in index order with this callback, or null.
 GuiLayer* GuiFindScreen(GuiCallback callback);
-void GuiSetVisible(GuiLayer* layer, uint8_t flag);
+// Gives a widget the keyboard focus (null: none).
+void GuiSetFocus(GuiLayer* layer);
 // The newest open screen, or null.
 GuiLayer* GuiTopScreen();
 // True for layers that can take the focus (text entries).

@@ -3,7 +3,7 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "game/game.h"
 #include "render/gl.h"
 #include "render/scene.h"
@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+int32_t showFps = 0;
 
 namespace {
 
@@ -53,6 +55,10 @@ void OverlayEnd() {
 }
 
 } // namespace
+
+void HudSetShowFps(int32_t show) {
+    showFps = show;
+}
 
 void TitleDraw() {
     OverlayBegin(niceFx != 0);

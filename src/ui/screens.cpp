@@ -6,7 +6,6 @@
 #include "console/command.h"
 #include "console/input.h"
 #include "core/app.h"
-#include "core/client.h"
 #include "game/game.h"
 #include "game/thing.h"
 #include "render/gl.h"
@@ -26,7 +25,6 @@ GuiLayer* nameEdit = nullptr;
 namespace {
 
 constexpr int32_t MENU_SOUND_VOLUME = 220;
-constexpr float LEVEL_BANNER_SECONDS = 1.5f;
 // The high-score list, in GUI space: name and score columns, first row, row spacing.
 constexpr float MENU_NAME_X = 220.0f;
 constexpr float MENU_SCORE_X = 372.0f;
@@ -136,11 +134,7 @@ void MenuDrawScores() {
 void MenuStartGame() {
     GuiFreeLayer(MenuScreen);
     NewGame();
-    sliceHook = LevelBannerCountdown;
-    drawHook = LevelBannerDraw;
-    bannerTimer = LEVEL_BANNER_SECONDS;
-    ThingKillAll();
-    ParticleClearAll();
+    GameBeginBanner();
 }
 
 // The quit command: the menu sound, then the prompt over whatever is on screen.
@@ -152,8 +146,14 @@ void ScreensQuitCommand() {
 } // namespace
 
 void ScreensInit() {
-    quitHook = ScreensQuitCommand;
+    CommandSetQuitAction(ScreensQuitCommand);
+    highlightRank = -1;
+    nameEdit = nullptr;
     lastEnteredName[0] = '\0';
+}
+
+void ScreensClearHighlight() {
+    highlightRank = -1;
 }
 
 int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t) {
@@ -219,7 +219,7 @@ int32_t NameEntryScreen(GuiLayer* layer, int32_t message, const InputEvent* even
         nameEdit = GuiCreateEdit(layer, NAME_BOX_X, NAME_BOX_Y, NAME_BOX_W, NAME_BOX_H,
                                  &textures[TEXTURE_OUTLINE], lastEnteredName);
         nameEdit->maxLength = HISCORE_NAME_SIZE - 1;
-        focusLayer = nameEdit;
+        GuiSetFocus(nameEdit);
         padLetter = 0;
         return 1;
     case GUI_DESTROY:

@@ -6,7 +6,7 @@
 
 #include "console/command.h"
 #include "console/input.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -84,31 +84,12 @@ struct GameScope {
         if (GuiFindScreen(NameEntryScreen) != nullptr) GuiFreeLayer(NameEntryScreen);
         if (GuiFindScreen(MenuScreen) != nullptr) GuiFreeLayer(MenuScreen);
     }
+    // The state of a fresh program, through each module's own reset.
     static void ResetState() {
-        score = 0;
-        lives = 0;
-        level = 0;
-        weaponKind = 0;
-        weaponTimer = 0.0f;
-        player = nullptr;
-        sliceHook = nullptr;
-        drawHook = nullptr;
-        darkLevel = 0;
-        bannerTimer = 0.0f;
-        difficulty = 0;
-        niceFx = 1;
-        starsEnabled = 1;
-        menuRocks = 12;
-        startLevel = 1;
-        cameraMode = 0;
-        cameraSnap = 0;
-        cameraPos = {0.0f, 2.0f, 4.0f};
-        cameraPitch = -20.0f;
-        cameraYaw = 0.0f;
-        cameraRoll = 0.0f;
-        mouseYaw = 0.0f;
-        cmdForward = cmdBackward = cmdAttack = cmdLeft = cmdRight = 0;
-        cmdLookback = cmdMouselook = 0;
+        GameReset();
+        SceneReset();
+        CommandInit();
+        InputInit();
         gamePaused = 0;
     }
 };

@@ -2,7 +2,7 @@
 // walking, text entry and the default drawing against the recording GL table.
 #include "ui/gui.h"
 
-#include "core/client.h"
+#include "render/scene.h"
 #include "gl_recorder.h"
 #include "ui_test_util.h"
 

@@ -2,26 +2,27 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "core/client.h"
 #include "game/game.h"
 #include "render/scene.h"
 #include "ui_test_util.h"
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace {
 
 class Hud : public ::testing::Test {
   protected:
-    // The game state the overlays read, restored after each test.
-    decltype(std::tie(score, lives, level, weaponKind, weaponTimer, showFps, niceFx,
-                      frameRate)) state =
-        std::tie(score, lives, level, weaponKind, weaponTimer, showFps, niceFx, frameRate);
-    std::tuple<int32_t, int32_t, int32_t, int32_t, float, int32_t, int32_t, int32_t> saved = state;
-    void SetUp() override { state = std::make_tuple(0, 3, 1, 0, 0.0f, 0, 1, frameRate); }
-    void TearDown() override { state = saved; }
+    // The overlays read the game, the scene's nicefx and the HUD's fps setting.
+    void SetUp() override {
+        TearDown();
+        lives = 3;
+        level = 1;
+    }
+    void TearDown() override {
+        GameReset();
+        SceneReset();
+        HudSetShowFps(0);
+    }
     UiTestScope scope;
 };
 

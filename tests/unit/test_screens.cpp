@@ -28,22 +28,16 @@ class Screens : public ::testing::Test {
         SDL_FlushEvent(SDL_QUIT);
         ScreensInit();
         HiScoreSetDefaults();
-        highlightRank = -1;
-        savedDrawHook = drawHook;
-        savedSliceHook = sliceHook;
-        drawHook = TitleDraw;
-        sliceHook = nullptr;
-        score = 0;
-        lives = 0;
-        level = 0;
+        GameReset();
+        SceneReset();
+        ScreensInit();
+        SceneSetOverlay(TitleDraw);
     }
     void TearDown() override {
-        drawHook = savedDrawHook;
-        sliceHook = savedSliceHook;
+        GameReset();
+        SceneReset();
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
     }
-    void (*savedDrawHook)() = nullptr;
-    void (*savedSliceHook)(float) = nullptr;
     ScratchDir dir;
     UiTestScope scope;
 };

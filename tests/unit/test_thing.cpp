@@ -1,5 +1,5 @@
 // Thing engine: pool and ids, deferred death, culling, translucent order, bounce, draw callbacks.
-#include "core/client.h"
+#include "render/scene.h"
 #include "gl_recorder.h"
 #include "render/texture.h"
 #include "world_fixture.h"
