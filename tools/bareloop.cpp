@@ -62,7 +62,8 @@ int main() {
     FramePaceInit();
     long frames = 0;
     while (BarePump() && ClockSeconds() <= frameTestTimeout) {
-        FramePaceWait(1.0f / static_cast<float>(maxFps)); // the same frame-rate cap as the game's loop
+        FramePaceWait(1.0f /
+                      static_cast<float>(maxFps)); // the same frame-rate cap as the game's loop
         gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (finish) gl.Finish();
         OpenGLSwapBuffers(mainWindow);

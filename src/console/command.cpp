@@ -230,3 +230,15 @@ void CommandExecute(const char* line) {
     Command* command = CommandFind(word);
     if (command && command->handler) command->handler(argument);
 }
+
+void CommandSetControls(int32_t forward, int32_t backward, int32_t attack, int32_t left,
+                        int32_t right, int32_t lookback, int32_t mouselook, int32_t snap) {
+    cmdForward = forward;
+    cmdBackward = backward;
+    cmdAttack = attack;
+    cmdLeft = left;
+    cmdRight = right;
+    cmdLookback = lookback;
+    cmdMouselook = mouselook;
+    cameraSnap = snap;
+}

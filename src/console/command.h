@@ -48,6 +48,9 @@ void CommandSetQuitAction(void (*action)());
 void CommandSetPauseAction(void (*action)());
 // Whether a lookback key went down or up since the last call; clears the request.
 bool CommandTakeCameraSnap();
+// Puts the flight control words and the camera snap request in place at once (a demo's playback).
+void CommandSetControls(int32_t forward, int32_t backward, int32_t attack, int32_t left,
+                        int32_t right, int32_t lookback, int32_t mouselook, int32_t snap);
 
 // Copies text up to the first space (tabs are ordinary characters) into word (zero-terminated,
 // cut to wordSize - 1 characters), skips the spaces after it and returns the position of the next

@@ -136,6 +136,10 @@ using InputMonitor = void (*)(const InputEvent* event, InputHandler consumer);
 // Horizontal mouse-look heading, degrees in [-180, 180]: grows by 0.5 per pixel moved right
 // while the mouse is grabbed. The chase camera reads it while mouse look is held.
 extern float mouseYaw;
+// Sets the mouse-look heading (a demo's playback).
+void InputSetMouseYaw(float yaw);
+// Installs what runs when the window loses the focus (null: nothing).
+void InputSetFocusLostHook(void (*hook)());
 
 // Client start-up, before CommandInit and BindInit: empties the handler stack, resets every
 // device state, loads the pad mappings of gamecontrollerdb.txt when present and detects

@@ -305,3 +305,7 @@ int AppMain() {
     AppShutdown();
     return 0;
 }
+
+void AppSetSlice(float slice) {
+    timeSlice = slice;
+}

@@ -7,6 +7,8 @@ constexpr const char* APP_BANNER = "Skarnex3D v1.13";
 
 // Loop settings (vantor.ini: slice, ftest, maxfps, timeout).
 extern float timeSlice;
+// Sets the game step length in seconds (a demo's playback restores the recorded one).
+void AppSetSlice(float slice);
 extern int32_t frameTest;
 extern int32_t maxFps;
 extern float frameTestTimeout;

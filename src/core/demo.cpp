@@ -167,17 +167,14 @@ DemoSettings SettingsCapture() {
 }
 
 void SettingsApply(const DemoSettings& s) {
-    startLevel = s.startLevel;
-    difficulty = s.difficulty;
-    menuRocks = s.menuRocks;
-    niceFx = s.niceFx;
-    starsEnabled = s.starsEnabled;
-    particleTextured = s.particleTextured;
-    zpart = s.zpart;
-    fieldOfView = s.fieldOfView;
-    timeSlice = s.timeSlice;
-    particleDensity = s.particleDensity;
-    SetProjection(screenWidth, screenHeight, viewSize);
+    GameSetSettings(s.difficulty, s.startLevel, s.menuRocks);
+    SceneSetNiceFx(s.niceFx);
+    SceneSetStars(s.starsEnabled);
+    ParticleSetTextured(s.particleTextured);
+    ThingSetZSort(s.zpart);
+    AppSetSlice(s.timeSlice);
+    ParticleSetDensity(s.particleDensity);
+    SceneSetFieldOfView(s.fieldOfView);
 }
 
 DemoControls ControlsCapture() {
@@ -186,16 +183,10 @@ DemoControls ControlsCapture() {
 }
 
 void ControlsApply(const DemoControls& c) {
-    cmdForward = c.forward;
-    cmdBackward = c.backward;
-    cmdAttack = c.attack;
-    cmdLeft = c.left;
-    cmdRight = c.right;
-    cmdLookback = c.lookback;
-    cmdMouselook = c.mouselook;
-    cameraSnap = c.cameraSnap;
-    cameraMode = c.cameraMode;
-    mouseYaw = c.mouseYaw;
+    CommandSetControls(c.forward, c.backward, c.attack, c.left, c.right, c.lookback, c.mouselook,
+                       c.cameraSnap);
+    SceneSetCameraMode(c.cameraMode);
+    InputSetMouseYaw(c.mouseYaw);
 }
 
 // The level is the one played: the end of a game has already put the title's level 0 in place.

@@ -28,7 +28,7 @@ void PauseInit() {
     gamePaused = 0;
     autoPause = IniGetInt(INI_FILE, "autopause", 0) != 0 ? 1 : 0;
     CommandSetPauseAction(PauseToggle);
-    inputFocusLostHook = PauseOnFocusLost;
+    InputSetFocusLostHook(PauseOnFocusLost);
 }
 
 void PauseSet(bool on) {

@@ -257,3 +257,7 @@ void ThingDrawPost(Thing* thing) {
     }
     gl.End();
 }
+
+void ThingSetZSort(int32_t sweep) {
+    zpart = sweep;
+}

@@ -77,6 +77,8 @@ extern Index thingFreeIndex; // free records, unordered
 extern Index thingSortIndex; // scratch order of the draw pass and the z sweep
 extern uint32_t thingLastId; // the id counter; the next thing gets thingLastId + 1
 extern int32_t zpart;        // vantor.ini "zpart": non-zero picks the z-sweep collision pass
+// Picks the collision pass: non-zero the z sweep.
+void ThingSetZSort(int32_t sweep);
 
 // Start-up: the pool, the indexes and the zpart setting. Exit 1 when the pool cannot be had.
 // Running it again empties the pool and restarts the ids (tests rely on this).

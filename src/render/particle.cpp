@@ -453,3 +453,7 @@ void ParticleSparkleMagenta(const Vec3* point, const Vec3* velocity, float rate,
                             float& carry) {
     ParticleSparkle(point, velocity, rate, dt, carry, SparkleColourMagenta);
 }
+
+void ParticleSetDensity(float density) {
+    particleDensity = density;
+}

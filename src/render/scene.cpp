@@ -202,3 +202,12 @@ void ClientRender() {
     ScreenshotCapture(); // the frame just drawn, before the swap leaves its buffer undefined
     OpenGLSwapBuffers(mainWindow);
 }
+
+void SceneSetCameraMode(int32_t mode) {
+    cameraMode = mode;
+}
+
+void SceneSetFieldOfView(double fov) {
+    fieldOfView = fov;
+    SetProjection(screenWidth, screenHeight, viewSize);
+}

@@ -42,6 +42,10 @@ void SceneSetNiceFx(int32_t fx);
 void SceneSetStars(int32_t stars);
 // Sets the fraction of the window the 3-D view covers and applies it.
 void SceneSetViewSize(float size);
+// The chase camera's mode (what the console variable "camera" also sets).
+void SceneSetCameraMode(int32_t mode);
+// The field of view across a 4:3 screen, in degrees; the projection follows at once.
+void SceneSetFieldOfView(double fov);
 // The 2-D overlay drawn over the world each frame (null: none).
 void SceneSetOverlay(void (*overlay)());
 // The camera pose the chase camera or a returning ship chooses.
