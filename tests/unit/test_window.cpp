@@ -35,7 +35,10 @@ const DisplayModeSource FAKE = {FakeCount, FakeGet, FakeName};
 TEST(FullscreenDecision, SwitchesFallsBackOrKeepsTheDesktop) {
     setenv("SKX_NO_MESSAGEBOX", "1", 1);
     const std::vector<DisplayMode> lists[] = {
-        {}, {{1024, 768, 24, 60}}, {{1024, 768, 24, 60}, {800, 600, 24, 60}, {640, 480, 24, 60}}};
+        {},
+        {{1024, 768, 24, 60}},
+        {{1024, 768, 24, 60}, {800, 600, 24, 60}, {640, 480, 24, 60}},
+        {{1024, 768, 24, 60}, {800, 480, 24, 60}}};
     struct Case {
         int32_t fscreen, width, height, bits, modes;
         bool ok;
@@ -51,6 +54,8 @@ TEST(FullscreenDecision, SwitchesFallsBackOrKeepsTheDesktop) {
          "Going fullscreen 640x480"},
         // Small sizes try 640 x 480 and show a captioned window in it.
         {1, 320, 240, 24, 2, true, 0, 1, "Trying 640x480x24-bit color (60 hertz)\n", "Falling"},
+        // A mode of the right width but another height is no match.
+        {1, 800, 600, 24, 3, true, 1, 0, "No matching mode to 800x600", "Trying 800x480"},
         {1, 320, 240, 24, 1, true, 0, 0, "Falling back to a windowed screen\n",
          "Trying 640x480x24"},
         {1, 800, 600, 8, 0, false, 0, 0, "Hardware failed to change to 800x600x16-bit color\n", ""},
