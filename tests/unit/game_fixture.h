@@ -44,24 +44,16 @@ inline std::string GameOctahedronText(float r) {
     return text;
 }
 
-// Bounding radii of the hand-made models (the ship's grows a little in
-// ModelSubdivide only if a vertex moves outward, which the midpoints of an
-// octahedron do not).
-constexpr float TEST_BIG_ROCK_RADIUS = 2.0f;
-constexpr float TEST_MED_ROCK_RADIUS = 1.0f;
-constexpr float TEST_SHIP_RADIUS = 0.8f;
-
 struct GameScope {
     ScratchDir dir;
     explicit GameScope(const std::string& ini = "") {
         WriteFile("vantor.ini", ini);
         mkdir("model", 0755);
-        WriteFile("model/bigrock.3d", GameOctahedronText(TEST_BIG_ROCK_RADIUS));
-        WriteFile("model/medrock.3d", GameOctahedronText(TEST_MED_ROCK_RADIUS));
-        WriteFile("model/ship.3d", GameOctahedronText(TEST_SHIP_RADIUS));
+        WriteFile("model/bigrock.3d", GameOctahedronText(2.0f));
+        WriteFile("model/medrock.3d", GameOctahedronText(1.0f));
+        WriteFile("model/ship.3d", GameOctahedronText(0.8f));
         WriteFile("model/banner.3d", GameOctahedronText(1.0f));
-        // Other tests rebuild these with models and tables of their own: start from
-        // ours.
+        // Other tests rebuild these with models and tables of their own: start from ours.
         OpenGLInstallNoop();
         ModelInit();
         CommandInit();
@@ -107,20 +99,20 @@ inline void GameRun(int n, float dt) {
         GameSlice(dt);
 }
 
-// Live things (dead-flagged ones included) whose think callback is fn.
-template <typename Fn> int GameCountThink(Fn fn) {
-    int count = 0;
-    for (int32_t i = 0; i < thingIndex.count; i++)
-        if (static_cast<Thing*>(thingIndex.items[i])->think == fn) count++;
-    return count;
-}
-
+// Live things (dead-flagged ones included) whose think callback is fn: how many, and the nth.
 template <typename Fn> Thing* GameFindThink(Fn fn, int nth = 0) {
     for (int32_t i = 0; i < thingIndex.count; i++) {
         Thing* t = static_cast<Thing*>(thingIndex.items[i]);
         if (t->think == fn && nth-- == 0) return t;
     }
     return nullptr;
+}
+
+template <typename Fn> int GameCountThink(Fn fn) {
+    int count = 0;
+    while (GameFindThink(fn, count) != nullptr)
+        count++;
+    return count;
 }
 
 // A level in play built by hand: the ship at the centre, nothing else unless
