@@ -18,8 +18,7 @@ int32_t showFps = 0;
 
 namespace {
 
-constexpr const char* TITLE_CONTROLS =
-    "Arrows or WASD fly, Space fires, Alt looks back, P pauses, Esc quits";
+constexpr const char* TITLE_CONTROLS = "Arrows or WASD fly, Space fires, Alt looks back, Esc quits";
 constexpr const char* TITLE_CREDIT = "Skarnex3D team - every image, sound and line made in-house";
 constexpr float WEAPON_TIMER_LIMIT = 1e9f; // keeps the seconds within a long
 
