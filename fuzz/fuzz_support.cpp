@@ -17,6 +17,7 @@ thread_local bool catchExit = false;
 } // namespace
 
 extern "C" [[noreturn]] void __real_exit(int status);
+extern "C" [[noreturn]] void __real__Exit(int status);
 
 // Every call of exit in the engine lands here. Outside FuzzCatchExit it is the real exit.
 extern "C" [[noreturn]] void __wrap_exit(int status) {
@@ -25,6 +26,15 @@ extern "C" [[noreturn]] void __wrap_exit(int status) {
         throw ReaderExit{status};
     }
     __real_exit(status);
+}
+
+// The engine's fatal paths end in AppExit, which calls _Exit.
+extern "C" [[noreturn]] void __wrap__Exit(int status) {
+    if (catchExit) {
+        catchExit = false;
+        throw ReaderExit{status};
+    }
+    __real__Exit(status);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Wave mixer: voice table, positional levels, the mixing thread and the SDL output device.
 #include "audio/wave.h"
 
+#include "core/app.h"
 #include "core/clock.h"
 #include "core/ini.h"
 #include "core/log.h"
@@ -344,7 +345,7 @@ void WaveInit() {
             block.buffer = new (std::nothrow) uint8_t[size];
             if (block.buffer == nullptr) {
                 Log(LOG_ERROR, "WaveInit: Unable to alloc waveBuffer\n");
-                std::exit(1);
+                AppExit(1);
             }
         }
         block.bufferSize = size;
@@ -367,7 +368,7 @@ void WaveInit() {
         waveThread = std::thread(WaveTimerThread);
     } catch (const std::system_error&) {
         Log(LOG_ERROR, "WaveInit: timeSetEvent failed\n");
-        std::exit(1);
+        AppExit(1);
     }
 }
 

@@ -2,6 +2,7 @@
 // binding layer's input handler.
 #include "console/bind.h"
 
+#include "core/app.h"
 #include "core/log.h"
 
 #include <array>
@@ -80,7 +81,7 @@ void BindInit() {
 Bind* BindCreate(int32_t key) {
     if (bindCount >= BIND_MAX) {
         Log(LOG_ERROR, "BindCreate: overflowed bind table\n");
-        std::exit(1);
+        AppExit(1);
     }
     Bind* bind = &bindTable[static_cast<size_t>(bindCount)];
     *bind = Bind{};

@@ -1,6 +1,7 @@
 // Commands: a fixed table of records found by name, the default command set and the runner.
 #include "console/command.h"
 
+#include "core/app.h"
 #include "console/cvar.h"
 #include "console/input.h"
 #include "core/log.h"
@@ -176,12 +177,12 @@ void CommandInit() {
 Command* CommandCreate(const char* commandName) {
     if (commandCount >= COMMAND_MAX) {
         Log(LOG_ERROR, "CommandCreate: overflowed command table\n");
-        std::exit(1);
+        AppExit(1);
     }
     const char* name = commandName ? commandName : "";
     if (std::strlen(name) >= static_cast<size_t>(COMMAND_NAME_SIZE)) {
         Log(LOG_ERROR, "CommandCreate: commandName too long\n");
-        std::exit(1);
+        AppExit(1);
     }
     Command* command = &commandTable[static_cast<size_t>(commandCount)];
     *command = Command{};

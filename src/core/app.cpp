@@ -19,8 +19,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <climits>
 #include <ctime>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 float timeSlice = 0.035f;
 int32_t frameTest = 0;
@@ -31,19 +35,22 @@ int32_t frameRate = 0;
 namespace {
 
 constexpr float DEFAULT_SLICE = 0.035f;
+// Shorter steps only cost time: a frame would be cut into so many that the loop never catches up.
+constexpr float MIN_SLICE = 0.001f;
 constexpr int32_t DEFAULT_MAXFPS = 200;
 // Exit statuses: a start-up failure that concerns the window or the display; the GL library.
 constexpr int EXIT_STARTUP_FAILED = 4;
 constexpr int EXIT_GL_LIBRARY = 1;
+constexpr int EXIT_MISSING_DATA = 1;
 
 int32_t frameCount = 0;
 
-// Start-up time from entering AppMain to the first finished frame, for the boot log.
-void AppLogFirstFrame(std::chrono::steady_clock::time_point entered) {
+// Start-up time from entering AppMain to the first finished frame, on standard error for the
+// performance script (it sets SKX_FIRST_FRAME); the logs keep the program's own lines only.
+void AppReportFirstFrame(std::chrono::steady_clock::time_point entered) {
+    if (!std::getenv("SKX_FIRST_FRAME")) return;
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - entered;
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "First frame after %f seconds\n", seconds.count());
-    Log(LOG_BOOT, "%s", buffer);
+    std::fprintf(stderr, "First frame after %f seconds\n", seconds.count());
 }
 
 // Takes every waiting event; false once the quit event has been taken.
@@ -122,6 +129,32 @@ int32_t AppReadDisplaySettings() {
     return fscreen;
 }
 
+bool AppHasData() {
+    struct stat st {};
+    return stat("texture", &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Started from elsewhere (a file manager, a terminal in another directory), the data is found
+// beside the program. Runs before LogInit so that the logs go where the data is; the caller logs
+// what happened. False when neither place has it.
+bool AppFindData(char* startDir, size_t startSize, char* baseDir, size_t baseSize, bool* moved) {
+    *moved = false;
+    if (!getcwd(startDir, startSize)) std::snprintf(startDir, startSize, ".");
+    std::snprintf(baseDir, baseSize, "(unknown)");
+    if (AppHasData()) return true;
+    char* base = SDL_GetBasePath();
+    if (!base) return false;
+    std::snprintf(baseDir, baseSize, "%s", base);
+    SDL_free(base);
+    if (chdir(baseDir) == 0 && AppHasData()) {
+        *moved = true;
+        return true;
+    }
+    const int back = chdir(startDir); // the error log belongs where the player started it
+    static_cast<void>(back);
+    return false;
+}
+
 } // namespace
 
 void AppReadLoopSettings() {
@@ -130,8 +163,8 @@ void AppReadLoopSettings() {
     maxFps = IniGetInt(INI_FILE, "maxfps", DEFAULT_MAXFPS);
     frameTestTimeout = IniGetFloat(INI_FILE, "timeout", 180.0f);
     // The loop divides by both; a zero, negative or non-finite value would stall or spin it.
-    if (!(timeSlice > 0.0f) || timeSlice > 1e30f) {
-        Log(LOG_ERROR, "AppReadLoopSettings: slice must be above 0, using 0.035\n");
+    if (!(timeSlice >= MIN_SLICE) || timeSlice > 1e30f) {
+        Log(LOG_ERROR, "AppReadLoopSettings: slice must be at least 0.001, using 0.035\n");
         timeSlice = DEFAULT_SLICE;
     }
     if (maxFps <= 0) {
@@ -141,20 +174,29 @@ void AppReadLoopSettings() {
 }
 
 int32_t AppFrameSteps(float dt, float invSlice) {
-    return static_cast<int32_t>(dt * invSlice) + 1;
+    const double steps = static_cast<double>(dt) * invSlice;
+    return steps < INT32_MAX - 1 ? static_cast<int32_t>(steps) + 1 : INT32_MAX;
 }
 
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float)) {
     int32_t n = AppFrameSteps(dt, invSlice);
     float length = dt / static_cast<float>(n);
     int32_t calls = 0;
-    while (dt > length) {
+    // The count bounds the loop too: once a step falls below the rounding of dt, dt stops
+    // shrinking.
+    while (dt > length && calls < n) {
         dt -= length;
         step(length);
         ++calls;
     }
     step(dt);
     return calls + 1;
+}
+
+void AppExit(int status) {
+    // The log closes its file after every line, so only the echo on standard output can be waiting.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 void AppPostQuit() {
@@ -167,10 +209,24 @@ int AppMain() {
     const auto entered = std::chrono::steady_clock::now();
     bool firstFrameLogged = false;
     FatalGuardInstall();
+    char startDir[PATH_MAX];
+    char baseDir[PATH_MAX];
+    bool moved = false;
+    const bool found = AppFindData(startDir, sizeof(startDir), baseDir, sizeof(baseDir), &moved);
     LogInit();
     Log(LOG_BOOT, "Starting ");
     LogPrintf(LOG_BOOT, APP_BANNER);
     LogPrintf(LOG_BOOT, "\n");
+    if (moved) Log(LOG_BOOT, "AppMain: no texture/ in %s, running from %s\n", startDir, baseDir);
+    if (!found) {
+        char message[2 * PATH_MAX + 128];
+        std::snprintf(message, sizeof(message),
+                      "AppMain: game data (texture/) found neither in %s nor in %s\n", startDir,
+                      baseDir);
+        Log(LOG_ERROR, "%s", message);
+        WindowMessageBox(message, APP_BANNER);
+        return EXIT_MISSING_DATA;
+    }
 
     if (!InitApplication()) {
         Log(LOG_BOOT, "InitApplication failed\n");
@@ -215,7 +271,7 @@ int AppMain() {
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) {
             ClientRender();
-            if (!firstFrameLogged) AppLogFirstFrame(entered);
+            if (!firstFrameLogged) AppReportFirstFrame(entered);
             firstFrameLogged = true;
         }
     }

@@ -3,9 +3,11 @@
 
 #include "core/log.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +95,42 @@ bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
     return true;
 }
 
+// The decimal number at the start of text: optional sign, digits with an optional fraction, an
+// optional exponent; 0.0 when none starts there. The C library's own conversion would also take
+// hexadecimal, "inf" and "nan", which no setting means.
+double IniDecimal(const char* text) {
+    char number[INI_WORD_MAX + 1];
+    size_t n = 0;
+    auto digits = [&](size_t from) {
+        size_t k = from;
+        while (std::isdigit(static_cast<unsigned char>(text[k])))
+            number[n++] = text[k++];
+        return k - from;
+    };
+    size_t i = 0;
+    if (text[i] == '+' || text[i] == '-') number[n++] = text[i++];
+    size_t mantissa = digits(i);
+    i += mantissa;
+    if (text[i] == '.') {
+        number[n++] = text[i++];
+        const size_t fraction = digits(i);
+        i += fraction;
+        mantissa += fraction;
+    }
+    if (mantissa == 0) return 0.0;
+    if (text[i] == 'e' || text[i] == 'E') {
+        size_t j = i + 1;
+        if (text[j] == '+' || text[j] == '-') ++j;
+        if (std::isdigit(static_cast<unsigned char>(text[j]))) {
+            while (i < j)
+                number[n++] = text[i++];
+            digits(i);
+        }
+    }
+    number[n] = '\0';
+    return std::strtod(number, nullptr);
+}
+
 } // namespace
 
 void IniGetString(const char* fileName, const char* key, const char* defaultText, char* out,
@@ -110,8 +148,10 @@ int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue) {
     bool found = false;
     IniFind(fileName, key, &found, value);
     if (!found) return defaultValue;
-    // strtol behaves like atol but saturates instead of overflowing on absurd digit strings.
-    return static_cast<int32_t>(std::strtol(value, nullptr, 10));
+    // strtoll behaves like atol but saturates instead of overflowing on absurd digit strings; the
+    // result then saturates at the 32-bit range too.
+    const long long parsed = std::strtoll(value, nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long long>(parsed, INT32_MIN, INT32_MAX));
 }
 
 float IniGetFloat(const char* fileName, const char* key, float defaultValue) {
@@ -119,7 +159,7 @@ float IniGetFloat(const char* fileName, const char* key, float defaultValue) {
     bool found = false;
     IniFind(fileName, key, &found, value);
     if (!found) return defaultValue;
-    double d = std::atof(value);
+    double d = IniDecimal(value);
     if (d > FLT_MAX) return HUGE_VALF;
     if (d < -FLT_MAX) return -HUGE_VALF;
     return static_cast<float>(d);

@@ -1,6 +1,8 @@
 // Log channels, time stamps, the boot-log copy and the start-up size rotation.
 #include "core/log.h"
 
+#include "core/app.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +45,7 @@ FILE* LogOpen(LogChannel& ch, const char* who, const char* file, int line) {
         char where[512];
         std::snprintf(where, sizeof(where), "%s(%s:%d) ", who, file, line);
         std::perror(where); // appends ": " and the system's text
-        std::exit(2);
+        AppExit(2);
     }
     return ch.file;
 }

@@ -183,9 +183,9 @@ void AttractMode() {
         const Vec3 vel = Turned(MENU_PICKUP_SPEED, RandomRange(0, 359));
         PickupCreate(kind, &pos, &vel);
     }
-    const int32_t rocks = menuRocks < GAME_MAX_BIG_ROCKS ? menuRocks : GAME_MAX_BIG_ROCKS;
-    if (niceFx) RocksOnRing(rocks, ROCK_START_SPEED, RockCreateBig);
-    RocksOnRing(rocks, MENU_MEDIUM_SPEED, RockCreateMedium);
+    // As many as menurocks asks: the thing pool is the only limit (documented with the setting).
+    if (niceFx) RocksOnRing(menuRocks, ROCK_START_SPEED, RockCreateBig);
+    RocksOnRing(menuRocks, MENU_MEDIUM_SPEED, RockCreateMedium);
     BannerCreate();
 
     sliceHook = nullptr;

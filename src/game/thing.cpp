@@ -1,6 +1,7 @@
 // Thing engine: the pool, the think pass and the draw pass.
 #include "game/thing.h"
 
+#include "core/app.h"
 #include "core/client.h"
 #include "core/ini.h"
 #include "core/log.h"
@@ -85,7 +86,7 @@ void ThingInit() {
     if (!thingList) thingList = static_cast<Thing*>(std::calloc(THING_MAX, sizeof(Thing)));
     if (!thingList) {
         Log(LOG_ERROR, "Unable to allocate space for thingList\n");
-        std::exit(1);
+        AppExit(1);
     }
     // A second call (tests) starts again from an empty pool.
     IndexFree(&thingIndex);
@@ -107,7 +108,7 @@ void ThingInit() {
 Thing* ThingCreate() {
     if (thingFreeIndex.count == 0) {
         Log(LOG_ERROR, "ThingCreate: Out of memory\n");
-        std::exit(1);
+        AppExit(1);
     }
     Thing* thing = ThingAt(&thingFreeIndex, 0);
     IndexDelete(&thingFreeIndex, thing, nullptr);
@@ -143,7 +144,6 @@ void ThingUpdateAll(float dt) {
 }
 
 void ThingDrawAll() {
-    if (thingIndex.count == 0) return; // nothing to draw: no state to change either
     double sideAngle = 90.0 - fieldOfView / 2.0;
     gl.Enable(GL_CULL_FACE);
     gl.CullFace(GL_BACK);

@@ -2,6 +2,7 @@
 // read from the file is checked against the file's real length before a pixel is read.
 #include "render/bitmap.h"
 
+#include "core/app.h"
 #include "core/log.h"
 
 #include <cstdio>
@@ -12,7 +13,11 @@
 namespace {
 
 constexpr int32_t BITMAP_FILE_HEADER_SIZE = 14;
+// The classic info header, and the two longer kinds image editors write today (their first 40
+// bytes have the same layout).
 constexpr uint32_t BITMAP_INFO_HEADER_SIZE = 40;
+constexpr uint32_t BITMAP_V4_HEADER_SIZE = 108;
+constexpr uint32_t BITMAP_V5_HEADER_SIZE = 124;
 // Rows are padded to a multiple of 4 bytes; the widest accepted row fits this buffer.
 constexpr int32_t BITMAP_MAX_ROW_BYTES = (BITMAP_MAX_SIDE * 3 + 3) & ~3;
 
@@ -37,7 +42,7 @@ uint16_t ReadU16(const uint8_t* p) {
     char message[512];
     std::snprintf(message, sizeof message, format, fileName);
     Log(channel, "%s", message);
-    std::exit(1);
+    AppExit(1);
 }
 
 [[noreturn]] void BitmapFailSize(const char* fileName, int32_t width, int32_t height) {
@@ -46,7 +51,7 @@ uint16_t ReadU16(const uint8_t* p) {
                   "BitmapLoadRGBA: %s - bad image size %d x %d (1 to %d pixels a side)\n", fileName,
                   width, height, BITMAP_MAX_SIDE);
     Log(LOG_ERROR, "%s", message);
-    std::exit(1);
+    AppExit(1);
 }
 
 bool ReadExactly(std::FILE* file, void* out, size_t bytes) {
@@ -81,7 +86,9 @@ void BitmapLoadRGBA(Texture* texture, const char* fileName) {
         !ReadExactly(file.get(), infoSize, sizeof infoSize))
         BitmapFail(LOG_ERROR, "BitmapLoadRGBA: %s - file too short for a bitmap header\n",
                    fileName);
-    if (ReadU32(infoSize) != BITMAP_INFO_HEADER_SIZE)
+    const uint32_t headerSize = ReadU32(infoSize);
+    if (headerSize != BITMAP_INFO_HEADER_SIZE && headerSize != BITMAP_V4_HEADER_SIZE &&
+        headerSize != BITMAP_V5_HEADER_SIZE)
         return; // another header kind: the entry simply has no image
 
     uint8_t info[BITMAP_INFO_HEADER_SIZE];
@@ -97,7 +104,9 @@ void BitmapLoadRGBA(Texture* texture, const char* fileName) {
     if (compression != 0)
         BitmapFail(LOG_BOOT, "BitmapLoadRGBA: %s - compression != RGB\n", fileName);
     if (bitCount != 24) BitmapFail(LOG_BOOT, "BitmapLoadRGBA: %s - Bitcount != 24\n", fileName);
-    // Top-down images (negative height) are not supported: treated like any other bad size.
+    // A negative height stores the rows top to bottom.
+    const bool topDown = height < 0 && height != INT32_MIN;
+    if (topDown) height = -height;
     if (width < 1 || height < 1 || width > BITMAP_MAX_SIDE || height > BITMAP_MAX_SIDE)
         BitmapFailSize(fileName, width, height);
 
@@ -107,7 +116,7 @@ void BitmapLoadRGBA(Texture* texture, const char* fileName) {
     int64_t rowBytes = int64_t(width) * 3;
     int64_t stride = (rowBytes + 3) & ~int64_t(3);
     int64_t dataEnd = dataOffset + stride * (height - 1) + rowBytes;
-    if (dataOffset < BITMAP_FILE_HEADER_SIZE + int64_t(BITMAP_INFO_HEADER_SIZE))
+    if (dataOffset < BITMAP_FILE_HEADER_SIZE + int64_t(headerSize))
         BitmapFail(LOG_ERROR, "BitmapLoadRGBA: %s - pixel data offset inside the header\n",
                    fileName);
     if (fileSize < 0 || dataEnd > fileSize)
@@ -121,14 +130,15 @@ void BitmapLoadRGBA(Texture* texture, const char* fileName) {
     texture->height = height;
     texture->width = width;
 
-    // Rows are kept in stored order: the first row read (the image's bottom) is row 0.
+    // Row 0 is the image's bottom: the first row stored, or the last in a top-down file.
     std::fseek(file.get(), static_cast<long>(dataOffset), SEEK_SET);
     for (int32_t row = 0; row < height; ++row) {
         size_t want = static_cast<size_t>(row + 1 < height ? stride : rowBytes);
         if (!ReadExactly(file.get(), rowBuffer, want))
             BitmapFail(LOG_ERROR, "BitmapLoadRGBA: %s - file shorter than its pixel data\n",
                        fileName);
-        uint8_t* out = pixels + size_t(row) * size_t(width) * 4;
+        const int32_t target = topDown ? height - 1 - row : row;
+        uint8_t* out = pixels + size_t(target) * size_t(width) * 4;
         for (int32_t col = 0; col < width; ++col) {
             const uint8_t* bgr = rowBuffer + col * 3;
             out[0] = bgr[2];

@@ -1,6 +1,7 @@
 // Lights and the software-lit model draw.
 #include "render/light.h"
 
+#include "core/app.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "foundation/mem.h"
@@ -77,7 +78,7 @@ void LightInit() {
 Light* LightAlloc() {
     if (lightFreeIndex.count == 0) {
         Log(LOG_ERROR, "LightAlloc: Out of lights - ergh!\n");
-        std::exit(1);
+        AppExit(1);
     }
     Light* light = LightAt(&lightFreeIndex, 0);
     IndexDelete(&lightFreeIndex, light, nullptr);

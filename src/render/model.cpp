@@ -2,6 +2,7 @@
 // operations every builder finishes with.
 #include "render/model.h"
 
+#include "core/app.h"
 #include "core/log.h"
 #include "render/gl.h"
 
@@ -37,7 +38,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 [[noreturn]] void ModelFail(const char* message) {
     Log(LOG_ERROR, "%s", message);
-    std::exit(1);
+    AppExit(1);
 }
 
 ModelTriangle* ModelAllocTriangles(int count, const char* caller) {

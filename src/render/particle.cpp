@@ -85,10 +85,12 @@ Vec3 DriftVelocity(int32_t speedLo, int32_t speedHi, const Vec3* velocity) {
     return vel;
 }
 
-void ExplosionBurst(const Vec3* origin, const Vec3* velocity, float count, int32_t bigOdds,
+void ExplosionBurst(const Vec3* origin, const Vec3* velocity, double count, int32_t bigOdds,
                     int32_t lifeLo, int32_t lifeHi, int32_t speedLo, int32_t speedHi,
                     int32_t tiltLo, int32_t tiltHi) {
-    int32_t n = static_cast<int32_t>(particleDensity * count);
+    // In double precision, as the constants are written: in single precision pdensity 10 gives
+    // 0.099999994 and a burst of 1 instead of 2.
+    int32_t n = static_cast<int32_t>(static_cast<double>(particleDensity) * count);
     for (int32_t i = 0; i < n; ++i) {
         Particle* p = ParticleAlloc();
         p->big = Byte(RandomRange(1, bigOdds) / bigOdds);
@@ -277,7 +279,7 @@ void ParticleInit() {
         Log(LOG_ERROR, "ParticleInit: pdensity below 0, using 0\n");
         density = 0;
     }
-    particleDensity = static_cast<float>(density) * 0.01f;
+    particleDensity = static_cast<float>(density * 0.01);
     particleTextured = IniGetInt(INI_FILE, "ptexture", 1);
 }
 
@@ -316,7 +318,6 @@ void ParticleUpdate(float dt) {
 }
 
 void ParticleDraw() {
-    if (particleIndex.count == 0) return; // nothing to draw: no state to change either
     if (particleTextured)
         ParticleDrawTextured();
     else
@@ -333,8 +334,8 @@ int ParticleCompareDepth(const Index*, const void* a, const void* b) {
 
 void ParticleExplosion(const Vec3* origin, const Vec3* velocity) {
     // A round burst, then a nearly flat, fast ring.
-    ExplosionBurst(origin, velocity, 20.0f, 3, 8, 14, 15, 30, 0, 360);
-    ExplosionBurst(origin, velocity, 30.0f, 4, 14, 18, 22, 24, -10, 10);
+    ExplosionBurst(origin, velocity, 20.0, 3, 8, 14, 15, 30, 0, 360);
+    ExplosionBurst(origin, velocity, 30.0, 4, 14, 18, 22, 24, -10, 10);
 }
 
 void ParticleExhaust(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry) {

@@ -16,6 +16,7 @@ float cameraRoll = 0.0f;
 int32_t cameraMode = 0;
 double fieldOfView = 90.0;
 float viewSize = 1.0f;
+double aspectRatio = 640.0 / 480.0;
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
 void (*drawHook)() = nullptr;
@@ -47,10 +48,11 @@ void GLStateInit(int32_t width, int32_t height) {
 void SetProjection(int32_t width, int32_t height, float scale) {
     if (scale < MIN_VIEW_SCALE) scale = MIN_VIEW_SCALE;
     if (scale > 1.0f) scale = 1.0f;
-    // A minimised or zero-height window would divide by zero; keep the last sane aspect instead.
+    // A minimised or zero-sized window has no aspect of its own: the last one is kept.
+    if (width >= 1 && height >= 1)
+        aspectRatio = static_cast<double>(width) / static_cast<double>(height);
     if (width < 1) width = 1;
     if (height < 1) height = 1;
-    const double aspect = static_cast<double>(width) / static_cast<double>(height);
     const int32_t insetX = static_cast<int32_t>(width - width * scale);
     const int32_t insetY = static_cast<int32_t>(height - height * scale);
     gl.Viewport(insetX / 2, insetY / 2, width - insetX, height - insetY);
@@ -58,7 +60,7 @@ void SetProjection(int32_t width, int32_t height, float scale) {
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
     const double t = NEAR_PLANE * std::tan(fieldOfView * M_PI / 360.0);
-    gl.Frustum(-t, t, -t / aspect, t / aspect, NEAR_PLANE, FAR_PLANE);
+    gl.Frustum(-t, t, -t / aspectRatio, t / aspectRatio, NEAR_PLANE, FAR_PLANE);
     gl.MatrixMode(GL_MODELVIEW);
 }
 

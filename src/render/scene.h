@@ -13,6 +13,7 @@ extern float cameraRoll;        // degrees; start 0
 extern int32_t cameraMode;      // vantor.ini "camera", also the console variable "camera"
 extern double fieldOfView;      // horizontal, degrees (vantor.ini "fov")
 extern float viewSize;          // fraction of the window the 3D view covers, 0.25..1
+extern double aspectRatio;      // the window's width / height, kept by SetProjection
 extern int32_t perspectiveHint; // vantor.ini "pHint": non-zero asks for the fastest hint
 extern int32_t finishFrame;     // vantor.ini "glFin": glFinish before each swap
 // The current screen's 2-D overlay (title, level banner or HUD), or none.

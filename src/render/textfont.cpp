@@ -1,6 +1,7 @@
 // Texture font: glyph layout at build time, width measurement and the quad-list draw.
 #include "render/textfont.h"
 
+#include "core/app.h"
 #include "core/log.h"
 #include "render/gl.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 [[noreturn]] void TextFontFail(const char* message) {
     Log(LOG_ERROR, "%s", message);
-    std::exit(1);
+    AppExit(1);
 }
 
 } // namespace
@@ -45,7 +46,11 @@ TexFont* TextFontCreateMonospaced(const Texture* texture, const char* characters
     // An entry left without an image still gets finite texture coordinates.
     float imageWidth = texture->width > 0 ? float(texture->width) : 1.0f;
     float imageHeight = texture->height > 0 ? float(texture->height) : 1.0f;
+    // Without an image the cells are laid out on a 256-pixel-wide sheet, so the layout stays in
+    // range and the font is drawn from no texture rather than ending the program.
+    int32_t layoutWidth = texture->width;
     if (texture->width < 1 || texture->height < 1) {
+        layoutWidth = 256;
         char message[256];
         std::snprintf(message, sizeof message, "TextFontCreateMonospaced: %s has no image\n",
                       texture->fileName);
@@ -82,7 +87,7 @@ TexFont* TextFontCreateMonospaced(const Texture* texture, const char* characters
                                            {sLeft, tBottom, 0.0f, -h + 0.5f}},
                                           w};
         penX += cellWidth;
-        if (penX + cellWidth > texture->width) {
+        if (penX + cellWidth > layoutWidth) {
             penX = 0;
             penY += cellHeight;
         }

@@ -2,6 +2,7 @@
 // events to the open screens, focus walking, text entry and the default drawing of widgets.
 #include "ui/gui.h"
 
+#include "core/app.h"
 #include "console/input.h"
 #include "core/client.h"
 #include "core/log.h"
@@ -128,7 +129,7 @@ GuiLayer* GuiCreate(GuiLayer* parent) {
         ++slot;
     if (slot == GUI_MAX_LAYERS) {
         Log(LOG_ERROR, "GuiCreate: Out of memory error\n");
-        std::exit(1);
+        AppExit(1);
     }
     // With no layer alive the orders can start again: nothing is left to sort against, and the
     // counters can then never run out however long the program runs.
@@ -206,7 +207,7 @@ void GuiFreeLayer(GuiCallback callback) {
         if (GuiAt(i)->kind == GUI_SCREEN && GuiAt(i)->callback == callback) screen = GuiAt(i);
     if (!screen) {
         Log(LOG_ERROR, "GuiFreeLayer: Freeing non-existent layer\n");
-        std::exit(1);
+        AppExit(1);
     }
     // A destroy moves another layer into the slot, so the slot is looked at again.
     for (int32_t i = 0; i < guiIndex.count;) {

@@ -3,7 +3,10 @@
 
 #include "core/log.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,75 +40,52 @@ void HiScoreCopyName(char* dst, const char* src, size_t length) {
     dst[n] = '\0';
 }
 
-// A whole token as a decimal signed 32-bit number; false for anything else.
-bool HiScoreParseScore(const char* token, size_t length, int32_t* score) {
-    char digits[24];
-    if (length == 0 || length >= sizeof(digits)) return false;
-    std::memcpy(digits, token, length);
-    digits[length] = '\0';
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(digits, &end, 10);
-    if (errno != 0 || end != digits + length || value < INT32_MIN || value > INT32_MAX)
-        return false;
-    *score = static_cast<int32_t>(value);
-    return true;
-}
-
-// The first two blank-separated words of one line of the file. A word is kept up to
-// HISCORE_WORD_SIZE - 1 bytes and its full length counted, so a line of any length is read in
-// fixed space.
-constexpr size_t HISCORE_WORD_SIZE = 24;
-struct HiScoreLine {
-    char words[2][HISCORE_WORD_SIZE];
-    size_t lengths[2];
-    int32_t count; // words on the line, all of them
-};
-
-// Reads one line; false at the end of the file with nothing read.
-bool HiScoreReadLine(std::FILE* file, HiScoreLine* line) {
-    *line = {};
+// Skips white space; returns the first other character (or EOF), not consumed.
+int HiScoreSkipBlanks(std::FILE* file) {
     int c = std::fgetc(file);
-    if (c == EOF) return false;
-    bool inWord = false;
-    for (; c != EOF && c != '\n'; c = std::fgetc(file)) {
-        if (HiScoreIsBlank(c)) {
-            inWord = false;
-            continue;
-        }
-        if (!inWord) {
-            inWord = true;
-            line->count++;
-        }
-        if (line->count > 2) continue;
-        int32_t w = line->count - 1;
-        size_t& length = line->lengths[w];
-        if (length < HISCORE_WORD_SIZE - 1)
-            line->words[w][length] = c == '\0' ? '_' : static_cast<char>(c);
-        ++length;
-    }
-    return true;
+    while (c != EOF && HiScoreIsBlank(c))
+        c = std::fgetc(file);
+    if (c != EOF) std::ungetc(c, file);
+    return c;
 }
 
-// One row from a line "name score", or "score" alone: a row saved with an empty name. False,
-// leaving the row alone, when the line does not hold a readable row.
-bool HiScoreParseRow(const HiScoreLine& line, HiScoreRow* row) {
-    int32_t score = 0;
-    if (line.count == 1) {
-        if (!HiScoreParseScore(line.words[0], line.lengths[0], &score)) return false;
-        row->name[0] = '\0';
-        row->score = score;
+// One row the way the scan "%s %ld \n" reads it from where the last one stopped, so rows may span
+// or share lines. The name is the next word, kept to 19 characters; the score a decimal number,
+// saturated at the 32-bit range. A field that cannot be read leaves its part of the row alone and
+// the scan goes on from the first character it could not take. False at the end of the file.
+bool HiScoreScanRow(std::FILE* file, HiScoreRow* row) {
+    if (HiScoreSkipBlanks(file) == EOF) return false;
+    char word[HISCORE_NAME_SIZE];
+    size_t length = 0;
+    int c = std::fgetc(file);
+    for (; c != EOF && !HiScoreIsBlank(c); c = std::fgetc(file))
+        if (length < HISCORE_NAME_SIZE - 1) word[length++] = c == '\0' ? '_' : static_cast<char>(c);
+    HiScoreCopyName(row->name, word, length);
+
+    c = HiScoreSkipBlanks(file);
+    if (c == EOF) return true;
+    std::fgetc(file);
+    const bool negative = c == '-';
+    if (c == '+' || c == '-') c = std::fgetc(file);
+    if (c == EOF || !std::isdigit(c)) {
+        if (c != EOF) std::ungetc(c, file);
         return true;
     }
-    if (line.count < 2 || !HiScoreParseScore(line.words[1], line.lengths[1], &score)) return false;
-    HiScoreCopyName(row->name, line.words[0], line.lengths[0]);
-    row->score = score;
+    long long value = 0;
+    for (; c != EOF && std::isdigit(c); c = std::fgetc(file))
+        value = std::min<long long>(value * 10 + (c - '0'), 1LL + INT32_MAX);
+    if (c != EOF) std::ungetc(c, file);
+    row->score = static_cast<int32_t>(negative ? std::max<long long>(-value, INT32_MIN)
+                                               : std::min<long long>(value, INT32_MAX));
+    HiScoreSkipBlanks(file);
     return true;
 }
 
 bool HiScoreWriteRows(std::FILE* file) {
     for (const HiScoreRow& row : hiScoreTable)
-        if (std::fprintf(file, "%-20s %ld \n", row.name, static_cast<long>(row.score)) < 0)
+        // An empty name would make the score the next row's name when read back.
+        if (std::fprintf(file, "%-20s %ld \n", row.name[0] ? row.name : "_",
+                         static_cast<long>(row.score)) < 0)
             return false;
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
@@ -120,26 +100,15 @@ void HiScoreSetDefaults() {
 }
 
 void HiScoreLoad() {
-    // Defaults first, so a short or damaged file still leaves a full, sensible table.
-    HiScoreSetDefaults();
     FileHandle file(std::fopen(HISCORE_FILE, "r"));
-    if (!file) return;
-    HiScoreLine line;
-    int32_t row = 0;
-    int32_t unreadable = 0;
-    while (row < HISCORE_ROWS && HiScoreReadLine(file.get(), &line)) {
-        if (line.count == 0) continue;
-        if (!HiScoreParseRow(line, &hiScoreTable[row])) ++unreadable;
-        ++row;
+    if (!file) {
+        HiScoreSetDefaults();
+        return;
     }
-    if (unreadable > 0 || row < HISCORE_ROWS) {
-        char message[160];
-        std::snprintf(message, sizeof(message),
-                      "HiScoreLoad: %s: %ld of %ld rows unreadable, defaults kept there\n",
-                      HISCORE_FILE, static_cast<long>(unreadable + HISCORE_ROWS - row),
-                      static_cast<long>(HISCORE_ROWS));
-        Log(LOG_ERROR, "%s", message);
-    }
+    // Rows the file does not supply stay empty.
+    hiScoreTable = {};
+    for (HiScoreRow& row : hiScoreTable)
+        if (!HiScoreScanRow(file.get(), &row)) break;
 }
 
 void HiScoreSave() {

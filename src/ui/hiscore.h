@@ -17,8 +17,9 @@ struct HiScoreRow {
 // Row 0 is the best. Every name empty and every score 0 until HiScoreLoad.
 extern std::array<HiScoreRow, HISCORE_ROWS> hiScoreTable;
 
-// Client start-up, after the GUI: fills the default table, then overwrites it with every row of
-// "hiscore.tbl" that can be read. A missing file is not reported and creates nothing.
+// Client start-up, after the GUI: scans "hiscore.tbl" row by row ("name score", across line ends);
+// rows the file does not supply are empty with score 0. A file that cannot be opened gives the
+// default table; nothing is reported and nothing is created.
 void HiScoreLoad();
 // Writes the table to a new file beside "hiscore.tbl" and renames it over the old one, so a
 // failed save leaves the previous file whole. A failure is logged; the table is unchanged.
@@ -27,7 +28,7 @@ void HiScoreSave();
 bool HiScoreQualifies(int32_t score);
 // Puts the entry below every row with a score >= score, dropping the last row; returns the row it
 // took, or -1 (table unchanged). The name is stored as one word of at most 19 characters: blanks
-// and unprintable bytes become '_', the rest is cut.
+// and unprintable bytes become '_', the rest is cut. An empty name is saved as "_".
 int32_t HiScoreInsert(const char* name, int32_t score);
 // The default table: "VELDRAN" with 10000, 8000, 6000, 4000 and 2000.
 void HiScoreSetDefaults();

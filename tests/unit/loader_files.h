@@ -38,7 +38,10 @@ inline void PutLE(std::string& out, uint32_t value, int bytes) {
 // Bytes of a BMP whose pixel (x, y), y = 0 the bottom (first stored) row, is pixel(x, y).
 inline std::string MakeBmp(const BmpLayout& layout, const std::function<Rgb(int, int)>& pixel) {
     std::string out;
-    uint32_t offset = layout.dataOffset >= 0 ? uint32_t(layout.dataOffset) : 54 + layout.gap;
+    const uint32_t extra =
+        layout.infoSize > 40 && layout.infoSize <= 124 ? layout.infoSize - 40 : 0;
+    uint32_t offset =
+        layout.dataOffset >= 0 ? uint32_t(layout.dataOffset) : 54 + extra + layout.gap;
     out += "BM";
     PutLE(out, 0, 4); // file size: not used by the reader
     PutLE(out, 0, 4);
@@ -49,9 +52,12 @@ inline std::string MakeBmp(const BmpLayout& layout, const std::function<Rgb(int,
     PutLE(out, 1, 2);
     PutLE(out, layout.bitCount, 2);
     PutLE(out, layout.compression, 4);
-    out.append(20, '\0');
+    out.append(20 + extra, '\0');
     out.append(layout.gap, '\x55');
-    for (int y = 0; y < layout.height; ++y) {
+    const size_t start = out.size();
+    const int rows = layout.height < 0 ? -layout.height : layout.height; // negative: top row first
+    for (int r = 0; r < rows; ++r) {
+        const int y = layout.height < 0 ? rows - 1 - r : r;
         for (int x = 0; x < layout.width; ++x) {
             Rgb c = pixel(x, y);
             out.push_back(char(c.b));
@@ -59,7 +65,7 @@ inline std::string MakeBmp(const BmpLayout& layout, const std::function<Rgb(int,
             out.push_back(char(c.r));
         }
         if (layout.padRows)
-            while ((out.size() - 54 - layout.gap) % 4)
+            while ((out.size() - start) % 4)
                 out.push_back('\x77');
     }
     if (layout.truncateTo) out.resize(layout.truncateTo);

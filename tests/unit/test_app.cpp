@@ -51,6 +51,10 @@ TEST(LoopSettings, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     EXPECT_NE(err.find("slice"), std::string::npos);
     EXPECT_NE(err.find("maxfps"), std::string::npos);
 
+    WriteFile("vantor.ini", "slice = 1e-20\n"); // its step count would overflow
+    AppReadLoopSettings();
+    EXPECT_FLOAT_EQ(timeSlice, 0.035f);
+
     WriteFile("vantor.ini", "slice = 0.02\nmaxfps = 60\n");
     AppReadLoopSettings();
     EXPECT_EQ(timeSlice, 0.02f);

@@ -124,13 +124,13 @@ TEST(Game, AttractModeScene) {
     EXPECT_EQ(GameCountThink(SaucerShotThink), 0);
     EXPECT_EQ(score, 0);
     GameScope::CloseScreens();
-    // Without nicefx: no big rocks, a fixed banner; absurd menurocks are capped.
+    // Without nicefx: no big rocks, a fixed banner; menurocks is not capped below the pool.
     niceFx = 0;
-    menuRocks = 100000;
+    menuRocks = 100;
     AttractMode();
     GameSlice(DT);
     EXPECT_EQ(GameCountThink(BigRockThink), 0);
-    EXPECT_EQ(GameCountThink(MedRockThink), GAME_MAX_BIG_ROCKS);
+    EXPECT_EQ(GameCountThink(MedRockThink), 100);
     EXPECT_EQ(GameCountThink(BannerThink), 0);
 }
 

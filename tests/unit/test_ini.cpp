@@ -49,6 +49,15 @@ TEST(Ini, CrLfAndAtolAtofConversions) {
     EXPECT_EQ(IniGetInt(kIni, "d", 1), -7);
     EXPECT_EQ(IniGetFloat(kIni, "slice", 1.0f), 0.02f);
     EXPECT_FLOAT_EQ(IniGetFloat(kIni, "e", 1.0f), 1000.0f);
+    // Decimal only, and integers saturate at the 32-bit range.
+    WriteFile(kIni,
+              "h = 0x1p3\nn = nan\ni = inf\nx = -2.5e1z\nbig = 4294967296\nneg = -9999999999\n");
+    EXPECT_EQ(IniGetFloat(kIni, "h", 1.0f), 0.0f);
+    EXPECT_EQ(IniGetFloat(kIni, "n", 1.0f), 0.0f);
+    EXPECT_EQ(IniGetFloat(kIni, "i", 1.0f), 0.0f);
+    EXPECT_EQ(IniGetFloat(kIni, "x", 1.0f), -25.0f);
+    EXPECT_EQ(IniGetInt(kIni, "big", 1), INT32_MAX);
+    EXPECT_EQ(IniGetInt(kIni, "neg", 1), INT32_MIN);
 }
 
 TEST(Ini, MissingFileLogsOneLinePerRead) {

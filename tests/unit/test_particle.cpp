@@ -104,6 +104,12 @@ TEST(Particle, ExplosionCountsFollowDensity) {
             EXPECT_LE(p->life, 1.8f + 1e-6f);
         }
     }
+    {
+        WorldScope world("pdensity = 10\n"); // 2 + 3, not one short in single precision
+        Vec3 o = {1, 2, 3};
+        ParticleExplosion(&o, nullptr);
+        EXPECT_EQ(particleIndex.count, 5);
+    }
 }
 
 TEST(Particle, CarryKeepsTheLongRunRateExact) {

@@ -104,6 +104,17 @@ TEST_F(FontFixture, LayoutBeyondByteRangeIsFatal) {
               std::string::npos);
 }
 
+TEST_F(FontFixture, ImageWithoutPixelsIsLoggedNotFatal) {
+    ScratchDir dir;
+    image.width = 0; // a bitmap with another header kind loads no image
+    image.height = 0;
+    std::strcpy(image.fileName, "texture/Raster12.bmp");
+    TexFont* font = TextFontCreateMonospaced(&image, TEXT_FONT_CHARACTERS, 12, 17);
+    ASSERT_NE(font, nullptr);
+    TextFontFree(font);
+    EXPECT_NE(ReadFile("error.log").find("texture/Raster12.bmp has no image"), std::string::npos);
+}
+
 TEST(TextFont, GeneratedFontsFitTheirImages) {
     if (!HaveGenerated("texture")) GTEST_SKIP() << "no generated textures";
     ScratchDir dir;

@@ -146,6 +146,15 @@ TEST(Thing, CullRadiusIsModelRadiusTimesScaleAndFollowsCameraYaw) {
     EXPECT_EQ(drawn.size(), 2u);
 }
 
+TEST(Thing, EmptyPoolsStillSetTheirDrawState) {
+    WorldScope world;
+    GLRecorderScope rec;
+    ThingDrawAll();
+    ParticleDraw();
+    EXPECT_EQ(GLRecorderCount("CullFace"), 1);
+    EXPECT_EQ(GLRecorderCount("AlphaFunc"), 1);
+}
+
 TEST(Thing, NarrowFieldOfViewCullsSideThings) {
     WorldScope world;
     GLRecorderScope rec;

@@ -115,6 +115,17 @@ Image AtlasRender(FT_Face face, int w, int h, int imageW, int imageH) {
                 ImageAt(img, cellX + x, cellY + y) = {v, v, v};
             }
         }
+        // Hinted down to a few pixels the hyphen becomes a block hardly wider than tall, which
+        // reads as a dot ("in-house" as "in.house"): redraw it as a one-pixel bar across most of
+        // the cell.
+        if (*p == '-' && b.width < 2 * b.rows + 2) {
+            for (int r = 0; r < b.rows; ++r)
+                for (int c = 0; c < b.width; ++c)
+                    ImageAt(img, cellX + x0 + c, cellY + y0 + r) = {0.0f, 0.0f, 0.0f};
+            const int barY = y0 + (b.rows - 1) / 2;
+            for (int x = 1; x < w - 2; ++x)
+                ImageAt(img, cellX + x, cellY + barY) = {1.0f, 1.0f, 1.0f};
+        }
     }
     return img;
 }

@@ -65,7 +65,7 @@ Image MetalMake() {
     const float w = 256, h = 64;
     return DrawSupersampled(256, 64, 4, [=](float x, float y) -> Rgb {
         float d;
-        float shade = BoxShade(x, y, w / 2, h / 2, w / 2, h / 2, 4.0f, 4.0f, d);
+        float shade = BoxShade(x, y, w / 2, h / 2, w / 2, h / 2, 0.0f, 4.0f, d);
         Rgb c = MixRgb({0.40f, 0.43f, 0.48f}, {0.24f, 0.26f, 0.30f}, y / h);
         c = ScaleRgb(c, shade * (0.92f + 0.14f * Brushed(x, y, w, h, 91)));
         for (float rx : {9.0f, w - 9.0f})
@@ -75,13 +75,13 @@ Image MetalMake() {
     });
 }
 
-// A glossy rounded button.
+// A glossy button. It is drawn as an opaque quad, so the bevel runs to the square edge: rounded
+// corners would show black wherever the scene behind is not.
 Image ButtonMake() {
     const float w = 256, h = 64;
     return DrawSupersampled(256, 64, 4, [=](float x, float y) -> Rgb {
         float d;
-        float shade = BoxShade(x, y, w / 2, h / 2, w / 2 - 1, h / 2 - 1, 16.0f, 5.0f, d);
-        if (d > 0.0f) return {0.0f, 0.0f, 0.0f};
+        float shade = BoxShade(x, y, w / 2, h / 2, w / 2, h / 2, 0.0f, 5.0f, d);
         Rgb c = MixRgb({0.26f, 0.48f, 0.86f}, {0.07f, 0.16f, 0.42f}, y / h);
         c = ScaleRgb(c, shade);
         // Gloss on the upper half, inset from the rim.
@@ -93,16 +93,11 @@ Image ButtonMake() {
     });
 }
 
-// The name-entry title plate: a dark teal panel with cut corners and a lit frame.
+// The name-entry title plate: a dark teal panel with a lit frame along its edge.
 Image Button2Make() {
     const float w = 256, h = 64;
     return DrawSupersampled(256, 64, 4, [=](float x, float y) -> Rgb {
-        // Cut corners: distance to the chamfered box, as the max of box and diagonal planes.
-        float box = DrawSdRoundBox(x, y, w / 2, h / 2, w / 2, h / 2, 0.0f);
-        float cut =
-            (std::fabs(x - w / 2) + std::fabs(y - h / 2) - (w / 2 + h / 2 - 14.0f)) * 0.7071f;
-        float d = std::fmax(box, cut);
-        if (d > 0.0f) return {0.0f, 0.0f, 0.0f};
+        float d = DrawSdRoundBox(x, y, w / 2, h / 2, w / 2, h / 2, 0.0f);
         Rgb c = MixRgb({0.10f, 0.30f, 0.36f}, {0.03f, 0.10f, 0.14f}, y / h);
         float stripes = std::fmod(x + y, 12.0f) < 6.0f ? 1.0f : 0.93f;
         c = ScaleRgb(c, stripes);
@@ -116,12 +111,11 @@ Image Button2Make() {
     });
 }
 
-// The text-field outline: a dark field inside a bright rounded rim with a soft inner glow.
+// The text-field outline: a dark field inside a bright rim at the edge with a soft inner glow.
 Image OutlineMake() {
     const float w = 256, h = 64;
     return DrawSupersampled(256, 64, 4, [=](float x, float y) -> Rgb {
-        float d = DrawSdRoundBox(x, y, w / 2, h / 2, w / 2 - 2, h / 2 - 2, 10.0f);
-        if (d > 0.0f) return {0.0f, 0.0f, 0.0f};
+        float d = DrawSdRoundBox(x, y, w / 2, h / 2, w / 2, h / 2, 0.0f);
         Rgb c = MixRgb({0.02f, 0.03f, 0.06f}, {0.05f, 0.07f, 0.12f}, y / h);
         float glow = std::exp(d / 5.0f);
         c = AddRgb(c, ScaleRgb({0.2f, 0.6f, 0.8f}, 0.35f * glow));
