@@ -153,7 +153,8 @@ TEST(Random, RangesFollowTheClampRules) {
     EXPECT_EQ(seen55, (std::set<int>{5, 6}));
     // The classic generator, the same on every system: a recorded seed replays the same game.
     RandomSeed(1);
-    EXPECT_EQ(RandomRange(0, 32767), 16838);
+    for (int expected : {16838, 5758, 10113})
+        EXPECT_EQ(RandomRange(0, 32767), expected);
 }
 
 TEST(Vec, HeadingAndPitchQuadrants) {
