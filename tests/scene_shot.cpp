@@ -1,22 +1,34 @@
 // Screenshot of a small world under a real GL context: three lit rocks (one by a red, one by a
 // blue light), a translucent sphere in front of them, an arena post and a particle burst, drawn
 // by the engine's own passes. Writes the picture as a PPM and checks what a player would see.
+// Then one attract-mode frame through ClientRender (sky, planet, posts, rocks, saucer, pick-ups,
+// banner, title and menu), the same on every run: a fixed seed and a fixed run of game slices.
+// It must match the reference picture in all but 0.5 % of its pixels, so that a faster draw path
+// cannot change what is seen. SKX_SHOT_FRAMES=N draws that frame N times, a fixed workload to
+// measure (valgrind --tool=callgrind --toggle-collect='*AttractFramesRepeat*').
 //
-//   skx_scene_shot <run-dir with texture/ and model/> <out.ppm>
-// Exit 0 when the picture passes its checks, 1 when it does not, 2 when it could not be made.
+//   skx_scene_shot <run-dir with texture/ and model/> <out.ppm> [<attract.ppm> <reference.bmp>]
+// Exit 0 when the pictures pass their checks, 1 when they do not, 2 when they could not be made.
 #include "core/log.h"
+#include "core/window.h"
 #include "foundation/mem.h"
+#include "game/game.h"
 #include "game/thing.h"
 #include "render/gl.h"
 #include "render/light.h"
 #include "render/model.h"
 #include "render/particle.h"
 #include "render/scene.h"
+#include "render/textfont.h"
 #include "render/texture.h"
+#include "ui/gui.h"
+#include "ui/hiscore.h"
 
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -69,6 +81,60 @@ void Render() {
     gl.Finish();
 }
 
+void ReadAndWrite(GLenum buffer, const std::string& path, std::vector<unsigned char>& px) {
+    gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl.ReadBuffer(buffer);
+    gl.ReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fprintf(f, "P6\n%d %d\n255\n", WIDTH, HEIGHT);
+        for (int y = 0; y < HEIGHT; ++y)
+            std::fwrite(&px[(HEIGHT - 1 - y) * WIDTH * 3], 1, WIDTH * 3, f);
+        std::fclose(f);
+    }
+}
+
+// Kept out of line so that a profiler can count exactly these frames.
+[[gnu::noinline]] void AttractFramesRepeat(int frames) {
+    for (int i = 0; i < frames; ++i)
+        ClientRender();
+}
+
+void AttractFrame(SDL_Window* window, int frames) {
+    ThingInit();
+    LightInit();
+    ParticleInit();
+    TextFontInit();
+    GuiInit();
+    HiScoreSetDefaults();
+    RandomSeed(19);
+    AttractMode();
+    for (int i = 0; i < 40; ++i)
+        GameSlice(0.025f); // a second of the attract mode: the banner tilted, the pick-ups' trails
+    mainWindow = window;
+    ClientRender(); // the first frame also compiles the driver's shaders
+    AttractFramesRepeat(frames - 1);
+}
+
+// Pixels that differ in any channel from the reference bitmap; every pixel when it is unreadable.
+int DifferingPixels(const std::vector<unsigned char>& px, const std::string& path) {
+    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+    SDL_Surface* ref =
+        loaded ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0) : nullptr;
+    SDL_FreeSurface(loaded);
+    int n = WIDTH * HEIGHT;
+    if (ref && ref->w == WIDTH && ref->h == HEIGHT) {
+        n = 0;
+        const auto* rows = static_cast<const unsigned char*>(ref->pixels);
+        for (int y = 0; y < HEIGHT;
+             ++y) // the surface runs from the top row, the read-back from the bottom
+            for (int x = 0; x < WIDTH; ++x)
+                n += std::memcmp(rows + y * ref->pitch + x * 3,
+                                 &px[((HEIGHT - 1 - y) * WIDTH + x) * 3], 3) != 0;
+    }
+    SDL_FreeSurface(ref);
+    return n;
+}
+
 struct Rgb {
     int r, g, b;
 };
@@ -104,18 +170,25 @@ bool Check(const char* what, bool ok) {
     return ok;
 }
 
+std::string Absolute(const char* path) {
+    char cwd[4096];
+    if (path[0] == '/' || !getcwd(cwd, sizeof(cwd))) return path;
+    return std::string(cwd) + "/" + path;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: skx_scene_shot <run-dir> <out.ppm>\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr,
+                     "usage: skx_scene_shot <run-dir> <out.ppm> [<attract.ppm> <reference.bmp>]\n");
         return 2;
     }
-    std::string out = argv[2];
-    if (out[0] != '/') {
-        char cwd[4096];
-        if (getcwd(cwd, sizeof(cwd))) out = std::string(cwd) + "/" + out;
-    }
+    std::string out = Absolute(argv[2]);
+    std::string attractOut = argc > 3 ? Absolute(argv[3]) : "";
+    std::string reference = argc > 4 ? Absolute(argv[4]) : "";
+    const char* frames = std::getenv("SKX_SHOT_FRAMES");
+    const int attractFrames = frames ? std::atoi(frames) : 1;
     if (chdir(argv[1]) != 0) {
         std::fprintf(stderr, "cannot enter %s\n", argv[1]);
         return 2;
@@ -150,15 +223,7 @@ int main(int argc, char** argv) {
     Render();
 
     std::vector<unsigned char> px(WIDTH * HEIGHT * 3);
-    gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl.ReadBuffer(GL_BACK);
-    gl.ReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-    if (FILE* f = std::fopen(out.c_str(), "wb")) {
-        std::fprintf(f, "P6\n%d %d\n255\n", WIDTH, HEIGHT);
-        for (int y = 0; y < HEIGHT; ++y)
-            std::fwrite(&px[(HEIGHT - 1 - y) * WIDTH * 3], 1, WIDTH * 3, f);
-        std::fclose(f);
-    }
+    ReadAndWrite(GL_BACK, out, px);
 
     bool ok = true;
     ok &= Check("something is drawn", Count(px, 0, 0, WIDTH, HEIGHT, Lit) > 20000);
@@ -174,6 +239,18 @@ int main(int argc, char** argv) {
             if (c.r > 200 && c.g < 120 && c.b > 150) ++postDark;
         }
     ok &= Check("the post cube shows its corner colours", postBright + postDark > 30);
+
+    if (!attractOut.empty()) {
+        AttractFrame(window, attractFrames < 1 ? 1 : attractFrames);
+        std::vector<unsigned char> shot(WIDTH * HEIGHT * 3);
+        // The swap copies the back buffer to the window and leaves it as it was.
+        ReadAndWrite(GL_BACK, attractOut, shot);
+        const int differing = DifferingPixels(shot, reference);
+        std::printf("attract frame: %d of %d pixels differ from %s\n", differing, WIDTH * HEIGHT,
+                    reference.c_str());
+        ok &= Check("the attract frame matches its reference (at most 0.5 % differ)",
+                    differing * 200 <= WIDTH * HEIGHT);
+    }
 
     OpenGLDeleteContext(context);
     SDL_DestroyWindow(window);

@@ -5,6 +5,7 @@
 // Run it in a scratch directory: it writes boot.log and error.log there like the game.
 #include "core/app.h"
 #include "core/clock.h"
+#include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
@@ -58,12 +59,11 @@ int main() {
     const bool finish = IniGetInt(INI_FILE, "glFin", 1) != 0;
 
     ClockInit();
-    const float limit = 1.0f / static_cast<float>(maxFps);
+    FramePaceInit();
     long frames = 0;
     while (BarePump() && ClockSeconds() <= frameTestTimeout) {
-        // The same frame-rate cap as the game's loop.
-        float dt = ClockDelta(nullptr);
-        if (dt < limit) SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
+        FramePaceWait(1.0f /
+                      static_cast<float>(maxFps)); // the same frame-rate cap as the game's loop
         gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (finish) gl.Finish();
         OpenGLSwapBuffers(mainWindow);

@@ -326,6 +326,13 @@ void WaveInit() {
     for (int32_t i = 0; i < WAVE_SAMPLES; ++i)
         WaveRead(WAVE_FILES[i], &samples[i]);
 
+    // Music alone: without the effects' device, a driver that opens one device at a time (SDL's
+    // dummy and disk drivers) gives it to the music.
+    if (IniGetInt(INI_FILE, "sfx", 1) == 0) {
+        Log(LOG_BOOT, "WaveInit: sfx setting is 0, sound effects off\n");
+        voiceChannels = 0;
+        return;
+    }
     stereoOutput = IniGetInt(INI_FILE, "stereo", 1);
     WaveOutInit();
     if (voiceChannels == 0) return;

@@ -51,6 +51,12 @@ constexpr DefaultBind DEFAULT_BINDS[] = {
     {'=', "sizeup"},
     {'-', "sizedown"},
     {KEY_ESCAPE, "quit"},
+    // Pause (P sits in the same place on every common layout), and a pad's Start and Back.
+    {'p', "pause"},
+    {KEY_PAUSE, "pause"},
+    {KEY_PAD_START, "pause"},
+    {KEY_PAD_BACK, "quit"},
+    {KEY_F1 + 11, "screenshot"}, // F12
 };
 
 int CompareKeys(int32_t a, int32_t b) {

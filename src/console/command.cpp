@@ -5,7 +5,6 @@
 #include "console/cvar.h"
 #include "console/input.h"
 #include "core/log.h"
-#include "core/window.h"
 #include "render/scene.h"
 
 #include <array>
@@ -26,6 +25,7 @@ int32_t cameraSnap = 0;
 // The quit prompt belongs to the UI and the menu sound to the mixer; the UI installs one action
 // that does both, so this module needs neither.
 void (*quitHook)() = nullptr;
+void (*pauseHook)() = nullptr;
 
 namespace {
 
@@ -91,12 +91,12 @@ void MouselookUp(const char*) {
 // was. The step is single precision, so ten steps down from 1.0 land just below 0.5 and are
 // clamped to exactly 0.5.
 void ViewSizeStep(float step) {
-    viewSize += step;
-    if (viewSize < VIEW_SIZE_MIN)
-        viewSize = VIEW_SIZE_MIN;
-    else if (viewSize >= VIEW_SIZE_MAX)
-        viewSize = VIEW_SIZE_MAX;
-    SetProjection(screenWidth, screenHeight, viewSize);
+    float size = viewSize + step;
+    if (size < VIEW_SIZE_MIN)
+        size = VIEW_SIZE_MIN;
+    else if (size >= VIEW_SIZE_MAX)
+        size = VIEW_SIZE_MAX;
+    SceneSetViewSize(size);
 }
 
 void SizeUp(const char*) {
@@ -121,6 +121,10 @@ void BindReserved(const char*) {}
 
 void Quit(const char*) {
     if (quitHook) quitHook();
+}
+
+void Pause(const char*) {
+    if (pauseHook) pauseHook();
 }
 
 struct DefaultCommand {
@@ -148,9 +152,24 @@ constexpr DefaultCommand DEFAULT_COMMANDS[] = {
     {"set", Set},
     {"bind", BindReserved},
     {"quit", Quit},
+    {"pause", Pause},
 };
 
 } // namespace
+
+void CommandSetQuitAction(void (*action)()) {
+    quitHook = action;
+}
+
+void CommandSetPauseAction(void (*action)()) {
+    pauseHook = action;
+}
+
+bool CommandTakeCameraSnap() {
+    const bool snap = cameraSnap != 0;
+    cameraSnap = 0;
+    return snap;
+}
 
 const char* StringNextWord(const char* text, char* word, size_t wordSize) {
     if (!text) return nullptr;
@@ -210,4 +229,16 @@ void CommandExecute(const char* line) {
     const char* argument = StringNextWord(line, word);
     Command* command = CommandFind(word);
     if (command && command->handler) command->handler(argument);
+}
+
+void CommandSetControls(int32_t forward, int32_t backward, int32_t attack, int32_t left,
+                        int32_t right, int32_t lookback, int32_t mouselook, int32_t snap) {
+    cmdForward = forward;
+    cmdBackward = backward;
+    cmdAttack = attack;
+    cmdLeft = left;
+    cmdRight = right;
+    cmdLookback = lookback;
+    cmdMouselook = mouselook;
+    cameraSnap = snap;
 }

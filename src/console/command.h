@@ -34,12 +34,23 @@ extern int32_t cmdRight;     // +right / -right
 extern int32_t cmdLookback;  // +lookback / -lookback: the chase camera looks back
 extern int32_t cmdMouselook; // +mouselook / -mouselook: the camera heading follows mouseYaw
 // Set to 1 by +lookback and -lookback; the chase camera turns straight to its new heading once
-// and clears it.
+// (CommandTakeCameraSnap).
 extern int32_t cameraSnap;
 
 // The quit command's action, installed by the UI: play the menu sound (SND_MENU at volume 220)
 // and open the quit prompt. Until it is installed, quit does nothing.
 extern void (*quitHook)();
+// The pause command's action (CommandSetPauseAction); null until the game flow installs it.
+extern void (*pauseHook)();
+void CommandSetQuitAction(void (*action)());
+// The pause command's action, installed by the game flow: hold the game or let it go on. Until it
+// is installed, pause does nothing.
+void CommandSetPauseAction(void (*action)());
+// Whether a lookback key went down or up since the last call; clears the request.
+bool CommandTakeCameraSnap();
+// Puts the flight control words and the camera snap request in place at once (a demo's playback).
+void CommandSetControls(int32_t forward, int32_t backward, int32_t attack, int32_t left,
+                        int32_t right, int32_t lookback, int32_t mouselook, int32_t snap);
 
 // Copies text up to the first space (tabs are ordinary characters) into word (zero-terminated,
 // cut to wordSize - 1 characters), skips the spaces after it and returns the position of the next

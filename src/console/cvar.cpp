@@ -128,9 +128,6 @@ void CVarSet(const char* name, const char* text) {
     case CVAR_LONG:
         ScanLong(text, &cvar->value.l);
         break;
-    case CVAR_FLOAT_PTR:
-        ScanFloat(text, cvar->value.fp);
-        break;
     case CVAR_LONG_PTR:
         ScanLong(text, cvar->value.lp);
         break;

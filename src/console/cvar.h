@@ -10,8 +10,7 @@
 
 constexpr int32_t CVAR_FLOAT = 1;
 constexpr int32_t CVAR_LONG = 2;
-constexpr int32_t CVAR_FLOAT_PTR = 3;
-constexpr int32_t CVAR_LONG_PTR = 4;
+constexpr int32_t CVAR_LONG_PTR = 4; // an alias of a long another module owns (3 is unused)
 
 constexpr int32_t CVAR_MAX = 255;      // fixed table; one more ends the program
 constexpr int32_t CVAR_NAME_SIZE = 64; // at most 63 characters and the terminator
@@ -19,7 +18,6 @@ constexpr int32_t CVAR_NAME_SIZE = 64; // at most 63 characters and the terminat
 union CVarValue {
     float f;
     int32_t l;
-    float* fp;
     int32_t* lp;
 };
 

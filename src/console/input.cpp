@@ -2,6 +2,7 @@
 // handler stack every event is dispatched through.
 #include "console/input.h"
 
+#include "core/ini.h"
 #include "core/log.h"
 #include "foundation/index.h"
 
@@ -11,6 +12,8 @@
 #include <cstdio>
 
 float mouseYaw = 0.0f;
+int32_t rumbleEnabled = 1;
+void (*inputFocusLostHook)() = nullptr;
 
 namespace {
 
@@ -127,62 +130,103 @@ constexpr std::array<char, 128> shiftedChars = BuildShiftedChars();
 
 // ---- State ----------------------------------------------------------------------------------
 
+// One pad slot: a game controller (pad set) or a plain joystick. A slot frees when its device goes
+// away and the next device plugged in takes it.
 struct Joystick {
     const char* name; // "Joystick1", "Joystick2" in the logs
     int32_t device;   // INPUT_JOYSTICK1 or INPUT_JOYSTICK2
     int32_t keyBase;  // code of button 1; the other codes follow at fixed offsets
-    int32_t enabled;  // cleared for good by a failed detection or read
+    int32_t enabled;  // a device is open in this slot
     int32_t lastX, lastY;
-    int32_t button1, button2;
+    int32_t button1, button2, start, back;
     SDL_Joystick* handle;
+    SDL_GameController* pad; // non-null when opened as a game controller
+    SDL_JoystickID instance;
+    bool rumbling; // a rumble was started and not yet stopped
 };
 
 constexpr int32_t JOY_BUTTON2 = 1, JOY_LEFT = 2, JOY_RIGHT = 3, JOY_UP = 4, JOY_DOWN = 5,
                   JOY_MOTION = 6;         // offsets from keyBase
 constexpr int32_t JOY_AXIS_SHIFT = 32768; // SDL's -32768..32767 to 0..65535
+constexpr int32_t JOY_AXIS_MAX = 65535;
 constexpr int32_t JOY_LOW = INPUT_JOY_CENTRE - INPUT_JOY_DEADZONE;
 constexpr int32_t JOY_HIGH = INPUT_JOY_CENTRE + INPUT_JOY_DEADZONE;
+constexpr int32_t TRIGGER_PRESSED = 16384; // half way down fires
 constexpr float MOUSE_YAW_PER_PIXEL = 0.5f;
+constexpr const char* PAD_MAPPING_FILE = "gamecontrollerdb.txt";
 
 Index inputIndex = {};
+InputMonitor inputMonitor = nullptr;
+InputHandler inputFilter = nullptr;
 std::array<uint8_t, INPUT_KEY_STATES> keyState{};
+std::array<int16_t, INPUT_KEY_STATES> keyScancode{};     // the scancode that last held each code
+std::array<SDL_Keycode, SDL_NUM_SCANCODES> keySymbols{}; // from the pump's key events
 bool shiftDown = false, ctrlDown = false, altDown = false;
 int32_t mouseX = 0, mouseY = 0;       // the stored position events report
 int32_t cursorX = 0, cursorY = 0;     // the latest window position from the pump
 int32_t pendingDx = 0, pendingDy = 0; // motion since the last poll
 int32_t grabCount = 0;
+int32_t knownDeviceCount = 0; // SDL's joystick count at the last scan
+bool controllersUp = false;   // this module brought up SDL's game-controller subsystem
+bool mappingsLoaded = false;
 std::array<Joystick, 2> joysticks{{
-    {"Joystick1", INPUT_JOYSTICK1, KEY_JOY1_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0,
-     nullptr},
-    {"Joystick2", INPUT_JOYSTICK2, KEY_JOY2_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0,
-     nullptr},
+    {"Joystick1", INPUT_JOYSTICK1, KEY_JOY1_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0,
+     0, nullptr, nullptr, -1, false},
+    {"Joystick2", INPUT_JOYSTICK2, KEY_JOY2_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0,
+     0, nullptr, nullptr, -1, false},
 }};
 
 InputHandler HandlerAt(int32_t i) {
     return reinterpret_cast<InputHandler>(inputIndex.items[i]);
 }
 
-// Adds the modifier flags and asks the handlers, newest first, until one consumes the event.
+// Asks the handlers, newest first, until one consumes the event; the monitor sees the outcome.
+int InputAskHandlers(const InputEvent* event) {
+    for (int32_t i = inputIndex.count - 1; i >= 0; --i) {
+        if (i >= inputIndex.count) // an earlier handler removed handlers
+            continue;
+        InputHandler handler = HandlerAt(i);
+        int result = handler(event);
+        if (result) {
+            if (inputMonitor) inputMonitor(event, handler);
+            return result;
+        }
+    }
+    if (inputMonitor) inputMonitor(event, nullptr);
+    return 0;
+}
+
+// Adds the modifier flags, lets the filter swallow the event, then asks the handlers.
 int InputDispatch(InputEvent* event) {
     if (shiftDown) event->flags |= INPUT_SHIFT;
     if (ctrlDown) event->flags |= INPUT_CTRL;
     if (altDown) event->flags |= INPUT_ALT;
-    for (int32_t i = inputIndex.count - 1; i >= 0; --i) {
-        if (i >= inputIndex.count) // an earlier handler removed handlers
-            continue;
-        int result = HandlerAt(i)(event);
-        if (result) return result;
-    }
-    return 0;
+    if (inputFilter && inputFilter(event)) return 1;
+    return InputAskHandlers(event);
 }
 
-int InputSend(int32_t device, int32_t key, uint32_t flags, int32_t x, int32_t y) {
-    InputEvent event{device, key, flags, x, y};
+int InputSend(int32_t device, int32_t key, uint32_t flags, int32_t x, int32_t y,
+              int32_t symbol = 0) {
+    InputEvent event{device, key, flags, x, y, symbol};
     return InputDispatch(&event);
 }
 
 uint32_t PressOrRelease(bool down) {
     return down ? INPUT_PRESS : INPUT_RELEASE;
+}
+
+// The layout's character for a key: what the pump's key event said, else SDL's key map, else
+// (no video, no layout) the engine code's own character, which is the US layout's.
+int32_t KeySymbol(int32_t code) {
+    int16_t scancode = keyScancode[static_cast<size_t>(code)];
+    SDL_Keycode sym = 0;
+    if (scancode > 0) {
+        sym = keySymbols[static_cast<size_t>(scancode)];
+        if (sym == 0) sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode));
+    }
+    if (sym == 0 || sym == SDLK_UNKNOWN) sym = code < 128 ? code : 0;
+    if (sym < ' ' || sym >= 127) return 0;
+    return (sym >= 'A' && sym <= 'Z') ? sym - 'A' + 'a' : sym;
 }
 
 void InputPollMouse() {
@@ -204,23 +248,84 @@ void InputPollMouse() {
         InputSend(INPUT_MOUSE, KEY_MOUSE_MOTION, 0, mouseX, mouseY);
 }
 
-void JoystickDetect(int32_t id, Joystick& joy) {
+// ---- Pads -----------------------------------------------------------------------------------
+
+int DefaultRumble(void* pad, uint16_t low, uint16_t high, uint32_t ms) {
+    return SDL_GameControllerRumble(static_cast<SDL_GameController*>(pad), low, high, ms);
+}
+
+bool JoystickSubsystemUp() {
+    return SDL_WasInit(SDL_INIT_JOYSTICK) != 0;
+}
+
+// SDL's game-controller layer, with the mappings of gamecontrollerdb.txt in the working directory
+// when there is one (SDL itself adds SDL_GAMECONTROLLERCONFIG).
+void PadMappingsInit() {
+    if (!JoystickSubsystemUp()) return;
+    if (!controllersUp && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) controllersUp = true;
+    if (!controllersUp || mappingsLoaded) return;
+    mappingsLoaded = true;
+    SDL_RWops* file = SDL_RWFromFile(PAD_MAPPING_FILE, "rb");
+    if (!file) return; // none: SDL's own database
+    char message[256];
+    int added = SDL_GameControllerAddMappingsFromRW(file, 1);
+    if (added < 0)
+        std::snprintf(message, sizeof(message), "InputInit: %s not read: %s\n", PAD_MAPPING_FILE,
+                      SDL_GetError());
+    else
+        std::snprintf(message, sizeof(message), "InputInit: %d pad mappings from %s\n", added,
+                      PAD_MAPPING_FILE);
+    Log(added < 0 ? LOG_ERROR : LOG_BOOT, "%s", message);
+}
+
+void JoystickReset(Joystick& joy) {
     joy.lastX = joy.lastY = INPUT_JOY_CENTRE;
-    joy.button1 = joy.button2 = 0;
+    joy.button1 = joy.button2 = joy.start = joy.back = 0;
     joy.handle = nullptr;
+    joy.pad = nullptr;
+    joy.instance = -1;
+    joy.rumbling = false;
+}
+
+// Opens SDL device index as a game controller when SDL knows its layout, else as a joystick.
+bool JoystickOpen(Joystick& joy, int index) {
+    JoystickReset(joy);
+    if (controllersUp && SDL_IsGameController(index)) {
+        joy.pad = SDL_GameControllerOpen(index);
+        if (joy.pad) joy.handle = SDL_GameControllerGetJoystick(joy.pad);
+    }
+    if (!joy.handle) joy.handle = SDL_JoystickOpen(index);
+    if (!joy.handle) return false;
+    joy.instance = SDL_JoystickInstanceID(joy.handle);
+    joy.enabled = 1;
+    return true;
+}
+
+// "Joystick1 <what>: <name> (game controller)" on the boot log.
+void JoystickLogName(const Joystick& joy, const char* what) {
+    const char* name = joy.pad ? SDL_GameControllerName(joy.pad) : SDL_JoystickName(joy.handle);
+    char message[192];
+    std::snprintf(message, sizeof(message), "%s %s: %s (%s)\n", joy.name, what,
+                  name ? name : "unnamed", joy.pad ? "game controller" : "joystick");
+    Log(LOG_BOOT, "%s", message);
+}
+
+void JoystickDetect(int32_t id, Joystick& joy) {
+    JoystickReset(joy);
     int count = SDL_NumJoysticks();
     const char* problem = nullptr;
     if (count < 0)
         problem = "No Driver loaded";
     else if (id >= count)
         problem = "Unplugged";
-    else if (!(joy.handle = SDL_JoystickOpen(id)))
+    else if (!JoystickOpen(joy, id))
         problem = "No Driver loaded";
     char message[128];
     if (!problem) {
         joy.enabled = 1;
         std::snprintf(message, sizeof(message), "%s Detected\n", joy.name);
         Log(LOG_BOOT, "%s", message);
+        JoystickLogName(joy, "is");
         return;
     }
     joy.enabled = 0;
@@ -230,9 +335,19 @@ void JoystickDetect(int32_t id, Joystick& joy) {
     Log(LOG_BOOT, "%s", message);
 }
 
+void JoystickRumbleStop(Joystick& joy) {
+    if (joy.rumbling && joy.pad) inputRumbleSend(joy.pad, 0, 0, 0);
+    joy.rumbling = false;
+}
+
 void JoystickClose(Joystick& joy) {
-    if (joy.handle) SDL_JoystickClose(joy.handle);
+    JoystickRumbleStop(joy);
+    if (joy.pad)
+        SDL_GameControllerClose(joy.pad);
+    else if (joy.handle)
+        SDL_JoystickClose(joy.handle);
     joy.handle = nullptr;
+    joy.pad = nullptr;
 }
 
 // Dispatches a direction key when its test gives another answer for the new axis value.
@@ -240,25 +355,22 @@ void JoystickDirection(const Joystick& joy, int32_t key, bool was, bool now, int
     if (was != now) InputSend(joy.device, key, PressOrRelease(now), x, y);
 }
 
-void JoystickPoll(Joystick& joy) {
-    if (!joy.enabled) return;
-    if (!joy.handle || !SDL_JoystickGetAttached(joy.handle)) {
-        char message[128];
-        std::snprintf(message, sizeof(message), "Joystick read error: %s Disabled\n", joy.name);
-        Log(LOG_ERROR, "%s", message);
-        joy.enabled = 0;
-        JoystickClose(joy);
-        return;
-    }
-    int32_t x = SDL_JoystickGetAxis(joy.handle, 0) + JOY_AXIS_SHIFT;
-    int32_t y = SDL_JoystickGetAxis(joy.handle, 1) + JOY_AXIS_SHIFT;
-    int32_t button1 = SDL_JoystickGetButton(joy.handle, 0) ? 1 : 0;
-    int32_t button2 = SDL_JoystickGetButton(joy.handle, 1) ? 1 : 0;
-    if (button1 != joy.button1) InputSend(joy.device, joy.keyBase, PressOrRelease(button1), x, y);
-    if (button2 != joy.button2)
-        InputSend(joy.device, joy.keyBase + JOY_BUTTON2, PressOrRelease(button2), x, y);
+void JoystickButton(const Joystick& joy, int32_t key, int32_t was, int32_t now, int32_t x,
+                    int32_t y) {
+    if (was != now) InputSend(joy.device, key, PressOrRelease(now != 0), x, y);
+}
+
+// The new position: every direction and button change in the fixed order, then the motion.
+void JoystickReport(Joystick& joy, int32_t x, int32_t y, int32_t button1, int32_t button2,
+                    int32_t start, int32_t back) {
+    JoystickButton(joy, joy.keyBase, joy.button1, button1, x, y);
+    JoystickButton(joy, joy.keyBase + JOY_BUTTON2, joy.button2, button2, x, y);
+    JoystickButton(joy, KEY_PAD_START, joy.start, start, x, y);
+    JoystickButton(joy, KEY_PAD_BACK, joy.back, back, x, y);
     joy.button1 = button1;
     joy.button2 = button2;
+    joy.start = start;
+    joy.back = back;
     if (x == joy.lastX && y == joy.lastY) return;
     InputSend(joy.device, joy.keyBase + JOY_MOTION, 0, x, y);
     JoystickDirection(joy, joy.keyBase + JOY_UP, joy.lastY < JOY_LOW, y < JOY_LOW, x, y);
@@ -267,6 +379,108 @@ void JoystickPoll(Joystick& joy) {
     JoystickDirection(joy, joy.keyBase + JOY_RIGHT, joy.lastX > JOY_HIGH, x > JOY_HIGH, x, y);
     joy.lastX = x;
     joy.lastY = y;
+}
+
+// A device that went away: what it held is let go (no ship keeps turning), the slot frees.
+void JoystickRemoved(Joystick& joy) {
+    JoystickReport(joy, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0, 0);
+    char message[128];
+    std::snprintf(message, sizeof(message), "%s removed\n", joy.name);
+    Log(LOG_BOOT, "%s", message);
+    JoystickClose(joy);
+    JoystickReset(joy);
+    joy.enabled = 0;
+}
+
+// A game controller: left stick and d-pad steer through the same axis values as a joystick; south
+// or the right trigger is button 1, east button 2.
+void PadRead(const Joystick& joy, int32_t* x, int32_t* y, int32_t* b1, int32_t* b2, int32_t* start,
+             int32_t* back) {
+    SDL_GameController* pad = joy.pad;
+    *x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX) + JOY_AXIS_SHIFT;
+    *y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY) + JOY_AXIS_SHIFT;
+    if (SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) *x = 0;
+    if (SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) *x = JOY_AXIS_MAX;
+    if (SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP)) *y = 0;
+    if (SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) *y = JOY_AXIS_MAX;
+    *b1 = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_A) ||
+          SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) >= TRIGGER_PRESSED;
+    *b2 = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_B) ? 1 : 0;
+    *start = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_START) ? 1 : 0;
+    *back = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_BACK) ? 1 : 0;
+}
+
+void JoystickPoll(Joystick& joy) {
+    if (!joy.enabled) return;
+    if (!joy.handle || !SDL_JoystickGetAttached(joy.handle)) {
+        JoystickRemoved(joy);
+        return;
+    }
+    int32_t x, y, button1, button2, start = 0, back = 0;
+    if (joy.pad) {
+        PadRead(joy, &x, &y, &button1, &button2, &start, &back);
+    } else {
+        x = SDL_JoystickGetAxis(joy.handle, 0) + JOY_AXIS_SHIFT;
+        y = SDL_JoystickGetAxis(joy.handle, 1) + JOY_AXIS_SHIFT;
+        button1 = SDL_JoystickGetButton(joy.handle, 0) ? 1 : 0;
+        button2 = SDL_JoystickGetButton(joy.handle, 1) ? 1 : 0;
+    }
+    JoystickReport(joy, x, y, button1, button2, start, back);
+}
+
+bool JoystickInSlot(SDL_JoystickID instance) {
+    for (const Joystick& joy : joysticks)
+        if (joy.enabled && joy.instance == instance) return true;
+    return false;
+}
+
+// Devices plugged in since the last scan take the free slots, first come first served.
+void JoystickScan() {
+    int count = SDL_NumJoysticks();
+    if (count == knownDeviceCount) return;
+    knownDeviceCount = count;
+    for (int index = 0; index < count; ++index) {
+        if (JoystickInSlot(SDL_JoystickGetDeviceInstanceID(index))) continue;
+        Joystick* slot = nullptr;
+        for (Joystick& joy : joysticks)
+            if (!joy.enabled && !slot) slot = &joy;
+        if (!slot) return;
+        if (JoystickOpen(*slot, index)) {
+            JoystickLogName(*slot, "connected");
+        } else {
+            char message[192];
+            std::snprintf(message, sizeof(message), "JoystickScan: cannot open %s: %s\n",
+                          slot->name, SDL_GetError());
+            Log(LOG_ERROR, "%s", message);
+            JoystickReset(*slot);
+            slot->enabled = 0;
+        }
+    }
+}
+
+const Joystick* JoystickOfDevice(int32_t device) {
+    for (const Joystick& joy : joysticks)
+        if (joy.device == device) return &joy;
+    return nullptr;
+}
+
+// Typed text: one KEY_TEXT event per UTF-8 character; a broken sequence gives U+FFFD.
+void InputSendText(const char* text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        int32_t c = *p++;
+        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (c >= 0x80 && extra == 0) c = 0xFFFD;
+        if (extra) c &= 0x3F >> extra;
+        for (; extra > 0; --extra) {
+            if ((*p & 0xC0) != 0x80) {
+                c = 0xFFFD;
+                break;
+            }
+            c = (c << 6) | (*p++ & 0x3F);
+        }
+        InputSend(INPUT_KEYBOARD, KEY_TEXT, INPUT_PRESS, c, 0);
+    }
 }
 
 int32_t MouseButtonKey(uint8_t button) {
@@ -284,6 +498,8 @@ int32_t MouseButtonKey(uint8_t button) {
 
 } // namespace
 
+InputRumbleFunction inputRumbleSend = DefaultRumble;
+
 void InputInit() {
     if (inputIndex.items) IndexFree(&inputIndex);
     IndexCreate(&inputIndex, INDEX_DEFAULT_CAPACITY, "inputIndex", 0);
@@ -292,19 +508,42 @@ void InputInit() {
     mouseX = mouseY = cursorX = cursorY = pendingDx = pendingDy = 0;
     grabCount = 0;
     mouseYaw = 0.0f;
-    for (int32_t id = 0; id < static_cast<int32_t>(joysticks.size()); ++id) {
-        JoystickClose(joysticks[static_cast<size_t>(id)]);
+    keyScancode.fill(0);
+    keySymbols.fill(0);
+    rumbleEnabled = IniGetInt(INI_FILE, "rumble", 1) != 0 ? 1 : 0;
+    // Text input is on only while a text entry is open: during play an input method must not
+    // take the flight keys.
+    SDL_StopTextInput();
+    for (Joystick& joy : joysticks)
+        JoystickClose(joy);
+    PadMappingsInit();
+    for (int32_t id = 0; id < static_cast<int32_t>(joysticks.size()); ++id)
         JoystickDetect(id, joysticks[static_cast<size_t>(id)]);
-    }
+    knownDeviceCount = JoystickSubsystemUp() ? SDL_NumJoysticks() : 0;
 }
 
 void InputUnInit() {
     Log(LOG_BOOT, "InputUnInit: Freeing input index storage\n");
     IndexFree(&inputIndex);
-    for (Joystick& joy : joysticks)
+    for (Joystick& joy : joysticks) {
         JoystickClose(joy);
+        JoystickReset(joy);
+        joy.enabled = 0;
+    }
+    keySymbols.fill(0);
+    if (controllersUp) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    controllersUp = false;
+    mappingsLoaded = false;
     if (grabCount > 0) SDL_SetRelativeMouseMode(SDL_FALSE);
     grabCount = 0;
+}
+
+void InputSetMonitor(InputMonitor monitor) {
+    inputMonitor = monitor;
+}
+
+void InputSetFilter(InputHandler filter) {
+    inputFilter = filter;
 }
 
 void InputAddHandler(InputHandler handler) {
@@ -331,7 +570,9 @@ void InputPollKeyboard(const uint8_t* scancodeState, int32_t count) {
     int32_t limit = count < SDL_NUM_SCANCODES ? count : SDL_NUM_SCANCODES;
     for (int32_t scancode = 0; scancode < limit; ++scancode) {
         int16_t code = keyMap[static_cast<size_t>(scancode)];
-        if (code >= 0 && scancodeState[scancode]) keyState[static_cast<size_t>(code)] = 1;
+        if (code < 0 || !scancodeState[scancode]) continue;
+        keyState[static_cast<size_t>(code)] = 1;
+        keyScancode[static_cast<size_t>(code)] = static_cast<int16_t>(scancode);
     }
     shiftDown = keyState[KEY_LSHIFT] || keyState[KEY_RSHIFT];
     ctrlDown = keyState[KEY_LCTRL] || keyState[KEY_RCTRL];
@@ -339,7 +580,8 @@ void InputPollKeyboard(const uint8_t* scancodeState, int32_t count) {
     for (int32_t code = 0; code < INPUT_KEY_STATES; ++code) {
         size_t c = static_cast<size_t>(code);
         if (keyState[c] != previous[c])
-            InputSend(INPUT_KEYBOARD, code, PressOrRelease(keyState[c] != 0), 0, 0);
+            InputSend(INPUT_KEYBOARD, code, PressOrRelease(keyState[c] != 0), 0, 0,
+                      KeySymbol(code));
     }
 }
 
@@ -348,7 +590,9 @@ void InputPoll() {
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     if (state) InputPollKeyboard(state, count);
-    if (joysticks[0].enabled || joysticks[1].enabled) SDL_JoystickUpdate();
+    if (!JoystickSubsystemUp()) return;
+    SDL_JoystickUpdate();
+    JoystickScan();
     for (Joystick& joy : joysticks)
         JoystickPoll(joy);
 }
@@ -370,6 +614,20 @@ int InputHandleSdlEvent(const SDL_Event& event) {
         return InputSend(INPUT_MOUSE, key, PressOrRelease(event.type == SDL_MOUSEBUTTONDOWN),
                          mouseX, mouseY);
     }
+    case SDL_KEYDOWN: // the layout's symbol for the poll that dispatches this key
+        if (event.key.keysym.scancode > 0 && event.key.keysym.scancode < SDL_NUM_SCANCODES)
+            keySymbols[static_cast<size_t>(event.key.keysym.scancode)] = event.key.keysym.sym;
+        return 0;
+    case SDL_TEXTINPUT:
+        InputSendText(event.text.text);
+        return 1;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+            event.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+            InputRumbleStop();
+            if (inputFocusLostHook) inputFocusLostHook();
+        }
+        return 0;
     default:
         return 0;
     }
@@ -392,7 +650,68 @@ char InputEventToChar(const InputEvent* event) {
     return shiftedChars[static_cast<size_t>(event->key)];
 }
 
+void InputTextStart() {
+    SDL_StartTextInput();
+}
+
+void InputTextStop() {
+    SDL_StopTextInput();
+}
+
+int32_t InputPadAction(const InputEvent* event) {
+    if (!event || !(event->flags & INPUT_PRESS)) return INPUT_PAD_NONE;
+    const Joystick* joy = JoystickOfDevice(event->device);
+    if (!joy || !joy->pad) return INPUT_PAD_NONE; // plain joysticks keep their codes only
+    switch (event->key - joy->keyBase) {
+    case 0:
+        return INPUT_PAD_SOUTH;
+    case JOY_BUTTON2:
+        return INPUT_PAD_EAST;
+    case JOY_UP:
+        return INPUT_PAD_UP;
+    case JOY_DOWN:
+        return INPUT_PAD_DOWN;
+    case JOY_LEFT:
+        return INPUT_PAD_LEFT;
+    case JOY_RIGHT:
+        return INPUT_PAD_RIGHT;
+    default:
+        break;
+    }
+    if (event->key == KEY_PAD_START) return INPUT_PAD_START;
+    if (event->key == KEY_PAD_BACK) return INPUT_PAD_BACK;
+    return INPUT_PAD_NONE;
+}
+
+int32_t InputPadCount() {
+    int32_t count = 0;
+    for (const Joystick& joy : joysticks)
+        if (joy.enabled) ++count;
+    return count;
+}
+
+void InputRumble(uint16_t low, uint16_t high, uint32_t ms) {
+    if (!rumbleEnabled) return;
+    for (Joystick& joy : joysticks) {
+        if (!joy.enabled || !joy.pad || !SDL_GameControllerHasRumble(joy.pad)) continue;
+        if (inputRumbleSend(joy.pad, low, high, ms) == 0) joy.rumbling = true;
+    }
+}
+
+void InputRumbleStop() {
+    for (Joystick& joy : joysticks)
+        JoystickRumbleStop(joy);
+}
+
 int32_t InputKeyCode(int32_t scancode) {
     if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return -1;
     return keyMap[static_cast<size_t>(scancode)];
+}
+
+void InputSetMouseYaw(float yaw) {
+    mouseYaw = yaw;
+}
+
+void InputSetFocusLostHook(void (*hook)()) {
+    inputFocusLostHook = hook;
 }

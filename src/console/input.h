@@ -1,7 +1,8 @@
-// Input devices: the keyboard, the mouse and up to two joysticks turned into one stream of
-// InputEvent records in one engine key-code space, each handed to a stack of handlers, newest
-// first, until one consumes it. The keyboard, mouse motion and joysticks are polled once a frame;
-// mouse buttons and motion arrive from the frame loop's event pump. Main thread only.
+// Input devices: the keyboard, the mouse and up to two pads (game controllers or plain joysticks,
+// hot-plugged) turned into one stream of InputEvent records in one engine key-code space, each
+// handed to a stack of handlers, newest first, until one consumes it. The keyboard, mouse motion
+// and pads are polled once a frame; mouse buttons, mouse motion and typed text arrive from the
+// frame loop's event pump. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +82,11 @@ constexpr int32_t KEY_JOY1_DOWN = 314; // pulled back
 constexpr int32_t KEY_JOY1_MOTION = 315;
 constexpr int32_t KEY_JOY2_BUTTON1 = 316;
 constexpr int32_t KEY_JOY2_MOTION = 322;
+// A game controller's Start and Back (Select) buttons, either pad; the device tells which.
+constexpr int32_t KEY_PAD_START = 323;
+constexpr int32_t KEY_PAD_BACK = 324;
+// Typed text (while text input is on): one press event per character, the Unicode code point in x.
+constexpr int32_t KEY_TEXT = 325;
 constexpr int32_t INPUT_KEY_STATES = 512; // size of the key-state table, codes 0 to 511
 
 // Joystick axes run 0..65535 with the centre at 32767; a direction counts as pushed beyond
@@ -90,33 +96,88 @@ constexpr int32_t INPUT_JOY_DEADZONE = 12000;
 
 struct InputEvent {
     int32_t device; // INPUT_KEYBOARD, INPUT_MOUSE, INPUT_JOYSTICK1 or INPUT_JOYSTICK2
-    int32_t key;    // engine key code
+    int32_t key;    // engine key code: the physical key for the keyboard
     uint32_t flags; // INPUT_* flags; only the low byte is used
-    int32_t x, y;   // window position (mouse) or axis values (joystick); 0 for the keyboard
+    int32_t x, y;   // window position (mouse), axis values (joystick), code point (KEY_TEXT)
+    // Keyboard keys: the character printed on the key in the active layout (lower case, printable
+    // ASCII), 0 for none. A German Y key has key 'z' and symbol 'y'.
+    int32_t symbol;
 };
+
+// What a game controller's press means to a screen (InputPadAction).
+enum InputPadMeaning : int32_t {
+    INPUT_PAD_NONE = 0,
+    INPUT_PAD_SOUTH, // A / Cross
+    INPUT_PAD_EAST,  // B / Circle
+    INPUT_PAD_UP,    // d-pad or left stick
+    INPUT_PAD_DOWN,
+    INPUT_PAD_LEFT,
+    INPUT_PAD_RIGHT,
+    INPUT_PAD_START,
+    INPUT_PAD_BACK,
+};
+
+// Rumble requests go through this seam (the pad's handle, motor strengths, milliseconds; 0, 0, 0
+// stops). Tests count the requests with a function of their own.
+using InputRumbleFunction = int (*)(void* pad, uint16_t low, uint16_t high, uint32_t ms);
+extern InputRumbleFunction inputRumbleSend;
+// vantor.ini "rumble": 1 (default) lets pads that have motors rumble, 0 never.
+extern int32_t rumbleEnabled;
+// Run when the window loses the focus or is minimised (autopause), or null.
+extern void (*inputFocusLostHook)();
 
 // Returns non-zero when it consumed the event; later (older) handlers then never see it.
 using InputHandler = int (*)(const InputEvent* event);
 
+// Sees every dispatched event with the handler that consumed it (null when none did); the demo
+// recorder uses it to keep the key events a screen takes.
+using InputMonitor = void (*)(const InputEvent* event, InputHandler consumer);
+
 // Horizontal mouse-look heading, degrees in [-180, 180]: grows by 0.5 per pixel moved right
 // while the mouse is grabbed. The chase camera reads it while mouse look is held.
 extern float mouseYaw;
+// Sets the mouse-look heading (a demo's playback).
+void InputSetMouseYaw(float yaw);
+// Installs what runs when the window loses the focus (null: nothing).
+void InputSetFocusLostHook(void (*hook)());
 
 // Client start-up, before CommandInit and BindInit: empties the handler stack, resets every
-// device state and detects joysticks 1 and 2 (boot-log lines). Needs SDL's joystick subsystem.
+// device state, loads the pad mappings of gamecontrollerdb.txt when present and detects
+// joysticks 1 and 2 (boot-log lines naming each pad). Needs SDL's joystick subsystem.
 void InputInit();
-// Shutdown: logs, frees the handler stack, closes the joysticks and releases the mouse.
+// Shutdown: logs, frees the handler stack, stops any rumble, closes the pads and releases the
+// mouse.
 void InputUnInit();
 // Pushes a handler; the newest handler is asked first.
 void InputAddHandler(InputHandler handler);
 // Removes a handler wherever it sits; the others keep their order.
 void InputRemoveHandler(InputHandler handler);
-// Once a frame, after the event pump: mouse motion, then the keyboard, then each enabled joystick.
+// Installs the monitor (null removes it).
+void InputSetMonitor(InputMonitor monitor);
+// Asked before every handler with each device event; non-zero swallows it. Demo playback keeps
+// the player's keys out of a replayed game this way. Null removes it.
+void InputSetFilter(InputHandler filter);
+// Once a frame, after the event pump: mouse motion, the keyboard, then each pad. A pad plugged in
+// since the last poll takes a free slot; one that went away frees its slot (its held buttons and
+// directions are released first).
 void InputPoll();
-// The event pump hands every SDL event here: mouse buttons dispatch at once (window position in
-// x, y); mouse motion is collected for the next InputPoll. Returns the dispatch result, 0 for
-// events that are not the input layer's.
+// The event pump hands every SDL event here: mouse buttons and typed text dispatch at once;
+// mouse motion and key symbols are kept for the next InputPoll; focus loss stops rumble and runs
+// inputFocusLostHook. Returns the dispatch result, 0 for events that are not the input layer's.
 int InputHandleSdlEvent(const SDL_Event& event);
+// Text input on and off (the text entries of the GUI): while on, typed text arrives as KEY_TEXT.
+void InputTextStart();
+void InputTextStop();
+// The meaning of a game controller's press for a screen; INPUT_PAD_NONE for anything else
+// (releases, plain joysticks, other devices).
+int32_t InputPadAction(const InputEvent* event);
+// Pads open now (game controllers and plain joysticks).
+int32_t InputPadCount();
+// Every open game controller with motors rumbles (motor strengths 0..65535, milliseconds),
+// unless rumble is off.
+void InputRumble(uint16_t low, uint16_t high, uint32_t ms);
+// Stops every rumble started and not yet stopped.
+void InputRumbleStop();
 // Mouse look: the first grab hides and holds the cursor and starts turning motion into mouseYaw;
 // each grab needs its own release, and the cursor returns with the last one. A release without a
 // grab does nothing.

@@ -5,7 +5,9 @@
 #include "audio/wave.h"
 #include "core/client.h"
 #include "core/clock.h"
+#include "core/demo.h"
 #include "core/fatal.h"
+#include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
@@ -13,6 +15,7 @@
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "render/gl.h"
+#include "render/screenshot.h"
 #include "render/scene.h"
 
 #include <SDL.h>
@@ -41,6 +44,7 @@ constexpr int32_t DEFAULT_MAXFPS = 200;
 // Exit statuses: a start-up failure that concerns the window or the display; the GL library.
 constexpr int EXIT_STARTUP_FAILED = 4;
 constexpr int EXIT_GL_LIBRARY = 1;
+constexpr int EXIT_DEMO_UNPLAYABLE = 1;
 constexpr int EXIT_MISSING_DATA = 1;
 
 int32_t frameCount = 0;
@@ -58,7 +62,7 @@ bool AppPumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) return false;
-        if (event.type == SDL_WINDOWEVENT) WindowHandleEvent(event);
+        WindowHandleEvent(event); // window events and Alt+Enter
         InputHandleSdlEvent(event);
         if (cdNotifyEvent != 0 && event.type == cdNotifyEvent)
             CDAudioNotify(static_cast<uint32_t>(event.user.code), 0);
@@ -66,19 +70,20 @@ bool AppPumpEvents() {
     return true;
 }
 
-// Measures the frame time, honouring maxfps; returns it in seconds.
+// Waits for the frame's deadline (maxfps; a demo's playback holds to its recorded frame times
+// instead, and a timedemo does not wait), then measures the frame time in seconds.
 float AppFrame() {
-    float dt = ClockDelta(nullptr);
     float limit = 1.0f / static_cast<float>(maxFps);
-    if (dt < limit) {
-        SDL_Delay(static_cast<Uint32>((limit - dt) * 1000.0f));
-        dt += ClockDelta(nullptr);
-    }
-    InputPoll();
-    frameCount++;
-    if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
+    DemoFramePace(&limit);
+    FramePaceWait(limit);
+    const float dt = ClockDelta(nullptr);
     frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
     return dt;
+}
+
+// The frame's input: held keys, the mouse and the joysticks turned into commands.
+void AppPollInput() {
+    InputPoll();
 }
 
 void AppShutdown() {
@@ -88,11 +93,12 @@ void AppShutdown() {
                   seconds > 0.0f ? frameCount / seconds : 0.0f);
     Log(LOG_BOOT, "%s", buffer);
     std::fputs(buffer, stderr);
+    FramePaceReport();
+    DemoUnInit();
+    ScreenshotUnInit();
     WindowDestroy();
     OpenGLUnInit();
-    WaveUnInit();
-    CDAudioUnInit();
-    InputUnInit();
+    ClientUnInit();
     WindowRestoreDesktop();
     SDL_Quit();
     LogUnInit();
@@ -119,12 +125,15 @@ bool AppLoadGL() {
 // Display settings; nogdi after the library is loaded, so that it can override the choice.
 int32_t AppReadDisplaySettings() {
     const int32_t fscreen = IniGetInt(INI_FILE, "fscreen", 1);
-    screenWidth = IniGetInt(INI_FILE, "width", 640);
-    screenHeight = IniGetInt(INI_FILE, "height", 480);
-    colorDepth = IniGetInt(INI_FILE, "cdepth", 16);
-    zDepth = IniGetInt(INI_FILE, "zdepth", 16);
+    const int32_t width = IniGetInt(INI_FILE, "width", 640);
+    const int32_t height = IniGetInt(INI_FILE, "height", 480);
+    const int32_t bits = IniGetInt(INI_FILE, "cdepth", 16);
+    const int32_t depthBits = IniGetInt(INI_FILE, "zdepth", 16);
+    WindowSetMode(width, height, bits, depthBits);
     const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
-    if (gdi == 0 || gdi == 1) noGdi = gdi;
+    if (gdi == 0 || gdi == 1) OpenGLSetNoGdi(gdi);
+    const int32_t resizable = IniGetInt(INI_FILE, "wresize", 0);
+    WindowSetPresentation(resizable, IniGetInt(INI_FILE, "vsync", 0));
     Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
     return fscreen;
 }
@@ -179,7 +188,10 @@ int32_t AppFrameSteps(float dt, float invSlice) {
 }
 
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float)) {
-    int32_t n = AppFrameSteps(dt, invSlice);
+    return AppRunSteps(dt, AppFrameSteps(dt, invSlice), step);
+}
+
+int32_t AppRunSteps(float dt, int32_t n, void (*step)(float)) {
     float length = dt / static_cast<float>(n);
     int32_t calls = 0;
     // The count bounds the loop too: once a step falls below the rounding of dt, dt stops
@@ -245,8 +257,7 @@ int AppMain() {
         SDL_Quit();
         return EXIT_STARTUP_FAILED;
     }
-    priorityLevel = IniGetInt(INI_FILE, "priority", 2);
-    SetPriority(priorityLevel);
+    WindowSetPriorityLevel(IniGetInt(INI_FILE, "priority", 2));
     if (!WindowCreate()) {
         Log(LOG_BOOT, "CreateWindow failed\n");
         WindowMessageBox("Unable to create the application window", "Startup Error");
@@ -258,16 +269,32 @@ int AppMain() {
     AppReadLoopSettings();
     float invSlice = 1.0f / timeSlice;
     ClockInit();
+    FramePaceInit();
     RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
     ClientInit();
+    if (!DemoInit()) { // a timedemo that cannot play cannot do its job
+        AppShutdown();
+        return EXIT_DEMO_UNPLAYABLE;
+    }
 
     for (;;) {
+        DemoFrameBegin();
         // Messages are handled one class below real-time.
         if (priorityLevel == 3) SetPriority(2);
         if (!AppPumpEvents()) break;
         if (priorityLevel == 3) SetPriority(3);
         float dt = AppFrame();
-        AppRunSlices(dt, invSlice, GameSlice);
+        // Input, then the steps it drives: one frame of play.
+        AppPollInput();
+        ++frameCount;
+        if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
+        if (FramePaceRecord(dt, ClockSeconds())) AppPostQuit();
+        // The one seam where the outside enters the game: a recording keeps what the steps are
+        // about to read, a playback puts the recorded frame in its place.
+        int32_t steps = AppFrameSteps(dt, invSlice);
+        DemoFrame(&dt, &steps);
+        AppRunSteps(dt, steps, GameSlice);
+        DemoFrameEnd();
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) {
             ClientRender();
@@ -277,4 +304,8 @@ int AppMain() {
     }
     AppShutdown();
     return 0;
+}
+
+void AppSetSlice(float slice) {
+    timeSlice = slice;
 }

@@ -7,6 +7,8 @@ constexpr const char* APP_BANNER = "Skarnex3D v1.13";
 
 // Loop settings (vantor.ini: slice, ftest, maxfps, timeout).
 extern float timeSlice;
+// Sets the game step length in seconds (a demo's playback restores the recorded one).
+void AppSetSlice(float slice);
 extern int32_t frameTest;
 extern int32_t maxFps;
 extern float frameTestTimeout;
@@ -22,6 +24,9 @@ void AppReadLoopSettings();
 int32_t AppFrameSteps(float dt, float invSlice);
 // Cuts dt into equal steps and calls step(length) for each; returns the number of calls.
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float));
+// Cuts dt into n equal steps (the last takes what rounding leaves) and calls step(length) for
+// each; returns the number of calls.
+int32_t AppRunSteps(float dt, int32_t n, void (*step)(float));
 // Posts the quit event; the next pump ends the loop.
 void AppPostQuit();
 // The end of every fatal path (exit statuses 1, 2 and 3), from any thread: flushes standard output

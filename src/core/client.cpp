@@ -12,44 +12,42 @@
 #include "console/input.h"
 #include "render/gl.h"
 #include "game/game.h"
+#include "game/pause.h"
 #include "game/thing.h"
 #include "render/light.h"
 #include "render/model.h"
 #include "render/particle.h"
+#include "render/screenshot.h"
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
 #include "render/timing.h"
 #include "ui/gui.h"
 #include "ui/hiscore.h"
+#include "ui/hud.h"
 #include "ui/screens.h"
-
-int32_t showFps = 0;
-int32_t startLevel = 1;
-int32_t menuRocks = 12;
-int32_t difficulty = 0;
-int32_t starsEnabled = 1;
-int32_t niceFx = 1;
-int32_t timingTestApply = 0;
-int32_t timingTestVisible = 0;
 
 namespace {
 
 void ClientReadSettings() {
-    // Order matters: a missing vantor.ini logs one line per read, in this order.
-    cameraMode = IniGetInt(INI_FILE, "camera", 0);
-    showFps = IniGetInt(INI_FILE, "fps", 0);
-    startLevel = IniGetInt(INI_FILE, "level", 1);
-    menuRocks = IniGetInt(INI_FILE, "menurocks", 12);
-    fieldOfView = IniGetFloat(INI_FILE, "fov", 90.0f);
-    perspectiveHint = IniGetInt(INI_FILE, "pHint", 0);
-    finishFrame = IniGetInt(INI_FILE, "glFin", 1);
-    difficulty = IniGetInt(INI_FILE, "diff", 0);
-    starsEnabled = IniGetInt(INI_FILE, "stars", 1);
-    niceFx = IniGetInt(INI_FILE, "nicefx", 1);
-    timingTestApply = IniGetInt(INI_FILE, "test", 0);
-    timingTestVisible = IniGetInt(INI_FILE, "vtest", 0);
-    if (startLevel < 1) startLevel = 1;
+    // Order matters: a missing vantor.ini logs one line per read, in this order. Each value goes
+    // to the module that acts on it.
+    const int32_t camera = IniGetInt(INI_FILE, "camera", 0);
+    const int32_t fps = IniGetInt(INI_FILE, "fps", 0);
+    const int32_t firstLevel = IniGetInt(INI_FILE, "level", 1);
+    const int32_t rocks = IniGetInt(INI_FILE, "menurocks", 12);
+    const float fov = IniGetFloat(INI_FILE, "fov", 90.0f);
+    const int32_t fastHint = IniGetInt(INI_FILE, "pHint", 0);
+    const int32_t finish = IniGetInt(INI_FILE, "glFin", 1);
+    const int32_t diff = IniGetInt(INI_FILE, "diff", 0);
+    const int32_t stars = IniGetInt(INI_FILE, "stars", 1);
+    const int32_t fx = IniGetInt(INI_FILE, "nicefx", 1);
+    const int32_t apply = IniGetInt(INI_FILE, "test", 0);
+    const int32_t visible = IniGetInt(INI_FILE, "vtest", 0);
+    SceneSetSettings(camera, fov, fastHint, finish, stars, fx);
+    HudSetShowFps(fps);
+    GameSetSettings(diff, firstLevel, rocks);
+    TimingSetSettings(apply, visible);
 }
 
 // One "label value" line; a context that could not be made gives null strings.
@@ -83,18 +81,9 @@ void ClientLogGLStrings() {
 void ClientInit() {
     CVarInit(); // first: modules may register variables while they start
     ClientReadSettings();
-    // The one setting that can change while the game runs: "set camera N".
-    CVarRegisterLong("camera", &cameraMode);
-    // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
-    // from the first frame.
-    gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
-    SetProjection(screenWidth, screenHeight, viewSize);
+    SceneInit();
     ClientLogGLStrings();
     TimingTest();
-    cameraPos = {0.0f, 2.0f, 4.0f};
-    cameraYaw = 0.0f;
-    cameraRoll = 0.0f;
-    cameraPitch = -20.0f;
     InputInit();
     CommandInit();
     BindInit();
@@ -108,9 +97,18 @@ void ClientInit() {
     LightInit();
     GuiInit();
     ScreensInit();
+    PauseInit();
+    ScreenshotInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
     AttractMode();
     Log(LOG_BOOT, "Client is copacetic\n");
     LogInitComplete();
+}
+
+void ClientUnInit() {
+    // The mixer's lines come before the music's in the boot log, as they always have.
+    WaveUnInit();
+    CDAudioUnInit();
+    InputUnInit();
 }

@@ -1,16 +1,8 @@
-// Client start-up: the client settings and every engine module brought up in order.
+// Client start-up and shutdown: the settings reader and every engine module brought up in order,
+// and taken down in reverse.
 #pragma once
 
-#include <cstdint>
-
-// Client settings read by ClientInit (vantor.ini).
-extern int32_t showFps;
-extern int32_t startLevel;
-extern int32_t menuRocks;
-extern int32_t difficulty;
-extern int32_t starsEnabled;
-extern int32_t niceFx;
-extern int32_t timingTestApply;
-extern int32_t timingTestVisible;
-
 void ClientInit();
+// The reverse of ClientInit where the order matters: the modules that hold a device, a thread or
+// an allocation let it go.
+void ClientUnInit();

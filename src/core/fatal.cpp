@@ -154,14 +154,6 @@ void FatalGuardInstall() {
         sigaction(signal, &action, nullptr);
 }
 
-void FatalGuardRemove() {
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    for (int signal : GUARDED_SIGNALS)
-        sigaction(signal, &action, nullptr);
-}
-
 void ShowLastError() {
     const int error = errno;
     const char* sdlError = SDL_GetError();

@@ -7,8 +7,6 @@
 // the desktop's mode restored, then the process dies by the same signal with its default action.
 // Signals on other threads take their default action unlogged.
 void FatalGuardInstall();
-// Removes the guard (default actions again).
-void FatalGuardRemove();
 
 // The error-log message for a signal and its si_code, or null when the guard does not handle it
 // (integer overflow) and the default action takes it. faultInStackGuard: the fault address lies

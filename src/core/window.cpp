@@ -24,6 +24,9 @@ int32_t colorDepth = 16;
 int32_t zDepth = 16;
 int32_t fullscreenWindow = 1;
 int32_t displayModeChanged = 1;
+int32_t desktopFullscreen = 0;
+int32_t windowResizable = 0;
+int32_t swapInterval = 0;
 int32_t desktopWidth = 0;
 int32_t desktopHeight = 0;
 int32_t desktopBits = 0;
@@ -75,7 +78,13 @@ DisplayMode pendingMode = {};
 bool pendingModeSet = false;
 
 bool windowActive = true;
+bool windowShown = true; // not minimised or hidden
 bool projectionPending = false;
+// The normal window's place and size in screen points, which it gets back on leaving full screen.
+int windowedX = NORMAL_WINDOW_X;
+int windowedY = NORMAL_WINDOW_Y;
+int windowedWidth = FALLBACK_WIDTH;
+int windowedHeight = FALLBACK_HEIGHT;
 
 // Why the last mode request failed, as the reason line names it.
 enum ModeFailure { MODE_BAD, MODE_HARDWARE };
@@ -116,6 +125,54 @@ int PriorityFloor() {
     return floor < -20 ? -20 : static_cast<int>(floor);
 }
 
+// The desktop area of the display the window is on (display 0 before there is a window).
+SDL_Rect WindowDisplayBounds() {
+    const int display = mainWindow ? SDL_GetWindowDisplayIndex(mainWindow) : 0;
+    SDL_Rect bounds = {0, 0, desktopWidth, desktopHeight};
+    SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds);
+    return bounds;
+}
+
+// Desktop full screen is a state the window manager applies; the window also takes the display's
+// area itself, so that it covers the desktop where no window manager runs.
+void WindowCoverDisplay(const SDL_Rect& bounds) {
+    SDL_SetWindowPosition(mainWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(mainWindow, bounds.w, bounds.h);
+}
+
+// vsync: 0 off, 1 on, -1 adaptive where the driver has it, else on.
+void WindowApplySwapInterval() {
+    int32_t interval = swapInterval;
+    if (interval < -1 || interval > 1) {
+        Log(LOG_ERROR, "WindowApplySwapInterval: vsync %ld is not -1, 0 or 1, using 0\n",
+            (long)interval);
+        interval = 0;
+    }
+    if (interval == -1) {
+        if (OpenGLSetSwapInterval(-1)) {
+            Log(LOG_BOOT, "Vertical sync: adaptive\n");
+            return;
+        }
+        Log(LOG_BOOT, "Adaptive vertical sync is not available, using vsync 1\n");
+        interval = 1;
+    }
+    const bool ok = OpenGLSetSwapInterval(interval);
+    if (interval == 0) return; // the default: nothing to say
+    if (ok)
+        Log(LOG_BOOT, "Vertical sync: on\n");
+    else
+        Log(LOG_BOOT, "Vertical sync is not available\n");
+}
+
+void WindowApplyClientSize() {
+    WindowClientSize(&screenWidth, &screenHeight);
+    // GL needs the context: a size change while it is released waits for the focus.
+    if (windowActive && glContext)
+        SetProjection(screenWidth, screenHeight, viewSize);
+    else
+        projectionPending = true;
+}
+
 int priorityStartNice = 0;
 bool priorityStartKnown = false;
 
@@ -131,10 +188,11 @@ bool WindowSetupContext() {
         return false;
     }
     OpenGLMakeCurrent(mainWindow, glContext);
-    int32_t width = 0;
-    int32_t height = 0;
-    WindowClientSize(&width, &height);
-    GLStateInit(width, height);
+    WindowApplySwapInterval();
+    // The drawable in pixels: a desktop full screen, or a window on a scaled desktop, differs
+    // from the configured size.
+    WindowClientSize(&screenWidth, &screenHeight);
+    GLStateInit(screenWidth, screenHeight);
     return true;
 }
 
@@ -222,6 +280,11 @@ int SetDisplayMode(int32_t width, int32_t height, int32_t bits) {
 bool WindowChooseDisplayMode(int32_t fscreen) {
     fullscreenWindow = displayModeChanged = fscreen != 0;
     pendingModeSet = false;
+    desktopFullscreen = fscreen == 2;
+    if (desktopFullscreen) {
+        displayModeChanged = 0; // the window takes the desktop as it is
+        return true;
+    }
     if (desktopHeight == screenHeight && desktopWidth == screenWidth) displayModeChanged = 0;
     if (!displayModeChanged) return true;
 
@@ -245,6 +308,23 @@ bool WindowChooseDisplayMode(int32_t fscreen) {
         }
     }
     return true;
+}
+
+void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBits) {
+    screenWidth = width;
+    screenHeight = height;
+    colorDepth = bits;
+    zDepth = depthBits;
+}
+
+void WindowSetPresentation(int32_t resizable, int32_t vsync) {
+    windowResizable = resizable;
+    swapInterval = vsync;
+}
+
+void WindowSetPriorityLevel(int32_t level) {
+    priorityLevel = level;
+    SetPriority(priorityLevel);
 }
 
 int SetPriorityNice(int32_t level) {
@@ -272,7 +352,33 @@ bool WindowCreate() {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     int x = 0;
     int y = 0;
-    if (fullscreenWindow) {
+    windowedX = NORMAL_WINDOW_X;
+    windowedY = NORMAL_WINDOW_Y;
+    windowedWidth = screenWidth;
+    windowedHeight = screenHeight;
+    // The viewport follows the drawable in pixels, so a scaled desktop gets its full resolution.
+    flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+    // wresize: for the normal window, also the one desktop full screen leaves to.
+    const Uint32 resizable = windowResizable ? SDL_WINDOW_RESIZABLE : 0;
+    int width = screenWidth;
+    int height = screenHeight;
+    if (desktopFullscreen) {
+        const SDL_Rect bounds = WindowDisplayBounds();
+        Log(LOG_BOOT, "Creating a desktop full screen %ldx%ld window\n", (long)bounds.w,
+            (long)bounds.h);
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | resizable;
+        x = bounds.x;
+        y = bounds.y;
+        width = bounds.w;
+        height = bounds.h;
+        // width and height are the normal window's after Alt+Enter, centred on the display.
+        windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
+        if (windowedWidth < 1 || windowedHeight < 1) {
+            Log(LOG_ERROR, "WindowCreate: width and height must be above 0, using 640x480\n");
+            windowedWidth = FALLBACK_WIDTH;
+            windowedHeight = FALLBACK_HEIGHT;
+        }
+    } else if (fullscreenWindow) {
         Log(LOG_BOOT, "Creating a fullscreen %ldx%ld window\n", (long)screenWidth,
             (long)screenHeight);
         flags |= (displayModeChanged && pendingModeSet)
@@ -280,6 +386,7 @@ bool WindowCreate() {
                      : SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
     } else {
         Log(LOG_BOOT, "Creating a normal %ldx%ld window\n", (long)screenWidth, (long)screenHeight);
+        flags |= resizable;
         x = NORMAL_WINDOW_X;
         y = NORMAL_WINDOW_Y;
         // SDL switches the display only for an exclusive full-screen window: a captioned window
@@ -288,11 +395,11 @@ bool WindowCreate() {
     }
 
     bool formatOk = OpenGLChoosePixelFormat(colorDepth, zDepth);
-    mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, screenWidth, screenHeight, flags);
+    mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
     if (!mainWindow && formatOk) {
         // Is it the pixel format? Try the display's default visual before giving up the window.
         SDL_GL_ResetAttributes();
-        mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, screenWidth, screenHeight, flags);
+        mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
         formatOk = false;
     }
     if (!mainWindow) return false;
@@ -306,11 +413,12 @@ bool WindowCreate() {
         }
     }
     WindowUpdateCentre();
-    if (fullscreenWindow) {
+    if (fullscreenWindow && !desktopFullscreen) {
         windowCentreX = screenWidth / 2;
         windowCentreY = screenHeight / 2;
     }
     windowActive = true;
+    windowShown = true;
     projectionPending = false;
 
     if (!formatOk) {
@@ -331,21 +439,69 @@ void WindowShow() {
     SDL_RaiseWindow(mainWindow);
 }
 
+void WindowToggleFullscreen() {
+    if (!mainWindow) return;
+    if (fullscreenWindow) {
+        Log(LOG_BOOT, "Switching to a normal %ldx%ld window\n", (long)windowedWidth,
+            (long)windowedHeight);
+        SDL_SetWindowFullscreen(mainWindow, 0);
+        if (displayModeChanged) {
+            // Leaving the exclusive window gave the desktop its mode back.
+            Log(LOG_BOOT, "Restoring desktop resolution\n");
+            displayModeChanged = 0;
+        }
+        SDL_SetWindowAlwaysOnTop(mainWindow, SDL_FALSE);
+        SDL_SetWindowBordered(mainWindow, SDL_TRUE);
+        SDL_SetWindowResizable(mainWindow, windowResizable ? SDL_TRUE : SDL_FALSE);
+        SDL_SetWindowSize(mainWindow, windowedWidth, windowedHeight);
+        SDL_SetWindowPosition(mainWindow, windowedX, windowedY);
+        fullscreenWindow = 0;
+        desktopFullscreen = 0;
+    } else {
+        const SDL_Rect bounds = WindowDisplayBounds();
+        Log(LOG_BOOT, "Switching to a desktop full screen %ldx%ld window\n", (long)bounds.w,
+            (long)bounds.h);
+        // A moved or resized window comes back where it was, at its new size.
+        SDL_GetWindowPosition(mainWindow, &windowedX, &windowedY);
+        SDL_GetWindowSize(mainWindow, &windowedWidth, &windowedHeight);
+        WindowCoverDisplay(bounds);
+        if (SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            Log(LOG_ERROR, "WindowToggleFullscreen: %s\n", SDL_GetError());
+            return;
+        }
+        fullscreenWindow = 1;
+        desktopFullscreen = 1;
+    }
+    // The size event follows, but not every system sends one when only the drawable changed.
+    WindowApplyClientSize();
+}
+
 void WindowHandleEvent(const SDL_Event& event) {
-    if (event.type != SDL_WINDOWEVENT || !mainWindow ||
-        event.window.windowID != SDL_GetWindowID(mainWindow))
+    if (!mainWindow) return;
+    if (event.type == SDL_KEYDOWN && !event.key.repeat && (event.key.keysym.mod & KMOD_ALT) &&
+        (event.key.keysym.scancode == SDL_SCANCODE_RETURN ||
+         event.key.keysym.scancode == SDL_SCANCODE_KP_ENTER)) {
+        WindowToggleFullscreen();
+        return;
+    }
+    if (event.type != SDL_WINDOWEVENT || event.window.windowID != SDL_GetWindowID(mainWindow))
         return;
     switch (event.window.event) {
     case SDL_WINDOWEVENT_MOVED:
         WindowUpdateCentre();
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-        WindowClientSize(&screenWidth, &screenHeight);
-        // GL needs the context: a size change while it is released waits for the focus.
-        if (windowActive && glContext)
-            SetProjection(screenWidth, screenHeight, viewSize);
-        else
-            projectionPending = true;
+        WindowApplyClientSize();
+        break;
+    // Nobody sees a minimised or hidden window: no frames until it is back.
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN:
+        windowShown = false;
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_SHOWN:
+        windowShown = true;
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         if (!windowActive) break;
@@ -377,7 +533,7 @@ void WindowHandleEvent(const SDL_Event& event) {
 }
 
 bool WindowCanRender() {
-    return windowActive && glContext != nullptr;
+    return windowActive && windowShown && glContext != nullptr;
 }
 
 void WindowDestroy() {

@@ -12,7 +12,10 @@ extern int32_t screenWidth;      // configured width; from the first size event 
 extern int32_t screenHeight;     // configured height; likewise
 extern int32_t colorDepth;       // vantor.ini "cdepth"
 extern int32_t zDepth;           // vantor.ini "zdepth"
-extern int32_t fullscreenWindow; // create the borderless top-most window
+extern int32_t fullscreenWindow; // a full-screen kind of window (fscreen 1 or 2)
+extern int32_t desktopFullscreen;  // fscreen 2: the window covers the desktop, no mode switch
+extern int32_t windowResizable;    // vantor.ini "wresize": the normal window can be resized
+extern int32_t swapInterval;       // vantor.ini "vsync": 0 off, 1 on, -1 adaptive
 extern int32_t displayModeChanged; // the display mode is switched and restored at shutdown
 extern int32_t desktopWidth, desktopHeight, desktopBits; // the desktop at start-up
 extern SDL_Window* mainWindow; // also stands for the window's device context
@@ -51,8 +54,16 @@ void WindowMeasureDesktop();
 // logging every attempt and the reason.
 int SetDisplayMode(int32_t width, int32_t height, int32_t bits);
 // The full-screen decision for fscreen with its fall-backs. False when start-up must end (no
-// switch possible and a desktop below 16 colour bits, after the "FATAL ERROR" box).
+// switch possible and a desktop below 16 colour bits, after the "FATAL ERROR" box). fscreen 2 is
+// desktop full screen: no mode is searched or switched.
 bool WindowChooseDisplayMode(int32_t fscreen);
+// The requested window or display mode (vantor.ini width, height, cdepth, zdepth).
+void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBits);
+// Start-up settings of the window to come: a resizable normal window, and the swap interval
+// (vsync: 0 off, 1 on, -1 adaptive).
+void WindowSetPresentation(int32_t resizable, int32_t vsync);
+// The priority setting (vantor.ini priority), applied at once with SetPriority.
+void WindowSetPriorityLevel(int32_t level);
 // Process priority: 0 idle, 1 normal, 3 real-time, anything else high (nice 19, 0, -10, -5).
 // A change the process could not undo later is not made; a refused change is ignored.
 void SetPriority(int32_t level);
@@ -66,9 +77,14 @@ int SetPriorityNice(int32_t level);
 bool WindowCreate();
 // Shows the window.
 void WindowShow();
-// Handles one SDL window event (move, size, focus lost / gained, close).
+// Handles one SDL event: the window's own (move, size, minimise, hide, focus lost / gained,
+// close) and Alt+Enter; ignores the rest.
 void WindowHandleEvent(const SDL_Event& event);
-// False while the window has lost the focus and the context is released: no GL until it returns.
+// Alt+Enter: a full-screen window becomes the normal window at its earlier size, the normal
+// window becomes desktop full screen on its display.
+void WindowToggleFullscreen();
+// False while the window has lost the focus (the context is released) or is minimised or hidden:
+// no frame is drawn until it is back.
 bool WindowCanRender();
 // Releases and deletes the context and destroys the window.
 void WindowDestroy();

@@ -52,6 +52,10 @@ void RandomSeed(uint32_t seed) {
     randomState = seed;
 }
 
+uint32_t RandomGetState() {
+    return randomState;
+}
+
 int32_t RandomRange(int32_t lo, int32_t hi) {
     if (lo < 0) lo = 0;
     if (hi < lo + 1) hi = lo + 1;

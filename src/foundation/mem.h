@@ -15,3 +15,5 @@ void MemZero(void* block, size_t sizeBytes);
 int32_t RandomRange(int32_t lo, int32_t hi);
 // Seeds the generator (start-up seeds it with the calendar time; tests with fixed values).
 void RandomSeed(uint32_t seed);
+// The generator's whole state: RandomSeed(RandomGetState()) later replays the same draws (demos).
+uint32_t RandomGetState();

@@ -9,10 +9,6 @@ void VecSet(Vec3* v, double x, double y, double z) {
     v->z = static_cast<float>(z);
 }
 
-void VecCopy(Vec3* dst, const Vec3* src) {
-    *dst = *src;
-}
-
 void VecAdd(Vec3* dst, const Vec3* src) {
     VecSet(dst, double(dst->x) + src->x, double(dst->y) + src->y, double(dst->z) + src->z);
 }

@@ -10,7 +10,6 @@ constexpr float VEC_DEG_TO_RAD = 0.017453292f;
 constexpr float VEC_RAD_TO_DEG = 57.295776f;
 
 void VecSet(Vec3* v, double x, double y, double z);
-void VecCopy(Vec3* dst, const Vec3* src);
 void VecAdd(Vec3* dst, const Vec3* src);
 void VecSub(Vec3* dst, const Vec3* src);
 void VecScale(Vec3* v, double s);

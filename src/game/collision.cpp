@@ -93,16 +93,14 @@ void CollideAllPairs() {
 }
 
 void CollideSweep() {
-    IndexClear(&thingSortIndex);
-    for (int32_t i = 0; i < thingIndex.count; ++i)
-        IndexInsertFixed(&thingSortIndex, thingIndex.items[i], ThingCompareZ);
-    int32_t n = thingSortIndex.count;
+    const Index* sorted = ThingSortByZ();
+    int32_t n = sorted->count;
     for (int32_t i = 0; i < n; ++i) {
-        Thing* a = ThingAt(&thingSortIndex, i);
+        Thing* a = ThingAt(sorted, i);
         if (a->flags & THING_NO_COLLIDE) continue;
         CollideSide side = CollideSideOf(a);
         for (int32_t j = i + 1; j < n; ++j) {
-            Thing* b = ThingAt(&thingSortIndex, j);
+            Thing* b = ThingAt(sorted, j);
             if (b->pos.z - a->pos.z > ZSWEEP_WINDOW) break;
             if (b->flags & THING_NO_COLLIDE) continue;
             CollidePair(a, side, b);

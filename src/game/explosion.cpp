@@ -2,7 +2,6 @@
 #include "game/explosion.h"
 
 #include "audio/wave.h"
-#include "core/client.h"
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/thing.h"
@@ -17,6 +16,7 @@ namespace {
 
 constexpr float CORE_START_AGE = 0.3f;
 constexpr float CORE_LIFETIME = 1.7f;
+constexpr float BLAST_SOUND_RANGE = 10000.0f;
 // Explosion pieces alive at once. The other things of a level stay well below the rest of the
 // pool, so a storm of explosions can never take the records that rocks, shots and the ship need:
 // an explosion beyond it goes without its extra pieces.
@@ -43,7 +43,7 @@ constexpr float PLANET_OFFSET_Z = -170.0f;
 int32_t ExplosionPieceCount() {
     int32_t count = 0;
     for (int32_t i = 0; i < thingIndex.count; i++)
-        if (static_cast<const Thing*>(thingIndex.items[i])->think == ExplosionThink) count++;
+        if (ExplosionIsPiece(static_cast<const Thing*>(thingIndex.items[i]))) count++;
     return count;
 }
 
@@ -77,7 +77,10 @@ void SkyCreate() {
     sky->pos = cameraPos;
     sky->model = backSphere;
     sky->texture = &textures[TEXTURE_SPACE];
-    sky->flags = THING_UNLIT | THING_INSIDE_OUT | THING_NO_COLLIDE;
+    // Drawn first and without the depth test: it surrounds the camera behind everything, and a
+    // depth-free opaque fill is the cheapest full-window pass a software rasteriser has.
+    sky->flags =
+        THING_UNLIT | THING_INSIDE_OUT | THING_NO_COLLIDE | THING_BACKGROUND | THING_NO_DEPTH_TEST;
     sky->think = SkyThink;
     sky->draw = ThingDrawModel;
 }
@@ -138,6 +141,16 @@ void ExplosionCreate(const Vec3* pos, const Vec3* vel, int32_t shards, float bas
         shard->sizeGrowth = (static_cast<float>(RandomRange(1, 200) - 100) * 0.001f + 0.3f) * scale;
     }
     ParticleExplosion(pos, vel);
+}
+
+void ExplosionBlast(const Vec3* pos, const Vec3* vel, const ExplosionKind& kind, bool positional) {
+    const uint32_t voice = positional ? WavePlayAt(SND_EXPLODE, 255, pos, BLAST_SOUND_RANGE)
+                                      : WavePlay(SND_EXPLODE, 255);
+    ExplosionCreate(pos, vel, kind.shards, kind.base, kind.scale, kind.spread, voice);
+}
+
+bool ExplosionIsPiece(const Thing* thing) {
+    return thing->think == ExplosionThink;
 }
 
 void ExplosionThink(Thing* piece, float dt) {

@@ -9,6 +9,9 @@
 
 struct Thing;
 
+// Thing fields of an explosion piece: age and lifetime (growth and fading), sizeBase and
+// sizeGrowth, voice (the core's following sound). Scenery uses none of the kind's own fields.
+
 constexpr int32_t ARENA_POSTS = 10; // posts along each side, corners shared
 constexpr float ARENA_SIZE = 100.0f;
 
@@ -17,6 +20,25 @@ constexpr float ARENA_SIZE = 100.0f;
 // all scaled by scale, and the particle burst. base is the size at age 0 before scaling.
 void ExplosionCreate(const Vec3* pos, const Vec3* vel, int32_t shards, float base, float scale,
                      float spread, uint32_t voice);
+// The look of one kind of blast: shards, the size at age 0 before scaling, the scale, the shards'
+// scatter.
+struct ExplosionKind {
+    int32_t shards;
+    float base;
+    float scale;
+    float spread;
+};
+inline constexpr ExplosionKind EXPLOSION_WARP_IN = {4, 0.0f, 1.0f, 1.0f}; // the ship arrives
+inline constexpr ExplosionKind EXPLOSION_SHIP = {4, 0.0f, 1.0f, 1.0f};
+inline constexpr ExplosionKind EXPLOSION_SAUCER = {4, 0.06f, 1.9f, 1.5f};
+inline constexpr ExplosionKind EXPLOSION_BIG_ROCK = {4, 0.3f, 2.0f, 1.3f};
+inline constexpr ExplosionKind EXPLOSION_MED_ROCK = {4, 0.12f, 1.8f, 1.3f};
+// The blast sound (following the core from pos when positional, else plain) and an explosion of
+// this kind at pos moving with vel (null: still).
+void ExplosionBlast(const Vec3* pos, const Vec3* vel, const ExplosionKind& kind, bool positional);
+
+// A piece of an explosion (core or shard), for the cap on pieces alive at once.
+bool ExplosionIsPiece(const Thing* thing);
 // A piece's think: flight, light, growth, the end of its life, and the following sound.
 void ExplosionThink(Thing* piece, float dt);
 // A piece's draw: the faces toward the viewer in the Fiery colours of its age, fading at the end.

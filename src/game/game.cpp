@@ -4,10 +4,10 @@
 #include "audio/wave.h"
 #include "console/command.h"
 #include "console/input.h"
-#include "core/client.h"
 #include "foundation/mem.h"
 #include "game/collision.h"
 #include "game/explosion.h"
+#include "game/pause.h"
 #include "game/player.h"
 #include "game/rock.h"
 #include "game/saucer.h"
@@ -24,7 +24,7 @@
 
 int32_t arenaPosts = ARENA_POSTS;
 float arenaSize = ARENA_SIZE;
-float arenaBound = 48.5f;
+float arenaBound = GAME_ARENA_BOUND;
 int32_t darkLevel = 0;
 
 int32_t score = 0;
@@ -35,6 +35,9 @@ float weaponTimer = 0.0f;
 Thing* player = nullptr;
 float bannerTimer = 0.0f;
 void (*sliceHook)(float dt) = nullptr;
+int32_t difficulty = 0;
+int32_t startLevel = 1;
+int32_t menuRocks = 12;
 
 namespace {
 
@@ -102,9 +105,7 @@ void SaucerOnRing() {
 
 bool RocksLeft() {
     for (int32_t i = 0; i < thingIndex.count; i++) {
-        const Thing* thing = static_cast<const Thing*>(thingIndex.items[i]);
-        if (thing->model != nullptr && (thing->model == bigRock || thing->model == medRock))
-            return true;
+        if (RockIsRock(static_cast<const Thing*>(thingIndex.items[i]))) return true;
     }
     return false;
 }
@@ -115,6 +116,28 @@ void GameOver() {
 }
 
 } // namespace
+
+void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks) {
+    difficulty = diff;
+    startLevel = firstLevel < 1 ? 1 : firstLevel;
+    menuRocks = rocks;
+}
+
+void GameReset() {
+    arenaPosts = ARENA_POSTS;
+    arenaSize = ARENA_SIZE;
+    arenaBound = GAME_ARENA_BOUND;
+    darkLevel = 0;
+    score = 0;
+    lives = 0;
+    level = 0;
+    weaponKind = WEAPON_NORMAL;
+    weaponTimer = 0.0f;
+    player = nullptr;
+    bannerTimer = 0.0f;
+    sliceHook = nullptr;
+    GameSetSettings(0, 1, 12);
+}
 
 const GameDifficulty& GameDifficultyRules() {
     int32_t d = difficulty;
@@ -145,6 +168,7 @@ bool GamePlayerPresent() {
 }
 
 void GameSlice(float dt) {
+    if (gamePaused) return; // everything holds, the lights of the last step included
     LightClearAll();
     ThingUpdateAll(dt);
     CollideAll();
@@ -189,9 +213,9 @@ void AttractMode() {
     BannerCreate();
 
     sliceHook = nullptr;
-    drawHook = TitleDraw;
+    SceneSetOverlay(TitleDraw);
     darkLevel = 0;
-    highlightRank = -1;
+    ScreensClearHighlight();
     GuiOpenScreen(MenuScreen);
 }
 
@@ -201,6 +225,24 @@ void NewGame() {
     score = 0;
     weaponKind = WEAPON_NORMAL;
     weaponTimer = 0.0f;
+}
+
+void GameBeginBanner() {
+    sliceHook = LevelBannerCountdown;
+    SceneSetOverlay(LevelBannerDraw);
+    bannerTimer = GAME_BANNER_TIME;
+    ThingKillAll();
+    ParticleClearAll();
+}
+
+void GameGrantWeapon(int32_t kind, float seconds) {
+    weaponKind = kind;
+    weaponTimer += seconds;
+}
+
+int32_t GameLoseShip() {
+    lives -= 1;
+    return lives;
 }
 
 void LevelBannerCountdown(float dt) {
@@ -213,17 +255,17 @@ void StartLevel(int32_t n) {
     ParticleClearAll();
     arenaPosts = ARENA_POSTS;
     arenaSize = ARENA_SIZE;
-    arenaBound = 48.5f;
+    arenaBound = GAME_ARENA_BOUND;
     BuildScenery(n);
     SpawnLevel(n);
     sliceHook = GameCheck;
-    drawHook = HudDraw;
+    SceneSetOverlay(HudDraw);
     darkLevel = (n % 4 == 3) ? 1 : 0;
 }
 
 void SpawnLevel(int32_t n) {
     const Vec3 origin = {0.0f, 0.0f, 0.0f};
-    ExplosionCreate(&origin, nullptr, 4, 0.0f, 1.0f, 1.0f, WavePlay(SND_EXPLODE, 255));
+    ExplosionBlast(&origin, nullptr, EXPLOSION_WARP_IN, false);
     player = PlayerCreate();
 
     int32_t rocks = n + 2;
@@ -238,12 +280,8 @@ void SpawnLevel(int32_t n) {
 
 void GameCheck(float dt) {
     if (!RocksLeft() && lives >= 1) {
-        sliceHook = LevelBannerCountdown;
-        drawHook = LevelBannerDraw;
         level += 1;
-        bannerTimer = GAME_BANNER_TIME;
-        ThingKillAll();
-        ParticleClearAll();
+        GameBeginBanner();
         return;
     }
     if (lives < 1) {
@@ -264,8 +302,7 @@ void GameCheck(float dt) {
 
 void GameCamera(float dt) {
     if (thingIndex.count == 0 || !GamePlayerPresent() || level < 1) {
-        cameraPos = CAMERA_IDLE_POS;
-        cameraYaw = 0.0f;
+        SceneSetCamera(&CAMERA_IDLE_POS, 0.0f);
     } else {
         const Thing* ship = player;
         float h = ship->yaw;
@@ -281,9 +318,7 @@ void GameCamera(float dt) {
         if (cmdLookback > 0) h += 180.0f;
         if (cameraMode == 1 && ease && moving) h += GameAngleWrap(ship->yaw - h) * 0.5f;
         if (ease) {
-            if (cameraSnap) {
-                cameraSnap = 0;
-            } else {
+            if (!CommandTakeCameraSnap()) {
                 const float c = cameraYaw - 180.0f;
                 const float delta = GameAngleWrap(h - c);
                 const float m = GAME_CAMERA_TURN_RATE * dt;
@@ -296,9 +331,6 @@ void GameCamera(float dt) {
         Vec3 offset = cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
         VecRotateY(&offset, h);
         VecAdd(&offset, &ship->pos);
-        cameraPos = offset;
-        cameraYaw = GameAngleWrap(h + 180.0f);
+        SceneSetCamera(&offset, GameAngleWrap(h + 180.0f));
     }
-    cameraPitch = GameAngleWrap(cameraPitch);
-    cameraRoll = GameAngleWrap(cameraRoll);
 }

@@ -27,8 +27,13 @@ extern Thing* player;      // the ship (invisible in attract mode), or null befo
 extern float bannerTimer;  // seconds until the level starts while the banner shows
 // Run at the end of each game slice (LevelBannerCountdown, GameCheck), or null.
 extern void (*sliceHook)(float dt);
+// Settings (vantor.ini diff, level, menurocks).
+extern int32_t difficulty; // row of GAME_DIFFICULTY, clamped where it is used
+extern int32_t startLevel; // first level of a new game, at least 1
+extern int32_t menuRocks;  // rocks of each size behind the title menu
 
 constexpr int32_t GAME_START_LIVES = 5;
+constexpr float GAME_ARENA_BOUND = 48.5f; // arenaBound at every level start
 constexpr float GAME_BANNER_TIME = 1.5f;
 constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the easing chase camera
 // Rocks and saucers of one level stop growing here, so that no level can exhaust the thing pool.
@@ -51,6 +56,11 @@ inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
     {1.5f, 2, 1, 0.3f, 4},
     {1.75f, 3, 1, 0.25f, 2},
 };
+// The start-up reader's values; a start level below 1 is taken as 1.
+void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks);
+// The game state and settings of a fresh program: no game, no hook, the default arena and
+// settings (tests; the program starts in this state).
+void GameReset();
 // The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
 const GameDifficulty& GameDifficultyRules();
 // Shorthand for GameDifficultyRules().rockSpeed.
@@ -75,6 +85,13 @@ void AttractMode();
 // A new game: 5 ships, the start level, no score, the normal weapon. The title menu then starts
 // the banner countdown.
 void NewGame();
+// The level banner before a level: its slice hook and overlay, GAME_BANNER_TIME on the clock, the
+// world cleared. From the title menu (a new game) and from GameCheck (a cleared level).
+void GameBeginBanner();
+// The ship touched a pick-up: its weapon, and seconds added to the bonus time.
+void GameGrantWeapon(int32_t kind, float seconds);
+// The ship was destroyed: one ship less; returns the ships left.
+int32_t GameLoseShip();
 // The banner's slice hook: counts bannerTimer down and starts the level at 0.
 void LevelBannerCountdown(float dt);
 // Level n afresh: every thing and particle gone, the arena, scenery, the level's things, the HUD.

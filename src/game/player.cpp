@@ -3,6 +3,7 @@
 
 #include "audio/wave.h"
 #include "console/command.h"
+#include "console/input.h"
 #include "game/explosion.h"
 #include "game/game.h"
 #include "game/thing.h"
@@ -18,6 +19,9 @@ constexpr float BANK_TRIGGER = 60.0f; // once the bank passes this it jumps to t
 constexpr float BANK_CAP = 70.0f;
 constexpr float SHOT_SPIN_RATE = 180.0f;
 constexpr float SPREAD_ANGLE = 3.0f;
+// A pad with motors gives a short, strong pulse when the ship is destroyed.
+constexpr uint16_t PLAYER_RUMBLE_STRENGTH = 0xFFFF;
+constexpr uint32_t PLAYER_RUMBLE_MS = 400;
 
 struct WeaponSpec {
     float muzzleSpeed;
@@ -146,7 +150,7 @@ void PlayerWreck(Thing* ship, float dt) {
     if (ship->age <= ship->lifetime) return;
     VecSet(&ship->pos, 0.0, 0.0, 0.0);
     VecSet(&ship->vel, 0.0, 0.0, 0.0);
-    cameraYaw = 0.0f;
+    SceneSetCameraYaw(0.0f);
     ship->yaw = 180.0f;
     if (lives != 0) {
         ship->hit = PlayerHit;
@@ -157,6 +161,10 @@ void PlayerWreck(Thing* ship, float dt) {
 }
 
 } // namespace
+
+bool PlayerIsShip(const Thing* thing) {
+    return thing->model != nullptr && thing->model == shipModel;
+}
 
 Thing* PlayerCreate() {
     Thing* ship = ThingCreate();
@@ -186,11 +194,10 @@ void PlayerThink(Thing* ship, float dt) {
 }
 
 void PlayerHit(Thing* ship, int32_t kind) {
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &ship->pos, 10000.0f);
-    ExplosionCreate(&ship->pos, &ship->vel, 4, 0.0f, 1.0f, 1.0f, voice);
+    ExplosionBlast(&ship->pos, &ship->vel, EXPLOSION_SHIP, true);
     ship->hit = nullptr;
-    lives -= 1;
-    ship->lifetime = lives >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
+    InputRumble(PLAYER_RUMBLE_STRENGTH, PLAYER_RUMBLE_STRENGTH, PLAYER_RUMBLE_MS);
+    ship->lifetime = GameLoseShip() >= 1 ? PLAYER_RESPAWN_DELAY : PLAYER_FINAL_DELAY;
 }
 
 void ShotThink(Thing* shot, float dt) {

@@ -6,6 +6,10 @@
 
 struct Thing;
 
+// Thing fields. Ship: reload (to the next shot), emitCarry (exhaust), age and lifetime (the
+// explosion countdown, lifetime 0 while flying). Shot: owner (the ship), weapon, age and lifetime,
+// emitCarry (trail or helix).
+
 // Weapon kinds (weaponKind, a shot's weapon field).
 constexpr int32_t WEAPON_NORMAL = 0;
 constexpr int32_t WEAPON_RAIL = 1;
@@ -20,6 +24,10 @@ constexpr float PLAYER_BANK_RATE = 140.0f;   // degrees per second, banking and 
 constexpr float PLAYER_RESPAWN_DELAY = 2.0f; // seconds from the hit to the return
 constexpr float PLAYER_FINAL_DELAY = 3.0f;   // seconds from the last ship's hit to game over
 constexpr float PLAYER_HIDE_AGE = 1.2f;      // the wreck disappears this long after the hit
+
+// A thing with the ship's model: the ship in play (or the attract mode's invisible stand-in, which
+// never collides). Rocks and saucers ram it.
+bool PlayerIsShip(const Thing* thing);
 
 // The ship at the origin, at rest, facing yaw 180; called by the level builder.
 Thing* PlayerCreate();

@@ -2,9 +2,11 @@
 #include "game/rock.h"
 
 #include "audio/wave.h"
+#include "console/input.h"
 #include "foundation/mem.h"
 #include "game/explosion.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "game/thing.h"
 #include "render/model.h"
 #include "render/texture.h"
@@ -16,6 +18,10 @@ constexpr float BIG_YAW_RATE = 30.0f;
 constexpr float BIG_ROLL_RATE = 50.0f;
 constexpr float MED_YAW_RATE = 60.0f;
 constexpr float MED_ROLL_RATE = 20.0f;
+// A rock the ship shot that explodes this close to it gives the pad a light pulse.
+constexpr float ROCK_RUMBLE_DISTANCE = 12.0f;
+constexpr uint16_t ROCK_RUMBLE_LOW = 0x2000, ROCK_RUMBLE_HIGH = 0x5000;
+constexpr uint32_t ROCK_RUMBLE_MS = 150;
 
 Thing* RockCreate(const Vec3* pos, const Vec3* vel) {
     Thing* rock = ThingCreate();
@@ -31,9 +37,14 @@ void RockSpin(Thing* rock, float dt, float yawRate, float rollRate) {
     rock->roll = GameAngleWrap(rock->roll + rollRate * dt);
 }
 
-void RockExplode(Thing* rock, float base, float scale) {
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &rock->pos, 10000.0f);
-    ExplosionCreate(&rock->pos, &rock->vel, 4, base, scale, 1.3f, voice);
+// A shot rock's blast, and a light rumble when it bursts close to the ship.
+void RockExplode(Thing* rock, const ExplosionKind& kind) {
+    ExplosionBlast(&rock->pos, &rock->vel, kind, true);
+    if (!GamePlayerPresent()) return;
+    Vec3 apart = rock->pos;
+    VecSub(&apart, &player->pos);
+    if (VecLength(&apart) < ROCK_RUMBLE_DISTANCE)
+        InputRumble(ROCK_RUMBLE_LOW, ROCK_RUMBLE_HIGH, ROCK_RUMBLE_MS);
 }
 
 // Four medium rocks flying off 90 degrees apart in a random direction.
@@ -48,6 +59,10 @@ void BigRockSplit(Thing* rock) {
 }
 
 } // namespace
+
+bool RockIsRock(const Thing* thing) {
+    return thing->model != nullptr && (thing->model == bigRock || thing->model == medRock);
+}
 
 Thing* RockCreateBig(const Vec3* pos, const Vec3* vel) {
     Thing* rock = RockCreate(pos, vel);
@@ -90,13 +105,13 @@ void MedRockThink(Thing* rock, float dt) {
 }
 
 void RockTouch(Thing* rock, Thing* other) {
-    if (other->model != nullptr && other->model == shipModel) ThingHit(other, THING_HIT_RAMMED);
+    if (PlayerIsShip(other)) ThingHit(other, THING_HIT_RAMMED);
 }
 
 void BigRockHit(Thing* rock, int32_t kind) {
     if (kind != THING_HIT_SHIP_SHOT) return;
     rock->lifetime = ROCK_BIG_DELAY;
-    RockExplode(rock, 0.3f, 2.0f);
+    RockExplode(rock, EXPLOSION_BIG_ROCK);
     AddScore(ROCK_BIG_POINTS);
     // The touch stays: a rock counting down still destroys the ship.
     rock->hit = nullptr;
@@ -105,7 +120,7 @@ void BigRockHit(Thing* rock, int32_t kind) {
 void MedRockHit(Thing* rock, int32_t kind) {
     if (kind != THING_HIT_SHIP_SHOT) return;
     rock->lifetime = ROCK_MED_DELAY;
-    RockExplode(rock, 0.12f, 1.8f);
+    RockExplode(rock, EXPLOSION_MED_ROCK);
     AddScore(ROCK_MED_POINTS);
     rock->hit = nullptr;
     rock->touch = nullptr;

@@ -8,6 +8,9 @@
 
 struct Thing;
 
+// Thing fields of a rock: age and lifetime count from the hit to the split or the end (lifetime 0
+// while intact).
+
 // Seconds from the hit to the split (big) or the end (medium).
 constexpr float ROCK_BIG_DELAY = 1.2f;
 constexpr float ROCK_MED_DELAY = 0.6f;
@@ -16,6 +19,9 @@ constexpr int32_t ROCK_BIG_POINTS = 5;
 constexpr int32_t ROCK_MED_POINTS = 20;
 // Speed of the four pieces of a split big rock (before the difficulty factor).
 constexpr float ROCK_SPLIT_SPEED = 10.0f;
+
+// A rock of either size, hit or not: a level is cleared when none is left.
+bool RockIsRock(const Thing* thing);
 
 // A big rock at pos moving with vel; called by the level and attract-mode builders.
 Thing* RockCreateBig(const Vec3* pos, const Vec3* vel);

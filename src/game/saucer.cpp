@@ -67,7 +67,8 @@ void SaucerSteer(Thing* saucer) {
     if (d.x == 0.0f && d.z == 0.0f) return;
     VecNormalize(&d);
     VecScale(&d, SAUCER_HUNT_SPEED);
-    VecRotateY(&d, RandomRange(-30, 30));
+    // 0..30 degrees to one side: the draw has always raised its -30 to 0, and the habit was kept.
+    VecRotateY(&d, RandomRange(0, 30));
     saucer->vel = d;
 }
 
@@ -76,14 +77,13 @@ void PickupThink(Thing* pickup, float dt, const PickupKind& kind) {
     ThingBounce(pickup);
     GameLight(&pickup->pos, 400.0f, kind.red, kind.green, kind.blue);
     pickup->yaw = GameAngleWrap(pickup->yaw + SPIN_RATE * dt);
-    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->age);
+    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->emitCarry);
 }
 
 void PickupTouch(Thing* pickup, Thing* other, const PickupKind& kind) {
     if (other != player) return;
     pickup->flags |= THING_DEAD;
-    weaponKind = kind.weapon;
-    weaponTimer += kind.seconds;
+    GameGrantWeapon(kind.weapon, kind.seconds);
     WavePlay(SND_PICKUP, 255);
     AddScore(PICKUP_POINTS);
 }
@@ -136,14 +136,15 @@ void SaucerThink(Thing* saucer, float dt) {
     saucer->yaw = GameAngleWrap(saucer->yaw + SAUCER_SPIN_RATE * dt);
     ThingMove(saucer, dt);
     GameLight(&saucer->pos, 400.0f, 0.0f, 0.35f, 0.0f);
-    saucer->age += dt;
     if (saucer->lifetime > 0.0f) {
+        saucer->age += dt;
         if (saucer->age > saucer->lifetime) saucer->flags |= THING_DEAD;
         return;
     }
     ThingBounce(saucer);
-    if (saucer->age > 1.0f) {
-        saucer->age = 0.0f;
+    saucer->steerClock += dt;
+    if (saucer->steerClock > 1.0f) {
+        saucer->steerClock = 0.0f;
         SaucerSteer(saucer);
     }
     saucer->reload -= dt;
@@ -154,12 +155,10 @@ void SaucerThink(Thing* saucer, float dt) {
 
 void SaucerHit(Thing* saucer, int32_t kind) {
     saucer->lifetime = SAUCER_WRECK_TIME;
-    saucer->age = 0.0f;
     AddScore(SAUCER_POINTS);
     saucer->hit = nullptr;
     saucer->touch = nullptr;
-    const uint32_t voice = WavePlayAt(SND_EXPLODE, 255, &saucer->pos, 10000.0f);
-    ExplosionCreate(&saucer->pos, &saucer->vel, 4, 0.06f, 1.9f, 1.5f, voice);
+    ExplosionBlast(&saucer->pos, &saucer->vel, EXPLOSION_SAUCER, true);
     PickupCreate(RandomRange(1, 3), &saucer->pos, &saucer->vel);
 }
 

@@ -9,6 +9,10 @@
 
 struct Thing;
 
+// Thing fields. Saucer: reload (to the next shot), steerClock (to the next steering decision), age
+// and lifetime (the wreck's drift after the hit). Saucer shot: owner (the saucer), age and
+// lifetime, emitCarry (trail). Pick-up: emitCarry (sparkles).
+
 // Pick-up kinds: the weapon each one grants (WEAPON_RAIL, WEAPON_SPREAD, WEAPON_RAPID).
 constexpr int32_t PICKUP_RAIL = 1;
 constexpr int32_t PICKUP_SPREAD = 2;

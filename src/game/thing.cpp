@@ -2,7 +2,6 @@
 #include "game/thing.h"
 
 #include "core/app.h"
-#include "core/client.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "foundation/mem.h"
@@ -144,13 +143,21 @@ void ThingUpdateAll(float dt) {
 }
 
 void ThingDrawAll() {
-    double sideAngle = 90.0 - fieldOfView / 2.0;
+    double sideAngle = 90.0 - SceneHorizontalFov() / 2.0;
     gl.Enable(GL_CULL_FACE);
     gl.CullFace(GL_BACK);
     IndexClear(&thingSortIndex);
+    // The pool keeps no order (a freed slot takes the last thing), so the background is found
+    // first; whatever follows may cover it without a depth test against it.
     for (int32_t i = 0; i < thingIndex.count; ++i) {
         Thing* thing = ThingAt(&thingIndex, i);
-        if ((thing->flags & THING_DEAD) || !ThingInView(thing, sideAngle)) continue;
+        if ((thing->flags & (THING_BACKGROUND | THING_DEAD)) == THING_BACKGROUND && thing->draw)
+            thing->draw(thing);
+    }
+    for (int32_t i = 0; i < thingIndex.count; ++i) {
+        Thing* thing = ThingAt(&thingIndex, i);
+        if (thing->flags & (THING_DEAD | THING_BACKGROUND) || !ThingInView(thing, sideAngle))
+            continue;
         if (thing->flags & THING_TRANSLUCENT)
             IndexInsertFixed(&thingSortIndex, thing, ThingCompareDepth);
         else if (thing->draw)
@@ -172,6 +179,13 @@ int ThingCompareDepth(const Index*, const void* a, const void* b) {
     if (ra < rb) return -1;
     if (ra > rb) return 1;
     return 0;
+}
+
+const Index* ThingSortByZ() {
+    IndexClear(&thingSortIndex);
+    for (int32_t i = 0; i < thingIndex.count; ++i)
+        IndexInsertFixed(&thingSortIndex, thingIndex.items[i], ThingCompareZ);
+    return &thingSortIndex;
 }
 
 int ThingCompareZ(const Index*, const void* a, const void* b) {
@@ -215,12 +229,17 @@ void ThingDrawModel(Thing* thing) {
         gl.Disable(GL_BLEND);
     }
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_FRONT);
+    // An unlit model is drawn white, so its texels may replace the colour outright: the same
+    // pixels, without the rasteriser interpolating and multiplying a colour for each one.
+    const bool replace = (flags & THING_UNLIT) && thing->texture;
+    if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_REPLACE));
 
     if (flags & THING_UNLIT)
         ModelDraw(thing->model);
     else
         LightDrawModel(thing);
 
+    if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_MODULATE));
     if (thing->texture) gl.Disable(GL_TEXTURE_2D);
     if (flags & THING_NO_DEPTH_TEST) gl.Enable(GL_DEPTH_TEST);
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_BACK);
@@ -237,4 +256,8 @@ void ThingDrawPost(Thing* thing) {
         }
     }
     gl.End();
+}
+
+void ThingSetZSort(int32_t sweep) {
+    zpart = sweep;
 }

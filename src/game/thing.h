@@ -26,6 +26,9 @@ constexpr uint32_t THING_DEAD = 16;             // freed by the next think pass;
 constexpr uint32_t THING_NO_COLLIDE = 32;       // never tested by the collision pass
 constexpr uint32_t THING_NO_DYNAMIC_LIGHT = 64; // LightDrawModel ignores the dynamic lights
 constexpr uint32_t THING_NO_DEPTH_TEST = 128;   // depth test off while drawn
+// Drawn before every other thing: something around the camera and behind all else (the sky),
+// which therefore needs no depth test and leaves the depth buffer cleared.
+constexpr uint32_t THING_BACKGROUND = 256;
 
 // ThingHit kinds.
 constexpr int32_t THING_HIT_SHIP_SHOT = 1;
@@ -54,15 +57,17 @@ struct Thing {
     ThingDrawFn draw;
     ThingTouchFn touch;
     ThingHitFn hit;
-    // The kind's own fields.
+    // The kind's own fields, each with one meaning; which kind uses which is listed in the kind's
+    // header.
     float reload;     // seconds until it may fire again
     float emitCarry;  // particle emitters' carry of seconds not yet emitted
     uint32_t owner;   // id of the thing that fired this shot
     uint8_t weapon;   // weapon kind that fired this shot
-    float age;        // seconds since the kind's event
+    float age;        // seconds since the kind's event (a hit, a launch, a blast)
     float lifetime;   // when age reaches it the kind acts; 0 = no countdown
     float sizeBase;   // explosion size at age 0
     float sizeGrowth; // explosion growth factor
+    float steerClock; // seconds since the last steering decision
 };
 
 // The pool and its three indexes (pointers into thingList).
@@ -72,6 +77,8 @@ extern Index thingFreeIndex; // free records, unordered
 extern Index thingSortIndex; // scratch order of the draw pass and the z sweep
 extern uint32_t thingLastId; // the id counter; the next thing gets thingLastId + 1
 extern int32_t zpart;        // vantor.ini "zpart": non-zero picks the z-sweep collision pass
+// Picks the collision pass: non-zero the z sweep.
+void ThingSetZSort(int32_t sweep);
 
 // Start-up: the pool, the indexes and the zpart setting. Exit 1 when the pool cannot be had.
 // Running it again empties the pool and restarts the ids (tests rely on this).
@@ -100,5 +107,8 @@ void ThingDrawModel(Thing* thing);
 void ThingDrawPost(Thing* thing);
 // Draw order of translucent things: farther first; on equal distance the smaller first.
 int ThingCompareDepth(const Index* index, const void* a, const void* b);
+// The live things in thingSortIndex by ascending z (the collision sweep's order); valid until the
+// next draw or sort.
+const Index* ThingSortByZ();
 // Collision sweep order: ascending z of pos.
 int ThingCompareZ(const Index* index, const void* a, const void* b);

@@ -13,6 +13,10 @@
 GLTable gl = {};
 void* glLibrary = nullptr;
 int32_t noGdi = 0;
+
+void OpenGLSetNoGdi(int32_t value) {
+    noGdi = value;
+}
 void* glExtensions[GL_EXTENSION_COUNT] = {};
 
 const char* const glFunctionNames[GL_FUNCTION_COUNT] = {
@@ -142,6 +146,11 @@ void* OpenGLGetProcAddress(const char* name) {
 void OpenGLSwapBuffers(SDL_Window* window) {
     // The "system" and "driver" swap paths are one and the same here.
     if (glLibrary && window) SDL_GL_SwapWindow(window);
+}
+
+bool OpenGLSetSwapInterval(int interval) {
+    if (!glLibrary) return false;
+    return SDL_GL_SetSwapInterval(interval) == 0;
 }
 
 bool OpenGLChoosePixelFormat(int32_t cdepth, int32_t zdepth) {

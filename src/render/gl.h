@@ -54,6 +54,8 @@ extern void* glLibrary;
 // Set: the swap and pixel-format wrappers go to the driver's own functions first. Set by
 // OpenGLInit for any driver other than GL_SYSTEM_LIBRARY, then overridden by "nogdi".
 extern int32_t noGdi;
+// The nogdi setting (0 or 1); OpenGLInit may still set it for a driver of its own.
+void OpenGLSetNoGdi(int32_t value);
 
 // Writes the driver for "opengl = auto" into nameOut (GL_DRIVER_NAME_SIZE bytes).
 void OpenGLChooseDriver(char* nameOut);
@@ -79,6 +81,9 @@ bool OpenGLMakeCurrent(SDL_Window* window, void* context);
 void* OpenGLGetProcAddress(const char* name);
 // Presents the back buffer.
 void OpenGLSwapBuffers(SDL_Window* window);
+// Swap interval of the current context: 0 immediate, 1 vertical sync, -1 adaptive (late frames
+// are shown at once). False when the driver refuses it.
+bool OpenGLSetSwapInterval(int interval);
 // Asks for the pixel format before the window is created: double buffer, depth bits zdepth,
 // colour 5/6/5 for cdepth 16 else 8/8/8, no alpha, stencil or accumulation. False when the
 // request is refused.

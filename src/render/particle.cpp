@@ -8,6 +8,8 @@
 #include "render/scene.h"
 #include "render/texture.h"
 
+#include <cmath>
+
 Particle particleList[PARTICLE_MAX];
 Index particleIndex;
 Index particleFreeIndex;
@@ -85,23 +87,38 @@ Vec3 DriftVelocity(int32_t speedLo, int32_t speedHi, const Vec3* velocity) {
     return vel;
 }
 
-void ExplosionBurst(const Vec3* origin, const Vec3* velocity, double count, int32_t bigOdds,
-                    int32_t lifeLo, int32_t lifeHi, int32_t speedLo, int32_t speedHi,
-                    int32_t tiltLo, int32_t tiltHi) {
+// One burst of an explosion: particles (before the density), odds of a big one, and the ranges of
+// life (tenths of a second), speed (tenths of a unit per second) and upward tilt (degrees).
+struct BurstShape {
+    double count;
+    int32_t bigOdds;
+    int32_t lifeLo, lifeHi;
+    int32_t speedLo, speedHi;
+    int32_t tiltLo, tiltHi;
+};
+
+// A round burst, then a nearly flat, fast ring. The ring tilts 0..10 degrees: the draw has always
+// raised its -10 to 0, and the look was kept.
+constexpr BurstShape EXPLOSION_BURSTS[2] = {
+    {20.0, 3, 8, 14, 15, 30, 0, 360},
+    {30.0, 4, 14, 18, 22, 24, 0, 10},
+};
+
+void ExplosionBurst(const Vec3* origin, const Vec3* velocity, const BurstShape& shape) {
     // In double precision, as the constants are written: in single precision pdensity 10 gives
     // 0.099999994 and a burst of 1 instead of 2.
-    int32_t n = static_cast<int32_t>(static_cast<double>(particleDensity) * count);
+    int32_t n = static_cast<int32_t>(static_cast<double>(particleDensity) * shape.count);
     for (int32_t i = 0; i < n; ++i) {
         Particle* p = ParticleAlloc();
-        p->big = Byte(RandomRange(1, bigOdds) / bigOdds);
-        p->life = RandomRange(lifeLo, lifeHi) * 0.1f;
+        p->big = Byte(RandomRange(1, shape.bigOdds) / shape.bigOdds);
+        p->life = RandomRange(shape.lifeLo, shape.lifeHi) * 0.1f;
         p->pos = *origin;
         p->red = 255;
         p->green = Byte(RandomRange(10, 150));
         p->blue = 0;
         p->think = nullptr;
-        p->vel = {0.0f, 0.0f, RandomRange(speedLo, speedHi) * 0.1f};
-        VecRotateX(&p->vel, RandomRange(tiltLo, tiltHi));
+        p->vel = {0.0f, 0.0f, RandomRange(shape.speedLo, shape.speedHi) * 0.1f};
+        VecRotateX(&p->vel, RandomRange(shape.tiltLo, shape.tiltHi));
         VecRotateY(&p->vel, RandomRange(0, 360));
         if (velocity) VecAdd(&p->vel, velocity);
     }
@@ -168,7 +185,8 @@ void ParticleSparkle(const Vec3* point, const Vec3* velocity, float rate, float 
         p->think = nullptr;
         p->life = 1.2f;
         p->vel = {0.0f, 0.0f, RandomRange(12, 14) * 0.1f};
-        VecRotateX(&p->vel, RandomRange(-10, 10));
+        // 0..10 degrees upward: the draw has always raised its -10 to 0, and the look was kept.
+        VecRotateX(&p->vel, RandomRange(0, 10));
         VecRotateY(&p->vel, RandomRange(0, 360));
         VecAdd(&p->vel, velocity);
     }
@@ -190,17 +208,31 @@ void ParticleSortVisible() {
     }
 }
 
-// Places the model-view matrix so that the local X-Y plane at the particle faces the camera.
-void ParticleFaceCamera(const Particle* p) {
-    gl.LoadIdentity();
-    gl.Translatef(p->pos.x, p->pos.y, p->pos.z);
+// A quad's half-axes in world space: the local X and Y axes after turning by the heading about Y
+// and then by minus the pitch about X, so that the quad faces the camera. The corners are worked
+// out here rather than by a model-view matrix per particle, so that all the particles go to GL
+// as one batch of quads instead of one draw each.
+struct QuadAxes {
+    Vec3 right;
+    Vec3 up;
+};
+
+QuadAxes ParticleFaceCamera(const Particle* p, float half) {
     Vec3 rel = p->pos;
     VecSub(&rel, &cameraPos);
-    double heading = VecHeading(&rel);
+    const double heading = VecHeading(&rel);
     VecRotateY(&rel, -heading);
-    double pitch = VecPitch(&rel);
-    gl.Rotatef(static_cast<float>(heading), 0.0f, 1.0f, 0.0f);
-    gl.Rotatef(static_cast<float>(-pitch), 1.0f, 0.0f, 0.0f);
+    const double pitch = VecPitch(&rel);
+    const double a = heading * M_PI / 180.0, b = -pitch * M_PI / 180.0;
+    const auto ca = static_cast<float>(std::cos(a)), sa = static_cast<float>(std::sin(a));
+    const auto cb = static_cast<float>(std::cos(b)), sb = static_cast<float>(std::sin(b));
+    return {{half * ca, 0.0f, -half * sa}, {half * sa * sb, half * cb, half * ca * sb}};
+}
+
+// The corner (sx, sy) of the quad, each -1 or 1.
+void ParticleCorner(const Vec3& pos, const QuadAxes& q, float sx, float sy) {
+    gl.Vertex3f(pos.x + sx * q.right.x + sy * q.up.x, pos.y + sx * q.right.y + sy * q.up.y,
+                pos.z + sx * q.right.z + sy * q.up.z);
 }
 
 void ParticleDrawTextured() {
@@ -212,26 +244,25 @@ void ParticleDrawTextured() {
     ParticleSortVisible();
     gl.Disable(GL_BLEND);
     gl.Enable(GL_ALPHA_TEST);
+    gl.Begin(GL_QUADS);
     for (int32_t i = 0; i < particleSortIndex.count; ++i) {
         const Particle* p = ParticleAt(&particleSortIndex, i);
-        ParticleFaceCamera(p);
+        const QuadAxes q = ParticleFaceCamera(p, p->big ? TEXTURED_HALF_BIG : TEXTURED_HALF_SMALL);
         float r = p->red / 255.0f, g = p->green / 255.0f, b = p->blue / 255.0f;
         if (p->life >= FADE_LIFE)
             gl.Color3f(r, g, b);
         else
             gl.Color4f(r, g, b, p->life * 2.5f);
-        float h = p->big ? TEXTURED_HALF_BIG : TEXTURED_HALF_SMALL;
-        gl.Begin(GL_QUADS);
         gl.TexCoord2f(0.0f, 0.0f);
-        gl.Vertex3f(-h, -h, 0.0f);
+        ParticleCorner(p->pos, q, -1.0f, -1.0f);
         gl.TexCoord2f(0.0f, 1.0f);
-        gl.Vertex3f(-h, h, 0.0f);
+        ParticleCorner(p->pos, q, -1.0f, 1.0f);
         gl.TexCoord2f(1.0f, 1.0f);
-        gl.Vertex3f(h, h, 0.0f);
+        ParticleCorner(p->pos, q, 1.0f, 1.0f);
         gl.TexCoord2f(1.0f, 0.0f);
-        gl.Vertex3f(h, -h, 0.0f);
-        gl.End();
+        ParticleCorner(p->pos, q, 1.0f, -1.0f);
     }
+    gl.End();
     gl.Disable(GL_TEXTURE_2D);
     gl.Disable(GL_ALPHA_TEST);
 }
@@ -242,18 +273,17 @@ void ParticleDrawFlat() {
     gl.Disable(GL_ALPHA_TEST);
     gl.Disable(GL_BLEND);
     gl.Disable(GL_DEPTH_TEST); // far-to-near order alone decides what covers what
+    gl.Begin(GL_QUADS);
     for (int32_t i = 0; i < particleSortIndex.count; ++i) {
         const Particle* p = ParticleAt(&particleSortIndex, i);
-        ParticleFaceCamera(p);
+        const QuadAxes q = ParticleFaceCamera(p, p->big ? FLAT_HALF_BIG : FLAT_HALF_SMALL);
         gl.Color3f(p->red / 255.0f, p->green / 255.0f, p->blue / 255.0f);
-        float h = p->big ? FLAT_HALF_BIG : FLAT_HALF_SMALL;
-        gl.Begin(GL_QUADS);
-        gl.Vertex3f(-h, -h, 0.0f);
-        gl.Vertex3f(-h, h, 0.0f);
-        gl.Vertex3f(h, h, 0.0f);
-        gl.Vertex3f(h, -h, 0.0f);
-        gl.End();
+        ParticleCorner(p->pos, q, -1.0f, -1.0f);
+        ParticleCorner(p->pos, q, -1.0f, 1.0f);
+        ParticleCorner(p->pos, q, 1.0f, 1.0f);
+        ParticleCorner(p->pos, q, 1.0f, -1.0f);
     }
+    gl.End();
     gl.Enable(GL_DEPTH_TEST);
 }
 
@@ -281,6 +311,10 @@ void ParticleInit() {
     }
     particleDensity = static_cast<float>(density * 0.01);
     particleTextured = IniGetInt(INI_FILE, "ptexture", 1);
+}
+
+void ParticleSetTextured(int32_t textured) {
+    particleTextured = textured;
 }
 
 void ParticleClearAll() {
@@ -333,9 +367,8 @@ int ParticleCompareDepth(const Index*, const void* a, const void* b) {
 }
 
 void ParticleExplosion(const Vec3* origin, const Vec3* velocity) {
-    // A round burst, then a nearly flat, fast ring.
-    ExplosionBurst(origin, velocity, 20.0, 3, 8, 14, 15, 30, 0, 360);
-    ExplosionBurst(origin, velocity, 30.0, 4, 14, 18, 22, 24, -10, 10);
+    for (const BurstShape& shape : EXPLOSION_BURSTS)
+        ExplosionBurst(origin, velocity, shape);
 }
 
 void ParticleExhaust(const Vec3* point, const Vec3* velocity, float rate, float dt, float& carry) {
@@ -419,4 +452,8 @@ void ParticleSparkleCyan(const Vec3* point, const Vec3* velocity, float rate, fl
 void ParticleSparkleMagenta(const Vec3* point, const Vec3* velocity, float rate, float dt,
                             float& carry) {
     ParticleSparkle(point, velocity, rate, dt, carry, SparkleColourMagenta);
+}
+
+void ParticleSetDensity(float density) {
+    particleDensity = density;
 }

@@ -33,6 +33,10 @@ extern int32_t recycleCursor;    // live slot taken back last when the pool ran 
 
 // Start-up, after the textures. Running it again empties the pool.
 void ParticleInit();
+// Textured (non-zero) or flat quads; the timing test's verdict may switch the texture off.
+void ParticleSetTextured(int32_t textured);
+// Sets the emitters' count scale (pdensity / 100).
+void ParticleSetDensity(float density);
 // Every live particle back to the free pool (new game, back to the menu).
 void ParticleClearAll();
 // A record for an emitter, recycling a live one when none is free. The caller sets every field.

@@ -1,11 +1,14 @@
 // Camera and frame state.
 #include "render/scene.h"
 
+#include "console/cvar.h"
 #include "core/window.h"
+#include "game/pause.h"
 #include "game/thing.h"
 #include "render/gl.h"
 #include "ui/gui.h"
 #include "render/particle.h"
+#include "render/screenshot.h"
 
 #include <cmath>
 
@@ -19,15 +22,103 @@ float viewSize = 1.0f;
 double aspectRatio = 640.0 / 480.0;
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
+int32_t niceFx = 1;
+int32_t starsEnabled = 1;
 void (*drawHook)() = nullptr;
+OverlayExtent overlayExtent = {320.0, 240.0};
 
 namespace {
 
 constexpr double NEAR_PLANE = 0.7;
 constexpr double FAR_PLANE = 250.0;
 constexpr float MIN_VIEW_SCALE = 0.25f;
+// The shape the field of view and the 2-D layout are made for.
+constexpr double BASE_ASPECT = 4.0 / 3.0;
+constexpr int64_t LAYOUT_WIDTH = 640;
+constexpr int64_t LAYOUT_HEIGHT = 480;
+
+constexpr Vec3 CAMERA_START_POS = {0.0f, 2.0f, 4.0f};
+constexpr float CAMERA_START_PITCH = -20.0f;
+
+// The camera at its start pose and no overlay yet.
+void ScenePlaceCamera() {
+    cameraPos = CAMERA_START_POS;
+    cameraYaw = 0.0f;
+    cameraRoll = 0.0f;
+    cameraPitch = CAMERA_START_PITCH;
+    drawHook = nullptr;
+}
 
 } // namespace
+
+OverlayExtent SceneOverlayExtent(int32_t width, int32_t height) {
+    const int64_t w = width < 1 ? 1 : width;
+    const int64_t h = height < 1 ? 1 : height;
+    // Integer comparison and one division, so a 4:3 window gives exactly 320 x 240.
+    if (w * LAYOUT_HEIGHT >= h * LAYOUT_WIDTH)
+        return {static_cast<double>(w * LAYOUT_HEIGHT / 2) / static_cast<double>(h),
+                static_cast<double>(LAYOUT_HEIGHT / 2)};
+    return {static_cast<double>(LAYOUT_WIDTH / 2),
+            static_cast<double>(h * LAYOUT_WIDTH / 2) / static_cast<double>(w)};
+}
+
+double SceneHorizontalFov() {
+    const double factor = aspectRatio / BASE_ASPECT;
+    if (factor == 1.0 || !(fieldOfView > 0.0 && fieldOfView < 180.0)) return fieldOfView;
+    return std::atan(std::tan(fieldOfView * M_PI / 360.0) * factor) * 360.0 / M_PI;
+}
+
+void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
+                      int32_t fx) {
+    cameraMode = mode;
+    fieldOfView = fov;
+    perspectiveHint = fastHint;
+    finishFrame = finish;
+    starsEnabled = stars;
+    niceFx = fx;
+}
+
+void SceneReset() {
+    SceneSetSettings(0, 90.0, 0, 1, 1, 1);
+    viewSize = 1.0f;
+    ScenePlaceCamera();
+}
+
+void SceneInit() {
+    // The one setting that can change while the game runs: "set camera N".
+    CVarRegisterLong("camera", &cameraMode);
+    // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
+    // from the first frame.
+    gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
+    SetProjection(screenWidth, screenHeight, viewSize);
+    ScenePlaceCamera();
+}
+
+void SceneSetNiceFx(int32_t fx) {
+    niceFx = fx;
+}
+
+void SceneSetStars(int32_t stars) {
+    starsEnabled = stars;
+}
+
+void SceneSetViewSize(float size) {
+    viewSize = size;
+    SetProjection(screenWidth, screenHeight, viewSize);
+}
+
+void SceneSetOverlay(void (*overlay)()) {
+    drawHook = overlay;
+}
+
+void SceneSetCamera(const Vec3* pos, float yaw) {
+    cameraPos = *pos;
+    cameraYaw = yaw;
+}
+
+void SceneSetCameraYaw(float yaw) {
+    cameraYaw = yaw;
+}
 
 void GLStateInit(int32_t width, int32_t height) {
     gl.ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -49,8 +140,10 @@ void SetProjection(int32_t width, int32_t height, float scale) {
     if (scale < MIN_VIEW_SCALE) scale = MIN_VIEW_SCALE;
     if (scale > 1.0f) scale = 1.0f;
     // A minimised or zero-sized window has no aspect of its own: the last one is kept.
-    if (width >= 1 && height >= 1)
+    if (width >= 1 && height >= 1) {
         aspectRatio = static_cast<double>(width) / static_cast<double>(height);
+        overlayExtent = SceneOverlayExtent(width, height);
+    }
     if (width < 1) width = 1;
     if (height < 1) height = 1;
     const int32_t insetX = static_cast<int32_t>(width - width * scale);
@@ -59,8 +152,14 @@ void SetProjection(int32_t width, int32_t height, float scale) {
 
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
+    // fov spans the width of a 4:3 view; the height it gives there holds for every shape.
     const double t = NEAR_PLANE * std::tan(fieldOfView * M_PI / 360.0);
-    gl.Frustum(-t, t, -t / aspectRatio, t / aspectRatio, NEAR_PLANE, FAR_PLANE);
+    // Width over the 4:3 width for the same height: exactly 1 on any 4:3 window, which so keeps
+    // the frustum it always had.
+    const double factor = aspectRatio / BASE_ASPECT;
+    const double right = t * factor;
+    const double top = t / BASE_ASPECT;
+    gl.Frustum(-right, right, -top, top, NEAR_PLANE, FAR_PLANE);
     gl.MatrixMode(GL_MODELVIEW);
 }
 
@@ -85,11 +184,14 @@ void ClientRender() {
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     SceneDrawWorld();
 
-    // The 2-D pass: a fixed 640 x 480 space, origin at the centre, y up, at any window size.
+    // The 2-D pass: the 640 x 480 layout, origin at the centre, y up, scaled uniformly into the
+    // window; a window that is not 4:3 shows more of the space around the layout.
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
-    gl.Ortho(-320.0, 320.0, -240.0, 240.0, -1.0, 250.0);
+    gl.Ortho(-overlayExtent.halfWidth, overlayExtent.halfWidth, -overlayExtent.halfHeight,
+             overlayExtent.halfHeight, -1.0, 250.0);
     if (drawHook) drawHook();
+    PauseDraw();
     GuiDraw(); // the GUI layers, above the screen's overlay
 
     gl.MatrixMode(GL_PROJECTION);
@@ -97,5 +199,15 @@ void ClientRender() {
     gl.MatrixMode(GL_MODELVIEW);
     gl.PopMatrix();
     if (finishFrame) gl.Finish();
+    ScreenshotCapture(); // the frame just drawn, before the swap leaves its buffer undefined
     OpenGLSwapBuffers(mainWindow);
+}
+
+void SceneSetCameraMode(int32_t mode) {
+    cameraMode = mode;
+}
+
+void SceneSetFieldOfView(double fov) {
+    fieldOfView = fov;
+    SetProjection(screenWidth, screenHeight, viewSize);
 }

@@ -11,20 +11,60 @@ extern float cameraPitch;       // degrees; start -20
 extern float cameraYaw;         // degrees; start 0
 extern float cameraRoll;        // degrees; start 0
 extern int32_t cameraMode;      // vantor.ini "camera", also the console variable "camera"
-extern double fieldOfView;      // horizontal, degrees (vantor.ini "fov")
+extern double fieldOfView;      // horizontal at 4:3, degrees (vantor.ini "fov")
 extern float viewSize;          // fraction of the window the 3D view covers, 0.25..1
 extern double aspectRatio;      // the window's width / height, kept by SetProjection
 extern int32_t perspectiveHint; // vantor.ini "pHint": non-zero asks for the fastest hint
 extern int32_t finishFrame;     // vantor.ini "glFin": glFinish before each swap
+// The 2-D pass's half-size in layout units. The 640 x 480 layout fills the largest centred 4:3
+// area of the window; a wider window adds room at the sides, a taller one above and below.
+struct OverlayExtent {
+    double halfWidth;  // 320 or more
+    double halfHeight; // 240 or more
+};
+extern OverlayExtent overlayExtent; // of the last SetProjection
+extern int32_t niceFx;              // vantor.ini "nicefx": blending and the richer effects
+extern int32_t starsEnabled;        // vantor.ini "stars": the star sky sphere
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
+
+// The settings the scene acts on, from the start-up reader (vantor.ini camera, fov, pHint, glFin,
+// stars, nicefx).
+void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
+                      int32_t fx);
+// The settings and camera of a fresh program, no overlay, the full view (tests).
+void SceneReset();
+// Client start-up, after the settings: the "camera" console variable, the perspective hint and
+// projection, the camera at its start pose. Running it again (tests) restores the start state.
+void SceneInit();
+// The timing test's verdicts switch the costly effects off.
+void SceneSetNiceFx(int32_t fx);
+void SceneSetStars(int32_t stars);
+// Sets the fraction of the window the 3-D view covers and applies it.
+void SceneSetViewSize(float size);
+// The chase camera's mode (what the console variable "camera" also sets).
+void SceneSetCameraMode(int32_t mode);
+// The field of view across a 4:3 screen, in degrees; the projection follows at once.
+void SceneSetFieldOfView(double fov);
+// The 2-D overlay drawn over the world each frame (null: none).
+void SceneSetOverlay(void (*overlay)());
+// The camera pose the chase camera or a returning ship chooses.
+void SceneSetCamera(const Vec3* pos, float yaw);
+void SceneSetCameraYaw(float yaw);
 
 // The fixed GL state every draw pass relies on, then the projection; once, when the context is
 // first current.
 void GLStateInit(int32_t width, int32_t height);
 // Viewport (a centred part of the window when scale < 1; scale is clamped to 0.25..1) and the
-// perspective from fieldOfView, near 0.7, far 250. Leaves the model-view matrix selected.
+// perspective, near 0.7, far 250: the vertical field of view is the one fieldOfView gives at 4:3,
+// so a wider window sees more at the sides and a taller one more above and below. Also sets
+// overlayExtent. Leaves the model-view matrix selected.
 void SetProjection(int32_t width, int32_t height, float scale);
+// The 2-D pass's extent for a window of width x height pixels (sizes below 1 count as 1).
+OverlayExtent SceneOverlayExtent(int32_t width, int32_t height);
+// The horizontal field of view in degrees for the window shape of the last SetProjection
+// (fieldOfView itself on a 4:3 window); the thing draw pass culls against it.
+double SceneHorizontalFov();
 // The 3D part of a frame: the camera into the projection matrix, then things and particles. Leaves
 // both matrix stacks pushed once; ClientRender pops them after the 2-D pass.
 void SceneDrawWorld();

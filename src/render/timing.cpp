@@ -1,17 +1,19 @@
 // Renderer timing test.
 #include "render/timing.h"
 
-#include "core/client.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/window.h"
 #include "render/gl.h"
 #include "render/particle.h"
+#include "render/scene.h"
 #include "render/texture.h"
 
 #include <cstdio>
 
 float timingResults[TIMING_COUNT] = {};
+int32_t timingTestApply = 0;
+int32_t timingTestVisible = 0;
 
 namespace {
 
@@ -202,7 +204,12 @@ void TimingTestApply() {
     // The fonts stay nearest-filtered only at 640 x 480, where their texels meet the pixels.
     if (v.nearestTextures)
         TextureSetFilters(0, (screenWidth == 640 && screenHeight == 480) ? 0 : 1);
-    if (v.noNiceFx) niceFx = 0;
-    if (v.noStars) starsEnabled = 0;
-    if (v.noParticleTexture) particleTextured = 0;
+    if (v.noNiceFx) SceneSetNiceFx(0);
+    if (v.noStars) SceneSetStars(0);
+    if (v.noParticleTexture) ParticleSetTextured(0);
+}
+
+void TimingSetSettings(int32_t apply, int32_t visible) {
+    timingTestApply = apply;
+    timingTestVisible = visible;
 }

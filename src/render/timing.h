@@ -3,6 +3,8 @@
 // effects the hardware cannot afford.
 #pragma once
 
+#include <cstdint>
+
 // The seven timings in milliseconds, in the order they are measured and logged.
 enum TimingId : int {
     TIMING_COLOR_CLEAR,
@@ -34,3 +36,8 @@ struct TimingVerdicts {
 TimingVerdicts TimingTestVerdicts();
 // Applies the verdicts to the settings (ClientInit calls it when "test" is on).
 void TimingTestApply();
+
+// Settings (vantor.ini test, vtest): apply the verdicts; show each test frame on screen.
+extern int32_t timingTestApply;
+extern int32_t timingTestVisible;
+void TimingSetSettings(int32_t apply, int32_t visible);

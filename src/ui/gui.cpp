@@ -4,7 +4,7 @@
 
 #include "core/app.h"
 #include "console/input.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "core/log.h"
 #include "render/gl.h"
 #include "render/textfont.h"
@@ -22,6 +22,8 @@ namespace {
 
 constexpr int32_t GUI_SCREEN_ORDER_STEP = 10000;
 constexpr float GUI_EDIT_GREY = 0.4f;
+constexpr float GUI_EDIT_MARGIN = 8.0f; // text keeps this far from a text entry's sides
+constexpr float GUI_CARET_WIDTH = 2.0f;
 
 // Layers live in a fixed pool: screens open and close on key presses and at the end of a game,
 // which must not allocate.
@@ -30,6 +32,7 @@ std::array<bool, GUI_MAX_LAYERS> guiPoolUsed = {};
 int32_t nextScreenOrder = GUI_SCREEN_ORDER_STEP;
 int32_t childOrderCounter = 1;
 bool guiHandlerAdded = false;
+int32_t guiEditCount = 0; // live text entries: text input is on while there is one
 
 GuiLayer* GuiAt(int32_t position) {
     return static_cast<GuiLayer*>(guiIndex.items[position]);
@@ -96,6 +99,47 @@ void GuiMoveFocus(int32_t step) {
     }
 }
 
+// The box size: the stored one, where a zero stands for the texture's own size.
+void GuiBoxSize(const GuiLayer* layer, float* w, float* h) {
+    *w = static_cast<float>(layer->w);
+    *h = static_cast<float>(layer->h);
+    if (const Texture* texture = layer->texture) {
+        if (layer->w == 0) *w = static_cast<float>(texture->width);
+        if (layer->h == 0) *h = static_cast<float>(texture->height);
+    }
+}
+
+TexFont* GuiLayerFont(const GuiLayer* layer) {
+    return layer->font ? layer->font : (layer->parent ? layer->parent->font : nullptr);
+}
+
+// The end of a text entry's text that fits inside its box, margins and caret kept clear.
+const char* GuiEditVisibleText(const GuiLayer* layer, const TexFont* font, float w) {
+    const char* text = layer->text;
+    float room = w - 2.0f * GUI_EDIT_MARGIN - GUI_CARET_WIDTH;
+    while (*text && TextFontWidth(font, text) > room)
+        ++text;
+    return text;
+}
+
+// A text entry's text centred in its box as far as it fits, and the caret after it.
+void GuiDrawEditText(const GuiLayer* layer, const TexFont* font, float w, float h) {
+    const char* text = GuiEditVisibleText(layer, font, w);
+    float textWidth = TextFontWidth(font, text);
+    float textHeight = TextFontHeight(font);
+    float left = static_cast<float>(layer->x) + (w - textWidth) / 2.0f;
+    float top = static_cast<float>(layer->y) + (h - textHeight) / 2.0f;
+    if (*text) TextFontDraw(largeFont, text, left, -top);
+    if (layer != focusLayer) return;
+    float caretX = left + textWidth;
+    gl.Begin(GL_QUADS);
+    gl.Vertex3f(caretX, -top, 0.0f);
+    gl.Vertex3f(caretX + GUI_CARET_WIDTH, -top, 0.0f);
+    gl.Vertex3f(caretX + GUI_CARET_WIDTH, -(top + textHeight), 0.0f);
+    gl.Vertex3f(caretX, -(top + textHeight), 0.0f);
+    gl.End();
+}
+
 } // namespace
 
 int GuiCompareOrder(const Index*, const void* a, const void* b) {
@@ -118,6 +162,7 @@ void GuiInit() {
     IndexResize(&guiIndex, GUI_MAX_LAYERS);
     guiPool = {};
     guiPoolUsed = {};
+    guiEditCount = 0;
     focusLayer = nullptr;
     nextScreenOrder = GUI_SCREEN_ORDER_STEP;
     childOrderCounter = 1;
@@ -179,6 +224,7 @@ GuiLayer* GuiCreateEdit(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32
     GuiLayer* layer = GuiCreateWidget(parent, GUI_EDIT, x, y, w, h, texture, text);
     layer->callback = GuiEditCallback;
     if (!focusLayer) focusLayer = layer;
+    if (guiEditCount++ == 0) InputTextStart();
     return layer;
 }
 
@@ -186,6 +232,7 @@ void GuiDestroyLayer(GuiLayer* layer) {
     if (layer->callback) layer->callback(layer, GUI_DESTROY, nullptr, 0);
     IndexDelete(&guiIndex, layer, GuiCompareOrder);
     if (focusLayer == layer) focusLayer = nullptr;
+    if (layer->kind == GUI_EDIT && guiEditCount > 0 && --guiEditCount == 0) InputTextStop();
     int32_t slot = static_cast<int32_t>(layer - guiPool.data());
     *layer = {};
     guiPoolUsed[slot] = false;
@@ -225,8 +272,8 @@ void GuiFreeLayer(GuiCallback callback) {
     }
 }
 
-void GuiSetVisible(GuiLayer* layer, uint8_t flag) {
-    layer->visible = flag;
+void GuiSetFocus(GuiLayer* layer) {
+    focusLayer = layer;
 }
 
 GuiLayer* GuiTopScreen() {
@@ -289,10 +336,14 @@ int32_t GuiEditCallback(GuiLayer* layer, int32_t message, const InputEvent* even
         if (length > 0) layer->text[length - 1] = '\0';
         return 1;
     }
-    char c = InputEventToChar(event);
-    if (c == 0) return 0;
-    if (length < GUI_TEXT_SIZE - 1) {
-        layer->text[length] = c;
+    if (event->key != KEY_TEXT) return InputEventToChar(event) != 0;
+    size_t limit = GUI_TEXT_SIZE - 1;
+    if (layer->maxLength > 0 && static_cast<size_t>(layer->maxLength) < limit)
+        limit = static_cast<size_t>(layer->maxLength);
+    if (length < limit) {
+        // The fonts and the high-score file hold printable ASCII only.
+        layer->text[length] =
+            (event->x >= ' ' && event->x < 127) ? static_cast<char>(event->x) : '_';
         layer->text[length + 1] = '\0';
     }
     return 1;
@@ -327,11 +378,9 @@ void GuiDrawLayer(GuiLayer* layer) {
 
     float x = static_cast<float>(layer->x);
     float y = static_cast<float>(layer->y);
-    float w = static_cast<float>(layer->w);
-    float h = static_cast<float>(layer->h);
+    float w = 0.0f, h = 0.0f;
+    GuiBoxSize(layer, &w, &h);
     if (const Texture* texture = layer->texture) {
-        if (layer->w == 0) w = static_cast<float>(texture->width);
-        if (layer->h == 0) h = static_cast<float>(texture->height);
         gl.PushMatrix();
         gl.Translatef(x, -y, 0.0f);
         gl.Enable(GL_TEXTURE_2D);
@@ -350,10 +399,25 @@ void GuiDrawLayer(GuiLayer* layer) {
         gl.PopMatrix();
     }
 
-    TexFont* font = layer->font ? layer->font : (layer->parent ? layer->parent->font : nullptr);
-    if (!font || layer->text[0] == '\0' || !largeFont) return;
+    TexFont* font = GuiLayerFont(layer);
+    if (!font || !largeFont) return;
+    if (layer->kind == GUI_EDIT) {
+        GuiDrawEditText(layer, font, w, h);
+        return;
+    }
+    if (layer->text[0] == '\0') return;
     float textWidth = TextFontWidth(font, layer->text);
     float textHeight = TextFontHeight(font);
     TextFontDraw(largeFont, layer->text, x + (w - textWidth) / 2.0f,
                  -(y + (h - textHeight) / 2.0f));
+}
+
+void GuiEditCaret(const GuiLayer* layer, float* x, float* y) {
+    float w = 0.0f, h = 0.0f;
+    GuiBoxSize(layer, &w, &h);
+    TexFont* font = GuiLayerFont(layer);
+    float textWidth = font ? TextFontWidth(font, GuiEditVisibleText(layer, font, w)) : 0.0f;
+    float textHeight = font ? TextFontHeight(font) : 0.0f;
+    *x = static_cast<float>(layer->x) + (w + textWidth) / 2.0f;
+    *y = static_cast<float>(layer->y) + (h - textHeight) / 2.0f;
 }

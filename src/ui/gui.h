@@ -46,6 +46,7 @@ struct GuiLayer {
     char text[GUI_TEXT_SIZE]; // label or entered text, zero-terminated
     TexFont* font;            // a screen's font; a widget without one uses its parent's
     uint8_t visible;          // 1 when created, 0 while hidden
+    int32_t maxLength;        // text entry: most characters it takes; 0 for GUI_TEXT_SIZE - 1
 };
 
 extern Index guiIndex;       // every live layer, ascending by order
@@ -62,7 +63,8 @@ GuiLayer* GuiOpenScreen(GuiCallback callback);
 // A box with a texture (or null) and a label (copied, at most 127 characters) owned by parent.
 GuiLayer* GuiCreateButton(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32_t h,
                           Texture* texture, const char* text);
-// A text entry with initial text; takes the focus when no widget has it.
+// A text entry with initial text; takes the focus when no widget has it. Text input is on while
+// any text entry exists.
 GuiLayer* GuiCreateEdit(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32_t h,
                         Texture* texture, const char* text);
 // Sends GUI_DESTROY, removes the layer from guiIndex, drops the focus if it held it, frees it.
@@ -73,7 +75,8 @@ void GuiDestroyLayer(GuiLayer* layer);
 void GuiFreeLayer(GuiCallback callback);
 // The first screen in index order with this callback, or null.
 GuiLayer* GuiFindScreen(GuiCallback callback);
-void GuiSetVisible(GuiLayer* layer, uint8_t flag);
+// Gives a widget the keyboard focus (null: none).
+void GuiSetFocus(GuiLayer* layer);
 // The newest open screen, or null.
 GuiLayer* GuiTopScreen();
 // True for layers that can take the focus (text entries).
@@ -83,13 +86,18 @@ int GuiCompareOrder(const Index* index, const void* a, const void* b);
 
 // Draws every visible layer; called once a frame by ClientRender after the drawHook overlay.
 void GuiDraw();
-// Default drawing of one widget: its box and its label centred in it. Screens draw nothing.
+// Default drawing of one widget: its box and its label centred in it. Screens draw nothing. A text
+// entry shows as much of the end of its text as fits the box, and a caret while it has the focus.
 void GuiDrawLayer(GuiLayer* layer);
+// Where a text entry's caret is drawn: GUI-space x and y (the top of the text line).
+void GuiEditCaret(const GuiLayer* layer, float* x, float* y);
 
 // The input handler present while a screen is open: the focused widget (while it is on screen),
 // then every layer newest first, hidden ones included; 0 lets the event go on to the bindings.
 int GuiHandleInput(const InputEvent* event);
 // Focus keys of a screen: Tab/Down forward, Up backward, Enter activates the focused widget.
 int32_t GuiNavigate(GuiLayer* screen, const InputEvent* event);
-// The text-entry callback: printable keys append, Backspace removes the last character.
+// The text-entry callback: typed text (KEY_TEXT) appends, one character per code point, those
+// outside printable ASCII as '_'; Backspace removes the last character. The keys of printable
+// characters are taken without typing (their text comes as KEY_TEXT), so they do not fly the ship.
 int32_t GuiEditCallback(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);

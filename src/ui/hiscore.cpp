@@ -132,11 +132,16 @@ bool HiScoreQualifies(int32_t score) {
     return score > hiScoreTable[HISCORE_ROWS - 1].score;
 }
 
-int32_t HiScoreInsert(const char* name, int32_t score) {
+int32_t HiScoreRankOf(int32_t score) {
     int32_t i = 0;
     while (i < HISCORE_ROWS && hiScoreTable[i].score >= score)
         ++i;
-    if (i == HISCORE_ROWS) return -1;
+    return i == HISCORE_ROWS ? -1 : i;
+}
+
+int32_t HiScoreInsert(const char* name, int32_t score) {
+    int32_t i = HiScoreRankOf(score);
+    if (i < 0) return -1;
     for (int32_t j = HISCORE_ROWS - 1; j > i; --j)
         hiScoreTable[j] = hiScoreTable[j - 1];
     const char* text = name ? name : "";

@@ -30,5 +30,7 @@ bool HiScoreQualifies(int32_t score);
 // took, or -1 (table unchanged). The name is stored as one word of at most 19 characters: blanks
 // and unprintable bytes become '_', the rest is cut. An empty name is saved as "_".
 int32_t HiScoreInsert(const char* name, int32_t score);
+// The row HiScoreInsert would give this score, or -1.
+int32_t HiScoreRankOf(int32_t score);
 // The default table: "VELDRAN" with 10000, 8000, 6000, 4000 and 2000.
 void HiScoreSetDefaults();

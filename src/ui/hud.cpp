@@ -3,15 +3,18 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "game/game.h"
 #include "render/gl.h"
+#include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+int32_t showFps = 0;
 
 namespace {
 
@@ -33,12 +36,28 @@ void OverlayBegin(bool blend) {
     gl.Color3f(1.0f, 1.0f, 1.0f);
 }
 
+// A corner item of the 640 x 480 layout moved out with its corner, so that on a screen that is not
+// 4:3 it keeps its distance from the corner of the whole screen.
+float HudCornerX(float x) {
+    const float room = static_cast<float>(overlayExtent.halfWidth) - 320.0f;
+    return x < 0.0f ? x - room : x + room;
+}
+
+float HudCornerY(float y) {
+    const float room = static_cast<float>(overlayExtent.halfHeight) - 240.0f;
+    return y < 0.0f ? y - room : y + room;
+}
+
 void OverlayEnd() {
     gl.Disable(GL_BLEND);
     gl.Enable(GL_DEPTH_TEST);
 }
 
 } // namespace
+
+void HudSetShowFps(int32_t show) {
+    showFps = show;
+}
 
 void TitleDraw() {
     OverlayBegin(niceFx != 0);
@@ -60,20 +79,21 @@ void HudDraw() {
     char text[32];
     OverlayBegin(niceFx != 0);
     std::snprintf(text, sizeof(text), "Lives: %ld", static_cast<long>(lives));
-    TextFontDraw(largeFont, text, -315.0f, 235.0f);
+    TextFontDraw(largeFont, text, HudCornerX(-315.0f), HudCornerY(235.0f));
     if (lives < 1) TextFontDraw(largeFont, "Game Over", -60.0f, 10.0f);
     if (showFps) {
         std::snprintf(text, sizeof(text), "FPS: %ld", static_cast<long>(frameRate));
-        TextFontDraw(largeFont, text, -320.0f, -220.0f);
+        TextFontDraw(largeFont, text, HudCornerX(-320.0f), HudCornerY(-220.0f));
     }
     if (weaponKind != 0) {
         if (weaponKind >= 1 && weaponKind <= 3)
-            TextureDrawQuad(&textures[TEXTURE_SHOT1I + weaponKind - 1], 250.0f, -200.0f);
+            TextureDrawQuad(&textures[TEXTURE_SHOT1I + weaponKind - 1], HudCornerX(250.0f),
+                            HudCornerY(-200.0f));
         float seconds = std::clamp(weaponTimer, -WEAPON_TIMER_LIMIT, WEAPON_TIMER_LIMIT);
         std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::trunc(seconds)));
-        TextFontDraw(largeFont, text, 290.0f, -210.0f);
+        TextFontDraw(largeFont, text, HudCornerX(290.0f), HudCornerY(-210.0f));
     }
     std::snprintf(text, sizeof(text), "Score: %06ld", static_cast<long>(score));
-    TextFontDraw(largeFont, text, 160.0f, 235.0f);
+    TextFontDraw(largeFont, text, HudCornerX(160.0f), HudCornerY(235.0f));
     OverlayEnd();
 }

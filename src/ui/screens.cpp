@@ -6,7 +6,6 @@
 #include "console/command.h"
 #include "console/input.h"
 #include "core/app.h"
-#include "core/client.h"
 #include "game/game.h"
 #include "game/thing.h"
 #include "render/gl.h"
@@ -18,6 +17,7 @@
 #include "ui/hud.h"
 
 #include <cstdio>
+#include <cstring>
 
 int32_t highlightRank = -1;
 GuiLayer* nameEdit = nullptr;
@@ -25,15 +25,96 @@ GuiLayer* nameEdit = nullptr;
 namespace {
 
 constexpr int32_t MENU_SOUND_VOLUME = 220;
-constexpr float LEVEL_BANNER_SECONDS = 1.5f;
 // The high-score list, in GUI space: name and score columns, first row, row spacing.
 constexpr float MENU_NAME_X = 220.0f;
 constexpr float MENU_SCORE_X = 372.0f;
 constexpr float MENU_LIST_TOP = 310.0f;
 constexpr float MENU_ROW_STEP = 13.0f;
+// The name entry: a box wide enough for a full name, the score and rank line below it, the pad
+// help line below that.
+constexpr int32_t NAME_BOX_X = 170, NAME_BOX_Y = 340, NAME_BOX_W = 300, NAME_BOX_H = 50;
+constexpr float NAME_SCORE_Y = 400.0f;
+constexpr float NAME_PAD_HELP_Y = 425.0f;
+// The letters a pad cycles through under the cursor.
+constexpr char PAD_LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr int32_t PAD_LETTER_COUNT = sizeof(PAD_LETTERS) - 1;
+
+// The name entered last: the next name entry starts with it, so a returning player only confirms.
+char lastEnteredName[HISCORE_NAME_SIZE] = "";
+int32_t padLetter = 0; // index into PAD_LETTERS of the letter under the cursor
 
 bool ScreenKeyPress(const InputEvent* event) {
     return event && (event->flags & INPUT_PRESS);
+}
+
+// A letter a screen asks for follows the layout: the character printed on the key.
+bool ScreenLetter(const InputEvent* event, char letter) {
+    return event->device == INPUT_KEYBOARD && event->key != KEY_TEXT && event->symbol == letter;
+}
+
+// The name entry's Enter (or a pad's Start): records the name and closes the screen.
+void NameEntryCommit() {
+    std::strncpy(lastEnteredName, nameEdit->text, sizeof(lastEnteredName) - 1);
+    lastEnteredName[sizeof(lastEnteredName) - 1] = '\0';
+    highlightRank = HiScoreInsert(nameEdit->text, score);
+    HiScoreSave();
+    GuiFreeLayer(NameEntryScreen);
+}
+
+// The name with a pad alone: up and down cycle the letter under the cursor, right or south takes
+// it, left or east deletes, Start enters the name.
+bool NameEntryPad(int32_t action) {
+    size_t length = std::strlen(nameEdit->text);
+    switch (action) {
+    case INPUT_PAD_UP:
+        padLetter = (padLetter + 1) % PAD_LETTER_COUNT;
+        return true;
+    case INPUT_PAD_DOWN:
+        padLetter = (padLetter + PAD_LETTER_COUNT - 1) % PAD_LETTER_COUNT;
+        return true;
+    case INPUT_PAD_RIGHT:
+    case INPUT_PAD_SOUTH:
+        if (length < static_cast<size_t>(nameEdit->maxLength)) {
+            nameEdit->text[length] = PAD_LETTERS[padLetter];
+            nameEdit->text[length + 1] = '\0';
+        }
+        return true;
+    case INPUT_PAD_LEFT:
+    case INPUT_PAD_EAST:
+        if (length > 0) nameEdit->text[length - 1] = '\0';
+        return true;
+    case INPUT_PAD_START:
+        NameEntryCommit();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The score with the row it will take, and with a pad connected the letter under the cursor and
+// what each button does.
+void NameEntryDraw() {
+    char text[64];
+    int32_t rank = HiScoreRankOf(score);
+    if (rank >= 0)
+        std::snprintf(text, sizeof(text), "Score %06ld  Rank %ld", static_cast<long>(score),
+                      static_cast<long>(rank + 1));
+    else
+        std::snprintf(text, sizeof(text), "Score %06ld", static_cast<long>(score));
+    gl.Color3f(1.0f, 1.0f, 1.0f);
+    TextFontDraw(largeFont, text, GUI_WIDTH / 2.0f - TextFontWidth(largeFont, text) / 2.0f,
+                 -NAME_SCORE_Y);
+    if (InputPadCount() == 0 || !nameEdit) return;
+    const char* help = "Pad: Up/Down letter  A/Right add  B/Left delete  Start done";
+    TextFontDraw(smallFont, help, GUI_WIDTH / 2.0f - TextFontWidth(smallFont, help) / 2.0f,
+                 -NAME_PAD_HELP_Y);
+    if (std::strlen(nameEdit->text) >= static_cast<size_t>(nameEdit->maxLength)) return;
+    float x = 0.0f, y = 0.0f;
+    GuiEditCaret(nameEdit, &x, &y);
+    const char letter[2] = {PAD_LETTERS[padLetter], '\0'};
+    gl.Color3f(1.0f, 1.0f, 0.0f);
+    TextFontDraw(largeFont, letter, x + 3.0f, -y);
+    gl.Color3f(1.0f, 1.0f, 1.0f);
 }
 
 void MenuDrawScores() {
@@ -53,11 +134,7 @@ void MenuDrawScores() {
 void MenuStartGame() {
     GuiFreeLayer(MenuScreen);
     NewGame();
-    sliceHook = LevelBannerCountdown;
-    drawHook = LevelBannerDraw;
-    bannerTimer = LEVEL_BANNER_SECONDS;
-    ThingKillAll();
-    ParticleClearAll();
+    GameBeginBanner();
 }
 
 // The quit command: the menu sound, then the prompt over whatever is on screen.
@@ -69,7 +146,14 @@ void ScreensQuitCommand() {
 } // namespace
 
 void ScreensInit() {
-    quitHook = ScreensQuitCommand;
+    CommandSetQuitAction(ScreensQuitCommand);
+    highlightRank = -1;
+    nameEdit = nullptr;
+    lastEnteredName[0] = '\0';
+}
+
+void ScreensClearHighlight() {
+    highlightRank = -1;
 }
 
 int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t) {
@@ -86,11 +170,11 @@ int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
         return 1;
     case GUI_INPUT:
         if (!ScreenKeyPress(event)) return 0;
-        if (event->key == KEY_SPACE) {
+        if (event->key == KEY_SPACE || InputPadAction(event) == INPUT_PAD_START) {
             MenuStartGame();
             return 1;
         }
-        if (event->key == KEY_ESCAPE) {
+        if (event->key == KEY_ESCAPE || InputPadAction(event) == INPUT_PAD_BACK) {
             WavePlay(SND_MENU, MENU_SOUND_VOLUME);
             GuiOpenScreen(QuitScreen);
             return 1;
@@ -109,11 +193,12 @@ int32_t QuitScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
         return 1;
     case GUI_INPUT:
         if (!ScreenKeyPress(event)) return 0;
-        if (event->key == 'y') {
+        if (ScreenLetter(event, 'y') || InputPadAction(event) == INPUT_PAD_SOUTH) {
             AppPostQuit();
             return 1;
         }
-        if (event->key == 'n' || event->key == KEY_ESCAPE) {
+        if (ScreenLetter(event, 'n') || event->key == KEY_ESCAPE ||
+            InputPadAction(event) == INPUT_PAD_EAST) {
             WavePlay(SND_MENU, MENU_SOUND_VOLUME);
             GuiFreeLayer(QuitScreen);
             return 1;
@@ -131,18 +216,25 @@ int32_t NameEntryScreen(GuiLayer* layer, int32_t message, const InputEvent* even
         layer->font = largeFont;
         GuiCreateButton(layer, 150, 270, 340, 50, &textures[TEXTURE_BUTTON2],
                         "Please Enter your Name");
-        nameEdit = GuiCreateEdit(layer, 220, 340, 200, 50, &textures[TEXTURE_OUTLINE], "");
-        focusLayer = nameEdit;
+        nameEdit = GuiCreateEdit(layer, NAME_BOX_X, NAME_BOX_Y, NAME_BOX_W, NAME_BOX_H,
+                                 &textures[TEXTURE_OUTLINE], lastEnteredName);
+        nameEdit->maxLength = HISCORE_NAME_SIZE - 1;
+        GuiSetFocus(nameEdit);
+        padLetter = 0;
         return 1;
     case GUI_DESTROY:
         nameEdit = nullptr;
         return 0;
-    case GUI_INPUT:
-        if (!ScreenKeyPress(event) || event->key != KEY_ENTER || !nameEdit) return 0;
-        highlightRank = HiScoreInsert(nameEdit->text, score);
-        HiScoreSave();
-        GuiFreeLayer(NameEntryScreen);
+    case GUI_DRAW:
+        if (largeFont && smallFont) NameEntryDraw();
         return 1;
+    case GUI_INPUT:
+        if (!ScreenKeyPress(event) || !nameEdit) return 0;
+        if (event->key == KEY_ENTER && event->device == INPUT_KEYBOARD) {
+            NameEntryCommit();
+            return 1;
+        }
+        return NameEntryPad(InputPadAction(event)) ? 1 : 0;
     default:
         return 0;
     }

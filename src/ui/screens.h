@@ -12,8 +12,12 @@ extern int32_t highlightRank;
 // The name entry's text widget while that screen is open, else null.
 extern GuiLayer* nameEdit;
 
-// Client start-up, after GuiInit: makes the quit command open the quit prompt.
+// Client start-up, after GuiInit: makes the quit command open the quit prompt, no row
+// highlighted; the name entry starts empty until a name has been entered. Running it again
+// (tests) restores that state.
 void ScreensInit();
+// No row of the high-score list highlighted (a new attract mode).
+void ScreensClearHighlight();
 
 // Title menu: Space starts a game (closes the menu, NewGame, level banner); Escape opens the
 // quit prompt over it. Opened by AttractMode.

@@ -1,33 +1,17 @@
 # What a player sees: a 640 x 480 window showing the dark attract scene, on a white X root.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
+. "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"
+start_xvfb -wr # a white root, so that a black window proves the frame was cleared and shown
 
-# A white root (-wr), so that a black window proves the frame was cleared and shown.
-for n in $(seq 141 190); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        Xvfb ":$n" -screen 0 1024x768x24 -wr -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":$n"
-        break
-    fi
-done
-[ -n "${XVFB_PID:-}" ] || fail "no free X display"
-i=0
-until xdpyinfo >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -lt 100 ] || fail "Xvfb did not start"
-    sleep 0.1
-done
-
-printf 'fscreen = 0\nwidth = 640\nheight = 480\nftest = 1\ntimeout = 60\n' > vantor.ini
+settings 'fscreen = 0' 'width = 640' 'height = 480' 'ftest = 1' 'timeout = 60'
 start_game 90
 wait_for boot.log "Server initialization complete" 60
-win=$(timeout 30 xdotool search --sync --name '^Skarnex3D$' | head -n 1)
-[ -n "$win" ] || fail "no window named Skarnex3D"
-geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')
+wait_window
+geometry=$(xdotool getwindowgeometry "$WIN" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "640x480" ] || fail "window geometry is '$geometry', expected 640x480"
 sleep 0.5 # a few frames after the first; the window is polled above, not waited for blindly
-import -window "$win" window.png || fail "import of the window failed"
+import -window "$WIN" window.png || fail "import of the window failed"
 import -window root root.png || fail "import of the root window failed"
 size=$(identify -format '%wx%h' window.png)
 [ "$size" = "640x480" ] || fail "window screenshot is $size"
@@ -43,7 +27,5 @@ outside=$(convert root.png -format '%[hex:p{900,700}]' info:)
 [ "$inside" -lt 200 ] || fail "the window's centre on the root is white: the window is not shown"
 [ "$outside" = "FFFFFF" ] || fail "the root beside the window is $outside, not white"
 [ -n "${SKX_SHOT_DIR:-}" ] && cp window.png root.png "$SKX_SHOT_DIR"/
-kill -TERM "$SKX_PID"
-wait_game
-[ "$STATUS" -eq 0 ] || fail "run exited with $STATUS after SIGTERM"
+stop_game
 echo "screenshot: ok"

@@ -9,26 +9,8 @@ skx_setup "$1" "$2"
 start_xvfb
 SHOT_PREFIX=ui_
 
-is_menu() {
-    above "$(white "$1" $LIST_AREA)" 0.01 && above "$(white "$1" $PRESS_AREA)" 0.03
-}
-is_banner() {
-    above "$(white "$1" $BANNER_AREA)" 0.02 && ! above "$(white "$1" $LIST_AREA)" 0.005 \
-        && ! above "$(white "$1" $PRESS_AREA)" 0.005
-}
-is_hud() {
-    above "$(white "$1" $LIVES_AREA)" 0.03 && above "$(white "$1" $SCORE_AREA)" 0.03 \
-        && ! above "$(white "$1" $BANNER_AREA)" 0.01
-}
-has_prompt() {
-    above "$(grey "$1" $PROMPT_AREA)" 0.8
-}
-no_prompt() {
-    ! above "$(grey "$1" $PROMPT_AREA)" 0.3
-}
-
 # No hiscore.tbl: the menu shows the default table, and no file appears until a name is entered.
-printf 'fscreen = 0\nwidth = 640\nheight = 480\nmaxfps = 60\n' > vantor.ini
+settings 'fscreen = 0' 'width = 640' 'height = 480' 'maxfps = 60'
 start_game 120
 wait_for boot.log "Server initialization complete" 60
 wait_window

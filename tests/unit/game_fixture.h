@@ -6,13 +6,14 @@
 
 #include "console/command.h"
 #include "console/input.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "game/thing.h"
 #include "render/gl.h"
 #include "render/light.h"
+#include "game/pause.h"
 #include "render/model.h"
 #include "render/particle.h"
 #include "render/scene.h"
@@ -43,24 +44,16 @@ inline std::string GameOctahedronText(float r) {
     return text;
 }
 
-// Bounding radii of the hand-made models (the ship's grows a little in
-// ModelSubdivide only if a vertex moves outward, which the midpoints of an
-// octahedron do not).
-constexpr float TEST_BIG_ROCK_RADIUS = 2.0f;
-constexpr float TEST_MED_ROCK_RADIUS = 1.0f;
-constexpr float TEST_SHIP_RADIUS = 0.8f;
-
 struct GameScope {
     ScratchDir dir;
     explicit GameScope(const std::string& ini = "") {
         WriteFile("vantor.ini", ini);
         mkdir("model", 0755);
-        WriteFile("model/bigrock.3d", GameOctahedronText(TEST_BIG_ROCK_RADIUS));
-        WriteFile("model/medrock.3d", GameOctahedronText(TEST_MED_ROCK_RADIUS));
-        WriteFile("model/ship.3d", GameOctahedronText(TEST_SHIP_RADIUS));
+        WriteFile("model/bigrock.3d", GameOctahedronText(2.0f));
+        WriteFile("model/medrock.3d", GameOctahedronText(1.0f));
+        WriteFile("model/ship.3d", GameOctahedronText(0.8f));
         WriteFile("model/banner.3d", GameOctahedronText(1.0f));
-        // Other tests rebuild these with models and tables of their own: start from
-        // ours.
+        // Other tests rebuild these with models and tables of their own: start from ours.
         OpenGLInstallNoop();
         ModelInit();
         CommandInit();
@@ -83,31 +76,13 @@ struct GameScope {
         if (GuiFindScreen(NameEntryScreen) != nullptr) GuiFreeLayer(NameEntryScreen);
         if (GuiFindScreen(MenuScreen) != nullptr) GuiFreeLayer(MenuScreen);
     }
+    // The state of a fresh program, through each module's own reset.
     static void ResetState() {
-        score = 0;
-        lives = 0;
-        level = 0;
-        weaponKind = 0;
-        weaponTimer = 0.0f;
-        player = nullptr;
-        sliceHook = nullptr;
-        drawHook = nullptr;
-        darkLevel = 0;
-        bannerTimer = 0.0f;
-        difficulty = 0;
-        niceFx = 1;
-        starsEnabled = 1;
-        menuRocks = 12;
-        startLevel = 1;
-        cameraMode = 0;
-        cameraSnap = 0;
-        cameraPos = {0.0f, 2.0f, 4.0f};
-        cameraPitch = -20.0f;
-        cameraYaw = 0.0f;
-        cameraRoll = 0.0f;
-        mouseYaw = 0.0f;
-        cmdForward = cmdBackward = cmdAttack = cmdLeft = cmdRight = 0;
-        cmdLookback = cmdMouselook = 0;
+        GameReset();
+        SceneReset();
+        CommandInit();
+        InputInit();
+        gamePaused = 0;
     }
 };
 
@@ -124,20 +99,20 @@ inline void GameRun(int n, float dt) {
         GameSlice(dt);
 }
 
-// Live things (dead-flagged ones included) whose think callback is fn.
-template <typename Fn> int GameCountThink(Fn fn) {
-    int count = 0;
-    for (int32_t i = 0; i < thingIndex.count; i++)
-        if (static_cast<Thing*>(thingIndex.items[i])->think == fn) count++;
-    return count;
-}
-
+// Live things (dead-flagged ones included) whose think callback is fn: how many, and the nth.
 template <typename Fn> Thing* GameFindThink(Fn fn, int nth = 0) {
     for (int32_t i = 0; i < thingIndex.count; i++) {
         Thing* t = static_cast<Thing*>(thingIndex.items[i]);
         if (t->think == fn && nth-- == 0) return t;
     }
     return nullptr;
+}
+
+template <typename Fn> int GameCountThink(Fn fn) {
+    int count = 0;
+    while (GameFindThink(fn, count) != nullptr)
+        count++;
+    return count;
 }
 
 // A level in play built by hand: the ship at the centre, nothing else unless

@@ -1,10 +1,12 @@
 // Frame-loop arithmetic and the loop settings' guards.
 #include "core/app.h"
+#include "core/framepace.h"
 #include "core/log.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -59,6 +61,24 @@ TEST(LoopSettings, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     AppReadLoopSettings();
     EXPECT_EQ(timeSlice, 0.02f);
     EXPECT_EQ(maxFps, 60);
+}
+
+TEST(FramePace, FiguresLeaveOutTheFirstSecondAndTheLimitEndsTheRun) {
+    setenv("SKX_FRAMES", "111", 1);
+    FramePaceInit();
+    unsetenv("SKX_FRAMES");
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FALSE(FramePaceRecord(0.5f, 0.5f)); // start-up: not counted
+    for (int i = 0; i < 98; ++i)
+        FramePaceRecord(0.005f, 2.0f);
+    FramePaceRecord(0.007f, 2.0f);
+    EXPECT_FALSE(FramePaceRecord(0.030f, 2.0f));
+    const FramePaceFigures f = FramePaceGetFigures();
+    EXPECT_EQ(f.frames, 100);
+    EXPECT_NEAR(f.medianMs, 5.0f, 0.011f);
+    EXPECT_NEAR(f.p99Ms, 7.0f, 0.011f);
+    EXPECT_NEAR(f.worstMs, 30.0f, 0.001f);
+    EXPECT_TRUE(FramePaceRecord(0.005f, 2.0f)) << "the 111th frame reaches SKX_FRAMES";
 }
 
 } // namespace

@@ -366,7 +366,7 @@ TEST(Assets, SoundsHaveTheExactChunkLayout) {
 }
 
 // The shipped settings file: every setting line reads back through the real INI reader, and all
-// 46 keys are there.
+// 51 keys are there.
 TEST(Assets, DefaultSettingsFileReadsBackThroughTheIniReader) {
     const char* source = std::getenv("SKX_SOURCE_DIR");
     const std::string path = std::string(source ? source : ".") + "/data/vantor.ini";
@@ -388,5 +388,5 @@ TEST(Assets, DefaultSettingsFileReadsBackThroughTheIniReader) {
         EXPECT_EQ(out, trim(line.substr(eq + 1))) << line;
         ++settings;
     }
-    EXPECT_EQ(settings, 46);
+    EXPECT_EQ(settings, 51);
 }

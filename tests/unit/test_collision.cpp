@@ -61,156 +61,131 @@ using Pairs = std::vector<std::pair<uint32_t, uint32_t>>;
 
 } // namespace
 
-TEST(Collision, UnitSpheresTouchBelowRootTwoNotBelowTwo) {
-    for (int32_t sweep : {0, 1}) {
-        WorldScope world;
-        zpart = sweep;
-        Model unit = SphereModel(1.0f);
-        Make(&unit, {0, 0, 0});
-        Make(&unit, {1.40f, 0, 0.1f}); // 1.97 < 2
-        Make(&unit, {20, 0, 0});
-        Make(&unit, {21.42f, 0, 0});
-        touches.clear();
-        CollideAll();
-        EXPECT_EQ(touches, (Pairs{{1, 2}, {2, 1}})) << "zpart " << sweep;
-    }
-}
-
-TEST(Collision, ScaleMultipliesTheRadii) {
-    WorldScope world;
-    Model unit = SphereModel(1.0f);
-    Thing* a = Make(&unit, {0, 0, 0});
-    Make(&unit, {2.5f, 0, 0});
-    touches.clear();
-    CollideAll();
-    EXPECT_TRUE(touches.empty());
-    a->scale = 2.3f; // 5.29 + 1 > 6.25
-    CollideAll();
-    EXPECT_EQ(touches.size(), 2u);
-}
-
-TEST(Collision, NoCollideThingsAreNeverTouchedNorTouch) {
-    for (int32_t sweep : {0, 1}) {
-        WorldScope world;
-        zpart = sweep;
-        Model unit = SphereModel(1.0f);
-        Thing* ghost = Make(&unit, {0, 0, 0});
-        ghost->flags |= THING_NO_COLLIDE;
-        Make(&unit, {0.5f, 0, 0});
-        Thing* ghost2 = Make(nullptr, {0.5f, 0, 0}); // no model: must carry the flag
-        ghost2->flags |= THING_NO_COLLIDE;
-        touches.clear();
-        CollideAll();
-        EXPECT_TRUE(touches.empty()) << "zpart " << sweep;
-    }
-}
-
-TEST(Collision, SweepNeverTestsPairsBeyondTwelveUnitsOfZ) {
-    Model huge = SphereModel(20.0f);
-    for (float gap : {11.9f, 13.0f}) {
+// Both strategies (zpart 0 and 1) give the same touches, except beyond the sweep's window.
+TEST(Collision, WhoTouchesWhomInBothStrategies) {
+    struct Body {
+        Vec3 pos;
+        float radius, scale;
+        ThingTouchFn touch;
+        uint32_t flags;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Body> things;
+        Pairs want, wantSweep;
+    };
+    const ThingTouchFn R = RecordTouch;
+    const Case cases[] = {
+        {"below 2 apart, not below root 2",
+         {{{0, 0, 0}, 1, 1, R, 0},
+          {{1.40f, 0, 0.1f}, 1, 1, R, 0},
+          {{20, 0, 0}, 1, 1, R, 0},
+          {{21.42f, 0, 0}, 1, 1, R, 0}},
+         {{1, 2}, {2, 1}},
+         {{1, 2}, {2, 1}}},
+        {"scale multiplies the radius",
+         {{{0, 0, -0.01f}, 1, 2.3f, R, 0},
+          {{2.5f, 0, 0}, 1, 1, R, 0},
+          {{10, 0, 0}, 1, 1, R, 0},
+          {{12.5f, 0, 0}, 1, 1, R, 0}},
+         {{1, 2}, {2, 1}},
+         {{1, 2}, {2, 1}}},
+        {"no-collide things neither touch nor are touched",
+         {{{0, 0, 0}, 1, 1, R, THING_NO_COLLIDE},
+          {{0.5f, 0, 0}, 1, 1, R, 0},
+          {{0.5f, 0, 0}, 0, 1, R, THING_NO_COLLIDE}},
+         {},
+         {}},
+        {"a shot overlapping two rocks strikes both",
+         {{{0, 0, 0}, 1, 1, ShotTouch, 0},
+          {{0.8f, 0, 0}, 1, 1, nullptr, 0},
+          {{-0.8f, 0, 0.1f}, 1, 1, nullptr, 0}},
+         {{1, 2}, {1, 3}},
+         {{1, 2}, {1, 3}}},
+        {"the sweep skips pairs 12 apart in z, the lower z first",
+         {{{0, 0, 11.9f}, 20, 1, R, 0},
+          {{0, 0, 0}, 20, 1, R, 0},
+          {{50, 0, 13}, 20, 1, R, 0},
+          {{50, 0, 0}, 20, 1, R, 0}},
+         {{1, 2}, {2, 1}, {3, 4}, {4, 3}},
+         {{2, 1}, {1, 2}}},
+    };
+    for (const Case& c : cases) {
         for (int32_t sweep : {0, 1}) {
             WorldScope world;
             zpart = sweep;
-            Make(&huge, {0, 0, gap});
-            Make(&huge, {0, 0, 0});
+            std::vector<Model> models;
+            models.reserve(c.things.size());
+            for (const Body& m : c.things) {
+                models.push_back(SphereModel(m.radius));
+                Thing* t = ThingCreate();
+                t->model = m.radius > 0 ? &models.back() : nullptr;
+                t->pos = m.pos;
+                t->scale = m.scale;
+                t->touch = m.touch;
+                t->flags = m.flags;
+            }
             touches.clear();
             CollideAll();
-            bool expected = gap < 12.0f || sweep == 0;
-            EXPECT_EQ(touches.size(), expected ? 2u : 0u) << "gap " << gap << " zpart " << sweep;
-            if (sweep && expected) {
-                EXPECT_EQ(touches[0].first, 2u); // sorted by z: the lower z comes first
-            }
+            EXPECT_EQ(touches, sweep ? c.wantSweep : c.want) << c.what << ", zpart " << sweep;
         }
     }
 }
 
 TEST(Collision, RailShotTouchesThroughItsSpheresOnly) {
-    WorldScope world;
+    struct Case {
+        float yaw, scale;
+        Vec3 pos;
+        bool rail, touch;
+    };
+    const Case cases[] = {
+        {0, 1, {1.3f, 0, 7.9f}, false, true},  // 1.70 from the sphere at z = 8: below 1 + 1
+        {0, 1, {1.5f, 0, 7.0f}, false, false}, // inside the broad sphere, between two centres
+        {0, 1, {8.0f, 0, 1.3f}, false, false}, // yaw turns the spheres ...
+        {90, 1, {8.0f, 0, 1.3f}, false, true}, // ... along x at 90 degrees
+        {0,
+         0.5f,
+         {1.1f, 0, 4.0f},
+         false,
+         true}, // scale moves the centres in, q = 0.25: 1.21 < 1.25
+        {0, 0.5f, {1.2f, 0, 4.0f}, false, false}, // 1.44 > 1.25
+        {0, 0.5f, {1.1f, 0, 7.0f}, false, false}, // beyond the scaled shot's end
+        {0, 1, {1.9f, 0, 10.0f}, true, false},    // two rails: sphere to sphere, 3.61 >= 2
+        {0, 1, {1.4f, 0, 10.0f}, true, true},     // 1.96 < 2
+        {0, 1, {1.4f, 0, 16.0f}, true, false},    // end to end: the broad test fails
+    };
     RailModel rail;
     Model rock = SphereModel(1.0f);
-    Thing shot{};
-    shot.model = &rail.model;
-    shot.scale = 1.0f;
-    Thing r{};
-    r.model = &rock;
-    r.scale = 1.0f;
-
-    r.pos = {1.3f, 0, 7.9f}; // 1.70 from the sphere at z = 8: below 1 + 1
-    EXPECT_TRUE(CollideTest(&shot, &r));
-    EXPECT_TRUE(CollideTest(&r, &shot)); // the sphere side may be either
-    r.pos = {1.5f, 0, 7.0f};             // inside the broad sphere, 3.25 from the nearest centres
-    EXPECT_FALSE(CollideTest(&shot, &r));
-    EXPECT_FALSE(CollideTest(&r, &shot));
-
-    // Yaw turns the spheres: at 90 degrees the shot lies along x.
-    r.pos = {8.0f, 0, 1.3f};
-    EXPECT_FALSE(CollideTest(&shot, &r));
-    shot.yaw = 90.0f;
-    EXPECT_TRUE(CollideTest(&shot, &r));
-    EXPECT_TRUE(CollideTest(&r, &shot));
-
-    // Scale moves the centres in and shrinks their radii: centres at z = 4, 3, ..., q = 0.25.
-    shot.yaw = 0.0f;
-    shot.scale = 0.5f;
-    r.pos = {1.1f, 0, 4.0f}; // 1.21 < 0.25 + 1
-    EXPECT_TRUE(CollideTest(&shot, &r));
-    r.pos = {1.2f, 0, 4.0f}; // 1.44 > 1.25
-    EXPECT_FALSE(CollideTest(&shot, &r));
-    r.pos = {1.1f, 0, 7.0f}; // beyond the scaled shot's end
-    EXPECT_FALSE(CollideTest(&shot, &r));
-
-    // Two sphere models: centre to centre.
-    Thing other{};
-    other.model = &rail.model;
-    other.scale = 1.0f;
-    shot.scale = 1.0f;
-    other.pos = {1.9f, 0, 10.0f}; // its sphere at (1.9, 0, 8): 3.61, not below 1 + 1
-    EXPECT_FALSE(CollideTest(&shot, &other));
-    other.pos = {1.4f, 0, 10.0f}; // 1.96 < 2
-    EXPECT_TRUE(CollideTest(&shot, &other));
-    other.pos = {1.4f, 0, 16.0f}; // end to end: the broad test (81 + 81) already fails
-    EXPECT_FALSE(CollideTest(&shot, &other));
+    for (const Case& c : cases) {
+        Thing shot{}, other{};
+        shot.model = &rail.model;
+        shot.yaw = c.yaw;
+        shot.scale = c.scale;
+        other.model = c.rail ? &rail.model : &rock;
+        other.scale = 1.0f;
+        other.pos = c.pos;
+        EXPECT_EQ(CollideTest(&shot, &other), c.touch) << c.pos.x << " " << c.pos.z;
+        EXPECT_EQ(CollideTest(&other, &shot), c.touch) << c.pos.x << " " << c.pos.z;
+    }
 }
 
-TEST(Collision, BothCallbacksRunAfterADeathAndDeadThingsAreStillTested) {
+TEST(Collision, DeadThingsAreStillTestedAndNewOnesJoinTheSamePass) {
     WorldScope world;
     Model unit = SphereModel(1.0f);
+    spawnModel = &unit;
     Make(&unit, {0, 0, 0}, KillBothTouch);
     Make(&unit, {0.5f, 0, 0});
     touches.clear();
     CollideAll();
-    EXPECT_EQ(touches, (Pairs{{1, 2}, {2, 1}}));
+    EXPECT_EQ(touches, (Pairs{{1, 2}, {2, 1}})); // both callbacks run after a death
     touches.clear();
     CollideAll(); // both dead, not yet freed: still reported
     EXPECT_EQ(touches.size(), 2u);
     ThingUpdateAll(0.01f);
+    Make(&unit, {20, 0, 0}, SpawnTouch);
+    Make(&unit, {20.5f, 0, 0});
     touches.clear();
     CollideAll();
-    EXPECT_TRUE(touches.empty());
-}
-
-TEST(Collision, AShotOverlappingTwoRocksStrikesBoth) {
-    for (int32_t sweep : {0, 1}) {
-        WorldScope world;
-        zpart = sweep;
-        Model unit = SphereModel(1.0f);
-        Make(&unit, {0, 0, 0}, ShotTouch);
-        Make(&unit, {0.8f, 0, 0}, nullptr);
-        Make(&unit, {-0.8f, 0, 0.1f}, nullptr);
-        touches.clear();
-        CollideAll();
-        EXPECT_EQ(touches, (Pairs{{1, 2}, {1, 3}})) << "zpart " << sweep;
-    }
-}
-
-TEST(Collision, ThingsCreatedByATouchTakePartInTheSamePass) {
-    WorldScope world;
-    Model unit = SphereModel(1.0f);
-    spawnModel = &unit;
-    Make(&unit, {0, 0, 0}, SpawnTouch);
-    Make(&unit, {0.5f, 0, 0});
-    touches.clear();
-    CollideAll();
-    // (1,2) spawns 3 at thing 1; then (1,3) and (2,3) are tested in the same pass.
-    EXPECT_EQ(touches, (Pairs{{1, 2}, {2, 1}, {1, 3}, {3, 1}, {2, 3}, {3, 2}}));
+    // (3,4) makes 5 at thing 3; then (3,5) and (4,5) are tested in the same pass.
+    EXPECT_EQ(touches, (Pairs{{3, 4}, {4, 3}, {3, 5}, {5, 3}, {4, 5}, {5, 4}}));
 }

@@ -24,7 +24,7 @@ class CommandTest : public ConsoleTest {
     }
 };
 
-TEST(StringNextWord, SplitsAtSpacesOnly) {
+TEST(StringNextWord, SplitsAtSpacesOnlyAndCutsLongWords) {
     char word[STRING_WORD_SIZE];
     const char* cases[][3] = {{"set   camera 3", "set", "camera 3"},
                               {"a\tb c", "a\tb", "c"},
@@ -35,45 +35,40 @@ TEST(StringNextWord, SplitsAtSpacesOnly) {
         EXPECT_STREQ(StringNextWord(c[0], word), c[2]) << c[0];
         EXPECT_STREQ(word, c[1]) << c[0];
     }
-    EXPECT_STREQ(StringNextWord("skip me", nullptr), "me");
-    word[0] = 'z';
-    EXPECT_EQ(StringNextWord(nullptr, word), nullptr);
-    EXPECT_EQ(word[0], 'z');
-}
-
-TEST(StringNextWord, LongWordIsCutButSkippedWhole) {
-    std::string line = std::string(300, 'w') + " next";
-    char word[STRING_WORD_SIZE];
-    const char* rest = StringNextWord(line.c_str(), word);
+    const std::string line = std::string(300, 'w') + " next";
+    EXPECT_STREQ(StringNextWord(line.c_str(), word), "next"); // cut, but skipped whole
     EXPECT_EQ(std::string(word), std::string(255, 'w'));
-    EXPECT_STREQ(rest, "next");
+    EXPECT_STREQ(StringNextWord("skip me", nullptr), "me");
     char small[4];
     StringNextWord("abcdef", small, sizeof(small));
     EXPECT_STREQ(small, "abc");
+    EXPECT_EQ(StringNextWord(nullptr, word), nullptr);
 }
 
-TEST_F(CommandTest, SetThroughCommandExecuteWritesTheCameraAlias) {
+TEST_F(CommandTest, LinesRunTheirCommandWithCaseSensitiveNames) {
     CommandExecute("set camera 3");
     EXPECT_EQ(cameraMode, 3);
     CommandExecute("set   camera    2   ignored words");
     EXPECT_EQ(cameraMode, 2);
-    CommandExecute(" set camera 1"); // leading blank: empty command word
-    CommandExecute("Set camera 1");  // names are case-sensitive
-    CommandExecute("set Camera 1");  // a different variable
-    EXPECT_EQ(cameraMode, 2);
-    CommandExecute("set camera"); // no value text: unchanged
-    EXPECT_EQ(cameraMode, 2);
-    CommandExecute("");
+    for (const char* line : {" set camera 1", "Set camera 1", "set Camera 1", "set camera", "",
+                             "nosuchcommand camera 1", "bind camera 1"})
+        CommandExecute(line);
     CommandExecute(nullptr);
-    CommandExecute("nosuchcommand camera 1");
-    CommandExecute("bind camera 1");
+    CommandFind("set")->handler(nullptr); // a key bound to the bare word
     EXPECT_EQ(cameraMode, 2);
-    // A key bound to the bare word runs the handler with no argument.
-    CommandFind("set")->handler(nullptr);
-    EXPECT_EQ(cameraMode, 2);
+    // quit runs the installed action only; registering again replaces a handler.
+    static int quitCalls = 0;
+    CommandExecute("quit");
+    quitHook = [] { ++quitCalls; };
+    CommandExecute("quit now");
+    EXPECT_EQ(quitCalls, 1);
+    Command* quit = CommandFind("quit");
+    EXPECT_EQ(CommandRegister("quit", nullptr), quit);
+    CommandExecute("quit");
+    EXPECT_EQ(quitCalls, 1);
 }
 
-TEST_F(CommandTest, PlusCommandsCountAndMinusClears) {
+TEST_F(CommandTest, PlusCommandsCountMinusClearsAndLookBackSnapsBothWays) {
     CommandExecute("+forward");
     CommandExecute("+forward");
     EXPECT_EQ(cmdForward, 2);
@@ -102,77 +97,43 @@ std::vector<double> LastViewport() {
     return std::vector<double>(call.args, call.args + call.argCount);
 }
 
-TEST_F(CommandTest, SizedownTenTimesReachesExactlyHalf) {
-    // Single-precision steps overshoot: without the clamp the tenth step lands below 0.5.
-    float unclamped = 1.0f;
-    for (int i = 0; i < 10; ++i)
-        unclamped -= 0.05f;
-    ASSERT_LT(unclamped, 0.5f);
-
+TEST_F(CommandTest, SizeStepsReachExactlyHalfAndWholeAndAreAppliedEachTime) {
     screenWidth = 640;
     screenHeight = 480;
     for (int i = 0; i < 9; ++i)
         CommandExecute("sizedown");
     EXPECT_GT(viewSize, 0.5f);
-    CommandExecute("sizedown");
+    CommandExecute("sizedown"); // single-precision steps would overshoot below 0.5
     EXPECT_EQ(viewSize, 0.5f);
     EXPECT_EQ(LastViewport(), (std::vector<double>{160, 120, 320, 240}));
     GLRecorderClear();
     CommandExecute("sizedown");
     EXPECT_EQ(viewSize, 0.5f);
     EXPECT_EQ(GLRecorderCount("Viewport"), 1); // applied although unchanged
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 11; ++i)
         CommandExecute("sizeup");
-    EXPECT_EQ(viewSize, 1.0f);
-    GLRecorderClear();
-    CommandExecute("sizeup");
     EXPECT_EQ(viewSize, 1.0f);
     EXPECT_EQ(LastViewport(), (std::vector<double>{0, 0, 640, 480}));
 }
 
-int quitCalls = 0;
-void CountQuit() {
-    ++quitCalls;
-}
-
-TEST_F(CommandTest, QuitRunsTheInstalledActionOnly) {
-    quitCalls = 0;
-    CommandExecute("quit");
-    EXPECT_EQ(quitCalls, 0);
-    quitHook = CountQuit;
-    CommandExecute("quit now");
-    EXPECT_EQ(quitCalls, 1);
-}
-
-TEST_F(CommandTest, RegisterReplacesTheHandlerOfAnExistingCommand) {
-    Command* quit = CommandFind("quit");
-    ASSERT_NE(quit, nullptr);
-    EXPECT_EQ(CommandRegister("quit", nullptr), quit);
-    quitHook = CountQuit;
-    quitCalls = 0;
-    CommandExecute("quit");
-    EXPECT_EQ(quitCalls, 0);
-    EXPECT_EQ(CommandFind("QUIT"), nullptr);
-}
-
-TEST_F(CommandTest, NineteenDefaultsLeave236FreeRecords) {
-    char name[16];
-    for (int i = 0; i < 255 - 19; ++i) {
-        std::snprintf(name, sizeof(name), "c%03d", i);
-        CommandRegister(name, nullptr);
-    }
-    EXPECT_NE(CommandFind("c235"), nullptr);
-    EXPECT_EXIT(CommandRegister("one-too-many", nullptr), testing::ExitedWithCode(1), "");
-    EXPECT_NE(ReadFile("error.log").find("CommandCreate: overflowed command table\n"),
-              std::string::npos);
-}
-
-TEST_F(CommandTest, NameOf64EndsTheProgram) {
+TEST_F(CommandTest, TableAndNameLimitsEndTheProgram) {
     std::string name63(63, 'c');
     EXPECT_NE(CommandRegister(name63.c_str(), nullptr), nullptr);
     std::string name64(64, 'c');
     EXPECT_EXIT(CommandCreate(name64.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_NE(ReadFile("error.log").find("CommandCreate: commandName too long\n"),
+              std::string::npos);
+    // The table holds 255 commands, defaults included.
+    EXPECT_EXIT(
+        {
+            char name[16];
+            for (int i = 0; i < 255; ++i) {
+                std::snprintf(name, sizeof(name), "c%03d", i);
+                CommandRegister(name, nullptr);
+            }
+        },
+        testing::ExitedWithCode(1), "");
+    EXPECT_NE(ReadFile("error.log").find("CommandCreate: overflowed command table\n"),
               std::string::npos);
 }
 

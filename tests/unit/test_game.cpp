@@ -3,7 +3,6 @@
 #include "audio/wave.h"
 #include "audio_test_files.h"
 #include "core/clock.h"
-#include "game/explosion.h"
 #include "game/player.h"
 #include "game/rock.h"
 #include "game/saucer.h"
@@ -22,57 +21,67 @@ TEST(Game, ExtraShipsAtOneThousandThenEveryTwoThousand) {
     struct Case {
         int32_t from, points, ships;
     };
-    const Case cases[] = {{990, 20, 1}, {1990, 20, 1}, {900, 1200, 2},
-                          {0, 999, 0},  {999, 1, 1},   {1000, 999, 0},
-                          {3999, 1, 1}, {5990, 20, 1}, {2010, 1980, 0}};
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{990, 20, 1}, Case{1990, 20, 1}, Case{900, 1200, 2}, Case{999, 1, 1},
+                          Case{1000, 999, 0}, Case{3999, 1, 1}, Case{2010, 1980, 0}}) {
         score = c.from;
         lives = 3;
         AddScore(c.points);
-        EXPECT_EQ(score, c.from + c.points);
         EXPECT_EQ(lives, 3 + c.ships) << c.from << " + " << c.points;
     }
 }
 
-TEST(Game, LevelsHaveTheirRocksSaucersAndScenery) {
+TEST(Game, LevelsAttractModeAndDifficulty) {
     GameScope scope;
     struct Case {
-        int32_t level, big, saucers;
+        int32_t level, diff, big, saucers;
+        bool dark;
+        double speed;
     };
-    for (const Case& c : {Case{1, 3, 1}, Case{3, 5, 1}, Case{4, 6, 2}, Case{8, 10, 3}}) {
+    for (const Case& c : {Case{1, 0, 3, 1, false, 5.0}, Case{3, 0, 5, 1, true, 5.0},
+                          Case{4, 0, 6, 2, false, 5.0}, Case{7, -2, 9, 2, true, 5.0},
+                          Case{8, 0, 10, 3, false, 5.0}, Case{1, 1, 3, 2, false, 6.25}}) {
+        difficulty = c.diff;
         GameStartLevel(c.level);
         GameSlice(DT);
         EXPECT_EQ(GameCountThink(BigRockThink), c.big) << c.level;
         EXPECT_EQ(GameCountThink(SaucerThink), c.saucers) << c.level;
-        EXPECT_EQ(GameCountThink(PostThink), 36);
-        EXPECT_EQ(GameCountThink(PlayerThink), 1);
-        // Big rocks start on a ring of radius 25 at speed 5.
+        EXPECT_EQ(darkLevel != 0, c.dark) << c.level;
+        EXPECT_EQ(viewerLight.red, c.dark ? 0.0f : 0.5f) << c.level;
         Thing* rock = GameFindThink(BigRockThink);
         EXPECT_NEAR(std::hypot(rock->pos.x, rock->pos.z), 25.0, 0.1);
-        EXPECT_NEAR(VecLength(&rock->vel), 5.0, 1e-3);
+        EXPECT_NEAR(VecLength(&rock->vel), c.speed, 1e-3);
     }
+    // The harder rows fire on level 1 already.
+    GameRun(110, DT);
+    EXPECT_GT(GameCountThink(SaucerShotThink), 0);
+
+    AttractMode();
+    EXPECT_EQ(level, 0);
+    EXPECT_NE(GuiFindScreen(MenuScreen), nullptr);
+    GameRun(1000, DT); // the camera rests, nothing fires, nothing scores
+    EXPECT_EQ(GameCountThink(BigRockThink), 12);
+    EXPECT_TRUE(player->flags & THING_NO_COLLIDE);
+    EXPECT_EQ(cameraPos.z, 4.0f);
+    EXPECT_EQ(GameCountThink(SaucerShotThink), 0);
+    EXPECT_EQ(score, 0);
+    GameScope::CloseScreens();
+    // Without nicefx: no big rocks, a still banner; menurocks is not capped below the pool.
+    niceFx = 0;
+    menuRocks = 100;
+    AttractMode();
+    GameSlice(DT);
+    EXPECT_EQ(GameCountThink(BigRockThink), 0);
+    EXPECT_EQ(GameCountThink(MedRockThink), 100);
 }
 
-TEST(Game, EveryFourthLevelFromThreeIsDark) {
+TEST(Game, NewGameBannerLevelsAndTheEnd) {
     GameScope scope;
-    for (int32_t n = 1; n <= 12; n++) {
-        GameStartLevel(n);
-        GameSlice(DT);
-        const bool dark = n == 3 || n == 7 || n == 11;
-        EXPECT_EQ(darkLevel != 0, dark) << n;
-        EXPECT_EQ(viewerLight.red, dark ? 0.0f : 0.5f) << n;
-    }
-}
-
-TEST(Game, NewGameBannerAndLevelStart) {
-    GameScope scope("level=3\n");
     startLevel = 3;
     AttractMode();
     GameScope::CloseScreens();
     score = 77;
     NewGame();
     EXPECT_EQ(lives, 5);
-    EXPECT_EQ(level, 3);
     EXPECT_EQ(score, 0);
     sliceHook = LevelBannerCountdown;
     bannerTimer = 1.5f;
@@ -81,191 +90,91 @@ TEST(Game, NewGameBannerAndLevelStart) {
     EXPECT_EQ(sliceHook, LevelBannerCountdown);
     GameRun(2, DT);
     EXPECT_EQ(sliceHook, GameCheck);
-    EXPECT_EQ(GameCountThink(BigRockThink), 5);
-    EXPECT_NE(darkLevel, 0);
-}
-
-TEST(Game, LosingTheLastShipWhileTheLastRockExplodesEndsTheGame) {
-    GameScope scope;
-    GameStartLevel(1);
-    for (int k = 0; k < 3; k++)
-        GameFindThink(BigRockThink, k)->flags |= THING_DEAD;
+    EXPECT_EQ(level, 3);
+    // The last ship lost while the last rock explodes: no next level, attract mode 3 s later.
+    for (int k = 0; Thing* rock = GameFindThink(BigRockThink, k); k++)
+        rock->flags |= THING_DEAD;
     const Vec3 pos = {20.0f, 0.0f, 0.0f};
-    Thing* rock = RockCreateMedium(&pos, &STILL);
+    ThingHit(RockCreateMedium(&pos, &STILL), THING_HIT_SHIP_SHOT);
     lives = 1;
-    ThingHit(rock, THING_HIT_SHIP_SHOT);
     ThingHit(player, THING_HIT_RAMMED);
     int32_t maxLevel = level;
-    for (int i = 0; i < 310; i++) {
+    for (int i = 0; i < 299; i++) {
         GameSlice(DT);
-        if (level > maxLevel) maxLevel = level;
+        maxLevel = std::max(maxLevel, level);
     }
-    EXPECT_EQ(maxLevel, 1);
-    EXPECT_EQ(level, 0);
-    EXPECT_EQ(lives, 0);
-}
-
-TEST(Game, AttractModeScene) {
-    GameScope scope;
-    AttractMode();
-    EXPECT_EQ(level, 0);
-    EXPECT_EQ(lives, 0);
-    EXPECT_NE(GuiFindScreen(MenuScreen), nullptr);
-    GameSlice(DT);
-    EXPECT_EQ(GameCountThink(BigRockThink), 12);
-    EXPECT_EQ(GameCountThink(BannerThink), 1);
-    ASSERT_NE(player, nullptr);
-    EXPECT_TRUE(player->flags & THING_NO_COLLIDE);
-    // The camera rests at its start point; nothing fires and the attract scene
-    // runs on.
-    GameRun(1000, DT);
-    EXPECT_EQ(cameraPos.z, 4.0f);
-    EXPECT_EQ(cameraYaw, 0.0f);
-    EXPECT_EQ(GameCountThink(SaucerShotThink), 0);
-    EXPECT_EQ(score, 0);
-    GameScope::CloseScreens();
-    // Without nicefx: no big rocks, a fixed banner; menurocks is not capped below the pool.
-    niceFx = 0;
-    menuRocks = 100;
-    AttractMode();
-    GameSlice(DT);
-    EXPECT_EQ(GameCountThink(BigRockThink), 0);
-    EXPECT_EQ(GameCountThink(MedRockThink), 100);
-    EXPECT_EQ(GameCountThink(BannerThink), 0);
-}
-
-TEST(Game, DifficultyRows) {
-    GameScope scope;
-    difficulty = -4;
-    EXPECT_EQ(&GameDifficultyRules(), &GAME_DIFFICULTY[0]);
-    difficulty = 99;
-    EXPECT_EQ(&GameDifficultyRules(), &GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS - 1]);
-    // Each row is at least as hard as the one before.
-    for (int d = 1; d < GAME_DIFFICULTY_LEVELS; d++) {
-        EXPECT_GT(GAME_DIFFICULTY[d].rockSpeed, GAME_DIFFICULTY[d - 1].rockSpeed);
-        EXPECT_LT(GAME_DIFFICULTY[d].saucerReload, GAME_DIFFICULTY[d - 1].saucerReload);
-    }
-}
-
-TEST(Game, HarderLevelsHaveFasterRocksMoreSaucersAndEarlierFire) {
-    GameScope scope;
-    difficulty = 1;
-    GameStartLevel(1);
-    GameSlice(DT);
-    EXPECT_EQ(GameCountThink(SaucerThink), 2);
-    EXPECT_NEAR(VecLength(&GameFindThink(BigRockThink)->vel), 6.25, 1e-3);
-    GameRun(110, DT);
-    EXPECT_GT(GameCountThink(SaucerShotThink), 0); // level 1 already
-    // Split pieces are faster too.
-    Thing* rock = GameFindThink(BigRockThink);
-    ThingHit(rock, THING_HIT_SHIP_SHOT);
-    GameRun(121, DT);
-    EXPECT_NEAR(VecLength(&GameFindThink(MedRockThink)->vel), 12.5, 1e-3);
-
-    difficulty = -2; // as 0
-    GameStartLevel(1);
-    GameSlice(DT);
-    EXPECT_EQ(GameCountThink(SaucerThink), 1);
-    EXPECT_NEAR(VecLength(&GameFindThink(BigRockThink)->vel), 5.0, 1e-3);
-}
-
-// Camera helpers: a level in play with the ship at a known place.
-Thing* CameraLevel() {
-    Thing* ship = GameBareLevel(1);
-    ship->pos = {10.0f, 0.0f, 5.0f};
-    return ship;
-}
-
-TEST(Camera, IdleWithoutALevel) {
-    GameScope scope;
-    cameraPos = {9.0f, 9.0f, 9.0f};
-    cameraYaw = 33.0f;
-    GameSlice(DT);
-    EXPECT_EQ(cameraPos.z, 4.0f);
-    EXPECT_EQ(cameraYaw, 0.0f);
-}
-
-TEST(Camera, ModesZeroAndOneLookAlongTheNoseAtRest) {
-    for (int32_t mode : {0, 1, 7, -1}) {
-        GameScope scope;
-        Thing* ship = CameraLevel();
-        cameraMode = mode;
-        ship->yaw = 90.0f; // nose toward +x
-        cameraYaw = 90.0f - 180.0f;
-        GameSlice(DT);
-        // Four behind the nose and two above.
-        EXPECT_NEAR(cameraPos.x, 10.0f - 4.0f, 1e-4) << mode;
-        EXPECT_NEAR(cameraPos.z, 5.0f, 1e-4);
-        EXPECT_NEAR(cameraYaw, -90.0f, 1e-4);
-    }
-}
-
-TEST(Camera, FollowCameraTurnsAtMost720DegreesPerSecondTowardTheDrift) {
-    GameScope scope;
-    Thing* ship = CameraLevel();
-    ship->yaw = 180.0f;
-    GameSlice(DT);
-    EXPECT_NEAR(cameraYaw, 0.0f, 1e-4);
-    ship->vel = {0.0f, 0.0f, 3.0f}; // drifting backwards
-    GameSlice(DT);
-    EXPECT_NEAR(std::fabs(cameraYaw), 7.2f, 1e-3);
-    GameRun(23, DT);
-    EXPECT_NEAR(std::fabs(cameraYaw), 172.8f, 1e-2);
+    EXPECT_EQ(maxLevel, 3);
+    EXPECT_EQ(player->draw, nullptr);
     GameRun(2, DT);
-    EXPECT_NEAR(std::fabs(cameraYaw), 180.0f, 1e-3);
-    // Behind the flight now: the camera sits at lower z than the ship.
-    EXPECT_NEAR(cameraPos.z, ship->pos.z - 4.0f, 1e-3);
+    EXPECT_EQ(level, 0);
+    EXPECT_EQ(lives, 0);
 }
 
-TEST(Camera, ModeOneAimsHalfwayBetweenFlightAndNose) {
+// The chase camera, ship at (10, 0, 5): yaw and offset after one slice for each mode.
+TEST(Camera, ModesFollowTheNoseOrTheFlight) {
+    struct Case {
+        int32_t mode;
+        float shipYaw, velZ, cameraYaw;
+        Vec3 offset; // from the ship, before the ship's yaw
+    };
+    const Vec3 behind = {0.0f, 2.0f, -4.0f};
+    for (const Case& c :
+         {Case{0, 90.0f, 0.0f, -90.0f, behind}, Case{7, 90.0f, 0.0f, -90.0f, behind},
+          Case{2, -120.0f, 5.0f, 60.0f, behind},
+          Case{3, -120.0f, 5.0f, 60.0f, {0.0f, 0.5f, 0.2f}}}) {
+        GameScope scope;
+        Thing* ship = GameBareLevel(1);
+        ship->pos = {10.0f, 0.0f, 5.0f};
+        ship->yaw = c.shipYaw;
+        ship->vel = {0.0f, 0.0f, c.velZ};
+        cameraMode = c.mode;
+        cameraSnap = 1;
+        GameSlice(DT);
+        EXPECT_NEAR(cameraYaw, c.cameraYaw, 1e-3) << c.mode;
+        Vec3 offset = c.offset;
+        VecRotateY(&offset, c.shipYaw);
+        EXPECT_NEAR(cameraPos.x, ship->pos.x + offset.x, 1e-3) << c.mode;
+        EXPECT_NEAR(cameraPos.z, ship->pos.z + offset.z, 1e-3) << c.mode;
+    }
+    // Mode 1 aims halfway between the flight (heading 0) and the nose.
     GameScope scope;
-    Thing* ship = CameraLevel();
-    cameraMode = 1;
+    Thing* ship = GameBareLevel(1);
     ship->yaw = 90.0f;
-    ship->vel = {0.0f, 0.0f, 5.0f}; // flying toward +z, heading 0
+    ship->vel = {0.0f, 0.0f, 5.0f};
+    cameraMode = 1;
     cameraSnap = 1;
     GameSlice(DT);
     EXPECT_NEAR(cameraYaw, GameAngleWrap(45.0f + 180.0f), 1e-3);
 }
 
-TEST(Camera, NoseAndCockpitModesFollowTheNoseAtOnce) {
-    GameScope scope;
-    Thing* ship = CameraLevel();
-    ship->vel = {0.0f, 0.0f, 5.0f};
-    ship->yaw = -120.0f;
-    cameraMode = 2;
-    GameSlice(DT);
-    EXPECT_NEAR(cameraYaw, 60.0f, 1e-3);
-    Vec3 behind = {0.0f, 2.0f, -4.0f};
-    VecRotateY(&behind, -120.0);
-    EXPECT_NEAR(cameraPos.x, ship->pos.x + behind.x, 1e-3);
-    EXPECT_NEAR(cameraPos.z, ship->pos.z + behind.z, 1e-3);
-    cameraMode = 3;
-    GameSlice(DT);
-    Vec3 cockpit = {0.0f, 0.5f, 0.2f};
-    VecRotateY(&cockpit, -120.0);
-    EXPECT_NEAR(cameraPos.x, ship->pos.x + cockpit.x, 1e-3);
-    EXPECT_NEAR(cameraPos.z, ship->pos.z + cockpit.z, 1e-3);
-}
-
-TEST(Camera, LookBackSnapsAndMouseLookFollowsTheMouse) {
-    GameScope scope;
-    Thing* ship = CameraLevel();
-    ship->yaw = 180.0f;
-    GameSlice(DT);
-    CommandExecute("+lookback");
-    EXPECT_EQ(cameraSnap, 1);
-    GameSlice(DT);
-    EXPECT_EQ(cameraSnap, 0);
-    EXPECT_NEAR(std::fabs(cameraYaw), 180.0f, 1e-3); // straight round, no easing
-    CommandExecute("-lookback");
-    GameSlice(DT);
-    EXPECT_NEAR(cameraYaw, 0.0f, 1e-3);
-    cmdMouselook = 1;
-    mouseYaw = 30.0f;
-    GameSlice(DT);
-    EXPECT_NEAR(cameraYaw, -150.0f, 1e-3);
-    cmdMouselook = 0;
+TEST(Camera, EasesAt720PerSecondSnapsOnLookBackAndFollowsTheMouse) {
+    for (bool drift : {true, false}) {
+        GameScope scope;
+        cameraYaw = 33.0f;
+        GameSlice(DT);
+        EXPECT_EQ(cameraYaw, 0.0f); // no level: the camera rests at its start
+        Thing* ship = GameBareLevel(1);
+        ship->yaw = 180.0f;
+        GameSlice(DT);
+        if (drift) {
+            ship->vel = {0.0f, 0.0f, 3.0f}; // backwards: the camera swings round to the flight
+            GameSlice(DT);
+            EXPECT_NEAR(std::fabs(cameraYaw), 7.2f, 1e-3);
+            GameRun(24, DT);
+            EXPECT_NEAR(std::fabs(cameraYaw), 180.0f, 1e-3);
+            continue;
+        }
+        CommandExecute("+lookback");
+        GameSlice(DT);
+        EXPECT_NEAR(std::fabs(cameraYaw), 180.0f, 1e-3); // straight round, no easing
+        CommandExecute("-lookback");
+        GameSlice(DT);
+        EXPECT_NEAR(cameraYaw, 0.0f, 1e-3);
+        cmdMouselook = 1;
+        mouseYaw = 30.0f;
+        GameSlice(DT);
+        EXPECT_NEAR(cameraYaw, -150.0f, 1e-3);
+    }
 }
 
 // Random controls over many levels: the pools never run out and nothing

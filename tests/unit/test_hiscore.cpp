@@ -17,52 +17,36 @@ void ExpectDefaultRow(int32_t i) {
     EXPECT_EQ(hiScoreTable[i].score, 10000 - 2000 * i) << "row " << i;
 }
 
-TEST(HiScore, NoFileGivesDefaultTableAndCreatesNothing) {
+TEST(HiScore, InsertOrdersTiesBelowAndStoresOneWordNames) {
+    HiScoreSetDefaults();
+    EXPECT_FALSE(HiScoreQualifies(2000)); // strictly above the last row
+    EXPECT_EQ(HiScoreInsert("LOW", 2000), -1);
+    ExpectDefaultRow(4);
+    EXPECT_TRUE(HiScoreQualifies(2001));
+    EXPECT_EQ(HiScoreInsert("EDGE", 2001), 4);
+    EXPECT_EQ(HiScoreInsert("NEW", 8000), 2); // below the older 8000
+    const int32_t expected[HISCORE_ROWS] = {10000, 8000, 8000, 6000, 4000};
+    for (int32_t i = 0; i < HISCORE_ROWS; ++i)
+        EXPECT_EQ(hiScoreTable[i].score, expected[i]) << "row " << i;
+    EXPECT_STREQ(hiScoreTable[2].name, "NEW");
+    struct Case {
+        std::string given, stored;
+    };
+    int32_t best = 50000;
+    for (const Case& c : {Case{std::string(127, 'x'), std::string(19, 'x')},
+                          Case{"Ann Lee\tB", "Ann_Lee_B"}, Case{"", ""}}) {
+        ASSERT_EQ(HiScoreInsert(c.given.c_str(), ++best), 0);
+        EXPECT_EQ(std::string(hiScoreTable[0].name), c.stored);
+    }
+}
+
+TEST(HiScore, NoFileGivesTheDefaultsAndSaveLoadsBackTheSameTable) {
     ScratchDir dir;
     hiScoreTable = {};
     HiScoreLoad();
     for (int32_t i = 0; i < HISCORE_ROWS; ++i)
         ExpectDefaultRow(i);
     EXPECT_FALSE(FileExists(HISCORE_FILE));
-}
-
-TEST(HiScore, QualifyingIsStrictlyAboveTheLastRow) {
-    HiScoreSetDefaults();
-    EXPECT_FALSE(HiScoreQualifies(2000));
-    EXPECT_EQ(HiScoreInsert("LOW", 2000), -1);
-    for (int32_t i = 0; i < HISCORE_ROWS; ++i)
-        ExpectDefaultRow(i);
-
-    EXPECT_TRUE(HiScoreQualifies(2001));
-    EXPECT_EQ(HiScoreInsert("EDGE", 2001), 4);
-    EXPECT_EQ(hiScoreTable[4].score, 2001);
-}
-
-TEST(HiScore, EqualScoreGoesBelowTheOlderEntry) {
-    HiScoreSetDefaults();
-    EXPECT_EQ(HiScoreInsert("NEW", 8000), 2);
-    const int32_t expected[HISCORE_ROWS] = {10000, 8000, 8000, 6000, 4000};
-    for (int32_t i = 0; i < HISCORE_ROWS; ++i)
-        EXPECT_EQ(hiScoreTable[i].score, expected[i]) << "row " << i;
-    EXPECT_STREQ(hiScoreTable[2].name, "NEW");
-}
-
-TEST(HiScore, NamesAreStoredAsOneWordOfAtMost19Characters) {
-    HiScoreSetDefaults();
-    std::string longName(127, 'x');
-    ASSERT_EQ(HiScoreInsert(longName.c_str(), 50000), 0);
-    EXPECT_EQ(std::string(hiScoreTable[0].name), std::string(19, 'x'));
-
-    ASSERT_EQ(HiScoreInsert("Ann Lee\tB", 60000), 0);
-    EXPECT_STREQ(hiScoreTable[0].name, "Ann_Lee_B");
-
-    ASSERT_EQ(HiScoreInsert("", 70000), 0);
-    EXPECT_STREQ(hiScoreTable[0].name, "");
-}
-
-TEST(HiScore, SaveWritesTheFileFormatAndLoadsBackTheSameTable) {
-    ScratchDir dir;
-    HiScoreSetDefaults();
     HiScoreSave();
     std::string line = "VELDRAN" + std::string(13, ' ') + " 10000 \n";
     EXPECT_EQ(ReadFile(HISCORE_FILE).substr(0, line.size()), line);

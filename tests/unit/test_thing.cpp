@@ -1,5 +1,5 @@
-// Thing engine: pool and ids, deferred death, culling, translucent order, bounce, draw callbacks.
-#include "core/client.h"
+// Thing engine: pool and ids, deferred death, culling, draw order, bounce, the draw callbacks.
+#include "render/scene.h"
 #include "gl_recorder.h"
 #include "render/texture.h"
 #include "world_fixture.h"
@@ -10,21 +10,12 @@
 namespace {
 
 std::vector<uint32_t> drawn;
+int thinkCalls = 0;
 void RecordDraw(Thing* thing) {
     drawn.push_back(thing->id);
 }
-
-int thinkCalls = 0;
 void CountThink(Thing*, float) {
     ++thinkCalls;
-}
-void DieThink(Thing* thing, float) {
-    thing->flags |= THING_DEAD;
-}
-void SpawnThink(Thing* thing, float) {
-    ++thinkCalls;
-    thing->think = CountThink;
-    ThingCreate()->think = CountThink;
 }
 
 Thing* MakeDrawn(Vec3 pos, uint32_t flags = 0) {
@@ -35,143 +26,86 @@ Thing* MakeDrawn(Vec3 pos, uint32_t flags = 0) {
     return t;
 }
 
-bool AllZeroExceptNothing(const Thing* t) {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(t);
-    for (size_t i = 0; i < sizeof(Thing); ++i)
-        if (bytes[i] != 0) return false;
-    return true;
+std::vector<uint32_t> DrawAll() {
+    drawn.clear();
+    ThingDrawAll();
+    return drawn;
 }
 
 } // namespace
 
-TEST(Thing, IdsStartAtOneAndKeepCountingAcrossFrees) {
+TEST(Thing, PoolIdsDeferredDeathAndThingsMadeDuringThePass) {
     WorldScope world;
+    GLRecorderScope rec;
+    thinkCalls = 0;
     Thing* a = ThingCreate();
-    Thing* b = ThingCreate();
+    Thing* b = MakeDrawn({0, 0, -5});
+    b->think = [](Thing* t, float) { t->flags |= THING_DEAD; };
+    Thing* last = ThingCreate();
+    last->think = [](Thing* t, float) { // makes another, which thinks in the same pass
+        CountThink(t, 0);
+        t->think = CountThink;
+        ThingCreate()->think = CountThink;
+    };
     EXPECT_EQ(a->id, 1u);
-    EXPECT_EQ(b->id, 2u);
-    EXPECT_EQ(a->scale, 1.0f);
     a->flags |= THING_DEAD;
     ThingUpdateAll(0.01f);
-    Thing* c = ThingCreate();
-    EXPECT_EQ(c->id, 3u); // the freed record's id is not reused
-}
-
-TEST(Thing, KilledThingReturnsClearedAfterOnePass) {
-    WorldScope world;
-    Thing* t = ThingCreate();
-    t->pos = {1, 2, 3};
-    t->think = CountThink;
-    t->owner = 77;
+    EXPECT_EQ(thinkCalls, 2); // the last thing moved into the freed slot still thought
+    EXPECT_EQ(thingIndex.count, 3);
+    EXPECT_TRUE(DrawAll().empty()); // self-killed: kept until the next pass, never drawn
+    ThingUpdateAll(0.01f);
+    EXPECT_EQ(thingIndex.count, 2);
+    EXPECT_EQ(ThingCreate()->id, 5u); // ids are never reused
     ThingKillAll();
     ThingUpdateAll(0.01f);
     EXPECT_EQ(thingFreeIndex.count, THING_MAX);
-    EXPECT_TRUE(AllZeroExceptNothing(t));
-}
-
-TEST(Thing, SelfKilledThingStaysUntilNextPassAndIsNotDrawn) {
-    WorldScope world;
-    GLRecorderScope rec;
-    Thing* t = MakeDrawn({0, 0, -5});
-    t->think = DieThink;
-    ThingUpdateAll(0.01f);
-    EXPECT_EQ(thingIndex.count, 1);
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_TRUE(drawn.empty());
-    ThingUpdateAll(0.01f);
-    EXPECT_EQ(thingIndex.count, 0);
-}
-
-TEST(Thing, FreeingMovesLastThingIntoSlotAndItStillThinks) {
-    WorldScope world;
-    thinkCalls = 0;
-    Thing* a = ThingCreate();
-    ThingCreate()->think = CountThink;
-    Thing* last = ThingCreate();
-    last->think = CountThink;
-    a->flags |= THING_DEAD;
-    ThingUpdateAll(0.01f);
-    EXPECT_EQ(thinkCalls, 2);
-    EXPECT_EQ(thingIndex.items[0], last);
-}
-
-TEST(Thing, ThingsCreatedDuringThePassThinkInTheSamePass) {
-    WorldScope world;
-    thinkCalls = 0;
-    ThingCreate()->think = SpawnThink;
-    ThingUpdateAll(0.01f);
-    EXPECT_EQ(thingIndex.count, 2);
-    EXPECT_EQ(thinkCalls, 2);
-}
-
-TEST(Thing, CreatingThe501stThingEndsTheProgram) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(last);
+    for (size_t i = 0; i < sizeof(Thing); ++i)
+        ASSERT_EQ(bytes[i], 0) << "freed records return cleared";
     EXPECT_EXIT(
         {
-            WorldScope world;
             for (int i = 0; i <= THING_MAX; ++i)
                 ThingCreate();
         },
         testing::ExitedWithCode(1), "");
 }
 
-TEST(Thing, CullsBehindTheCameraByTheSidePlanesOnly) {
-    WorldScope world;
-    GLRecorderScope rec;
-    // c = 45: a unit-radius thing straight behind is drawn while D cos 45 <= 1.
-    MakeDrawn({0, 0, 1.40f});   // 0.990 <= 1: drawn
-    MakeDrawn({0, 0, 1.42f});   // 1.004 > 1: culled
-    MakeDrawn({0, 0, -1.0e6f}); // far ahead: no far plane
-    Thing* big = MakeDrawn({0, 0, 3.0f});
-    big->scale = 2.5f; // 2.12 <= 2.5: drawn
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_EQ(drawn, (std::vector<uint32_t>{1, 3, 4}));
+TEST(Thing, CullsOnlyBySidePlanesFromModelRadiusTimesScale) {
+    struct Case {
+        Vec3 pos;
+        float scale, radius;
+        double fov;
+        float yaw;
+        bool drawn;
+    };
+    // At 90 degrees a thing straight behind is drawn while D cos 45 <= its radius.
+    const Case cases[] = {
+        {{0, 0, 1.40f}, 1, 0, 90, 0, true},     {{0, 0, 1.42f}, 1, 0, 90, 0, false},
+        {{0, 0, -1e6f}, 1, 0, 90, 0, true},     {{0, 0, 3.0f}, 2.5f, 0, 90, 0, true},
+        {{0, 0, 2.9f}, 1, 2.0f, 90, 0, false},  {{0, 0, 2.8f}, 1, 2.0f, 90, 0, true},
+        {{0, 0, 2.9f}, 1, 2.0f, 90, 180, true}, {{20, 0, -20}, 1, 0, 90, 0, true},
+        {{20, 0, -20}, 1, 0, 60, 0, false},
+    };
+    for (const Case& c : cases) {
+        WorldScope world;
+        GLRecorderScope rec;
+        Model sphere = SphereModel(c.radius);
+        Thing* t = MakeDrawn(c.pos);
+        t->scale = c.scale;
+        if (c.radius > 0) t->model = &sphere;
+        fieldOfView = c.fov;
+        cameraYaw = c.yaw;
+        EXPECT_EQ(DrawAll().size(), c.drawn ? 1u : 0u) << c.pos.x << " " << c.pos.z;
+    }
 }
 
-TEST(Thing, CullRadiusIsModelRadiusTimesScaleAndFollowsCameraYaw) {
-    WorldScope world;
-    GLRecorderScope rec;
-    Model sphere = SphereModel(2.0f);
-    Thing* m = MakeDrawn({0, 0, 2.9f});
-    m->model = &sphere; // 2.05 <= 2: no
-    Thing* n = MakeDrawn({0, 0, 2.8f});
-    n->model = &sphere; // 1.98: drawn
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_EQ(drawn, (std::vector<uint32_t>{2}));
-    cameraYaw = 180.0f; // now facing +z: both are ahead
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_EQ(drawn.size(), 2u);
-}
-
-TEST(Thing, EmptyPoolsStillSetTheirDrawState) {
+TEST(Thing, OpaqueFirstThenTranslucentFarToNearAndEmptyPoolsStillSetTheirState) {
     WorldScope world;
     GLRecorderScope rec;
     ThingDrawAll();
     ParticleDraw();
     EXPECT_EQ(GLRecorderCount("CullFace"), 1);
     EXPECT_EQ(GLRecorderCount("AlphaFunc"), 1);
-}
-
-TEST(Thing, NarrowFieldOfViewCullsSideThings) {
-    WorldScope world;
-    GLRecorderScope rec;
-    MakeDrawn({20, 0, -20}); // 45 degrees to the right
-    fieldOfView = 90.0;
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_EQ(drawn.size(), 1u);
-    fieldOfView = 60.0;
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_TRUE(drawn.empty());
-}
-
-TEST(Thing, OpaqueFirstThenTranslucentFarToNearSmallerFirstOnTies) {
-    WorldScope world;
-    GLRecorderScope rec;
     Model sphere = SphereModel(1.0f);
     Thing* near = MakeDrawn({0, 0, -5}, THING_TRANSLUCENT);
     Thing* far = MakeDrawn({0, 0, -20}, THING_TRANSLUCENT);
@@ -182,78 +116,52 @@ TEST(Thing, OpaqueFirstThenTranslucentFarToNearSmallerFirstOnTies) {
         t->model = &sphere;
     tieBig->scale = 2.0f;
     tieSmall->scale = 0.5f;
-    drawn.clear();
-    ThingDrawAll();
-    EXPECT_EQ(drawn,
+    EXPECT_EQ(DrawAll(),
               (std::vector<uint32_t>{opaque->id, far->id, tieSmall->id, tieBig->id, near->id}));
-    EXPECT_FLOAT_EQ(far->viewDistSq, 400.0f);
-    // Culling on for the pass, off after it.
-    EXPECT_EQ(GLRecorderNames().front(), "Enable");
-    EXPECT_EQ(GLRecorderCalls()[0].args[0], GL_CULL_FACE);
-    EXPECT_EQ(GLRecorderNames().back(), "Disable");
 }
 
-TEST(Thing, CompareDepthWithoutModelUsesScale) {
-    Thing a{}, b{};
-    a.viewDistSq = b.viewDistSq = 9.0f;
-    a.scale = b.scale = 1.0f;
-    EXPECT_EQ(ThingCompareDepth(nullptr, &a, &b), 0);
-    b.scale = 2.0f;
-    EXPECT_EQ(ThingCompareDepth(nullptr, &b, &a), 1);
-}
-
-TEST(Thing, BounceTurnsOnlyOutgoingVelocity) {
+TEST(Thing, BounceTurnsOnlyOutgoingVelocityBeyondTheBound) {
     WorldScope world;
+    struct Case {
+        Vec3 pos, vel, after;
+    };
+    const Case cases[] = {
+        {{60, 0, 0}, {-3, 0, 0}, {-3, 0, 0}},      // already returning
+        {{60, 0, 0}, {3, 0, 0}, {-3, 0, 0}},       // never clamped, only turned
+        {{-60, 0, 0}, {-3, 0, 0}, {3, 0, 0}},      // the other side
+        {{0, 100, -48.6f}, {1, 5, -2}, {1, 5, 2}}, // y is not bounded
+        {{0, 0, 48.6f}, {0, 0, 2}, {0, 0, -2}},    {{0, 0, -48.6f}, {0, 0, 2}, {0, 0, 2}},
+        {{48.5f, 0, 48.5f}, {1, 0, 1}, {1, 0, 1}}, // on the bound: not beyond it
+    };
+    for (const Case& c : cases) {
+        Thing t{};
+        t.pos = c.pos;
+        t.vel = c.vel;
+        ThingBounce(&t);
+        EXPECT_EQ(t.vel.x, c.after.x) << c.pos.x << " " << c.pos.z;
+        EXPECT_EQ(t.vel.y, c.after.y);
+        EXPECT_EQ(t.vel.z, c.after.z) << c.pos.x << " " << c.pos.z;
+        EXPECT_EQ(t.pos.x, c.pos.x);
+    }
     Thing t{};
-    t.pos = {60, 0, 0};
-    t.vel = {-3, 0, 0};
-    ThingBounce(&t);
-    EXPECT_EQ(t.vel.x, -3.0f); // already returning
-    t.vel = {3, 0, 0};
-    ThingBounce(&t);
-    EXPECT_EQ(t.vel.x, -3.0f);
-    EXPECT_EQ(t.pos.x, 60.0f); // never clamped
-    t.pos = {0, 100, -48.6f};
-    t.vel = {1, 5, -2};
-    ThingBounce(&t);
-    EXPECT_EQ(t.vel.z, 2.0f);
-    EXPECT_EQ(t.vel.y, 5.0f);  // y is not bounded
-    t.pos = {48.5f, 0, 48.5f}; // on the bound: not beyond it
-    t.vel = {1, 0, 1};
-    ThingBounce(&t);
-    EXPECT_EQ(t.vel.x, 1.0f);
-    EXPECT_EQ(t.vel.z, 1.0f);
+    ThingHit(&t, THING_HIT_SHIP_SHOT); // no callback: nothing happens
 }
 
-TEST(Thing, HitWithoutACallbackIsHarmless) {
-    Thing t{};
-    ThingHit(&t, THING_HIT_SHIP_SHOT);
-    static int lastKind;
-    lastKind = 0;
-    t.hit = [](Thing*, int32_t kind) { lastKind = kind; };
-    ThingHit(&t, THING_HIT_RAMMED);
-    EXPECT_EQ(lastKind, 4);
-}
-
-TEST(Thing, PostCubeCornerColoursAndOutwardWinding) {
+TEST(Thing, PostCubeFacesOutwardWithCornerColours) {
     GLRecorderScope rec;
     Thing t{};
     t.pos = {5, 0, -3};
     t.scale = 0.4f;
     ThingDrawPost(&t);
-    EXPECT_EQ(GLRecorderCount("Begin"), 1);
-    EXPECT_EQ(GLRecorderCount("Vertex3f"), 24);
     std::vector<Vec3> verts;
     const GLRecordedCall* calls = GLRecorderCalls();
-    for (int i = 0; i < GLRecorderSize(); ++i) {
-        if (std::string(calls[i].name) != "Vertex3f") continue;
-        ASSERT_EQ(std::string(calls[i - 1].name), "Color3f");
-        Vec3 v = {float(calls[i].args[0]), float(calls[i].args[1]), float(calls[i].args[2])};
+    for (int i = GLRecorderFind("Vertex3f"); i >= 0; i = GLRecorderFind("Vertex3f", i + 1)) {
+        verts.push_back(
+            {float(calls[i].args[0]), float(calls[i].args[1]), float(calls[i].args[2])});
         for (int k = 0; k < 3; ++k)
             EXPECT_EQ(calls[i - 1].args[k], (calls[i].args[k] + 1.0) / 2.0);
-        verts.push_back(v);
     }
-    // Faces z-, z+, x-, x+, y+, y-, each counter-clockwise seen from outside.
+    ASSERT_EQ(verts.size(), 24u);
     const Vec3 outward[6] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
     for (int f = 0; f < 6; ++f) {
         Vec3 e1 = verts[f * 4 + 1], e2 = verts[f * 4 + 2], n;
@@ -276,32 +184,22 @@ TEST(Thing, DrawModelSetsAndRestoresStateForItsFlags) {
     t.texture = &tex;
     t.scale = 1.0f;
     t.flags = THING_UNLIT | THING_TRANSLUCENT | THING_NO_DEPTH_TEST | THING_INSIDE_OUT;
-    niceFx = 1;
-    ThingDrawModel(&t);
-    std::vector<std::string> names = GLRecorderNames();
-    const GLRecordedCall* c = GLRecorderCalls();
-    int bind = GLRecorderFind("BindTexture");
-    ASSERT_NE(bind, -1);
-    EXPECT_EQ(c[bind].args[1], 13.0);
-    int blend = GLRecorderFind("BlendFunc");
-    ASSERT_NE(blend, -1);
-    EXPECT_EQ(c[blend].args[0], GL_SRC_ALPHA);
-    EXPECT_EQ(c[blend].args[1], GL_ONE_MINUS_SRC_ALPHA);
-    int cullFront = GLRecorderFind("CullFace");
-    EXPECT_EQ(c[cullFront].args[0], GL_FRONT);
-    int begin = GLRecorderFind("Begin");
-    EXPECT_GT(begin, cullFront); // the plain draw comes after the state
-    int cullBack = GLRecorderFind("CullFace", begin);
-    EXPECT_EQ(c[cullBack].args[0], GL_BACK);
-    bool depthBackOn = false;
-    for (int i = begin; i < GLRecorderSize(); ++i)
-        if (names[i] == "Enable" && c[i].args[0] == GL_DEPTH_TEST) depthBackOn = true;
-    EXPECT_TRUE(depthBackOn);
-
-    // Without nicefx a translucent thing is drawn opaque.
-    GLRecorderClear();
-    niceFx = 0;
-    ThingDrawModel(&t);
-    EXPECT_EQ(GLRecorderCount("BlendFunc"), 0);
+    for (int32_t fx : {1, 0}) {
+        niceFx = fx;
+        GLRecorderClear();
+        ThingDrawModel(&t);
+        const GLRecordedCall* c = GLRecorderCalls();
+        EXPECT_EQ(c[GLRecorderFind("BindTexture")].args[1], 13.0);
+        EXPECT_EQ(GLRecorderCount("BlendFunc"), fx); // opaque without nicefx
+        const int cullFront = GLRecorderFind("CullFace");
+        const int begin = GLRecorderFind("Begin");
+        EXPECT_EQ(c[cullFront].args[0], GL_FRONT);
+        EXPECT_GT(begin, cullFront);
+        EXPECT_EQ(c[GLRecorderFind("CullFace", begin)].args[0], GL_BACK);
+        bool depthBackOn = false;
+        for (int i = GLRecorderFind("Enable", begin); i >= 0; i = GLRecorderFind("Enable", i + 1))
+            depthBackOn = depthBackOn || c[i].args[0] == GL_DEPTH_TEST;
+        EXPECT_TRUE(depthBackOn);
+    }
     niceFx = 1;
 }

@@ -1,7 +1,7 @@
 // Renderer timing test: the seven boot-log lines and the state it leaves, and the verdicts at and
 // just above their thresholds.
 #include "render/timing.h"
-#include "core/client.h"
+#include "render/scene.h"
 #include "core/clock.h"
 #include "core/log.h"
 #include "core/window.h"

@@ -30,110 +30,67 @@ const char* FakeName() {
 }
 const DisplayModeSource FAKE = {FakeCount, FakeGet, FakeName};
 
-struct Decision {
-    bool ok;
-    std::string log;
-};
-
-// Runs the decision on a desktop of dw x dh x bits with the configured size, in a scratch dir.
-Decision Decide(int32_t fscreen, int32_t width, int32_t height, int32_t dw, int32_t dh,
-                int32_t bits) {
-    ScratchDir dir;
-    LogInit();
-    LogResetForTest();
-    WindowSetModeSource(&FAKE);
-    screenWidth = width;
-    screenHeight = height;
-    colorDepth = 16;
-    desktopWidth = dw;
-    desktopHeight = dh;
-    desktopBits = bits;
-    Decision d;
-    d.ok = WindowChooseDisplayMode(fscreen);
-    WindowSetModeSource(nullptr);
-    d.log = ReadFile("boot.log");
-    return d;
-}
-
-bool Has(const std::string& log, const std::string& text) {
-    return log.find(text) != std::string::npos;
-}
-
-class FullscreenDecision : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        setenv("SKX_NO_MESSAGEBOX", "1", 1);
-        fakeModes = {{1024, 768, 24, 60}, {800, 600, 24, 60}, {640, 480, 24, 60}};
+// The decision on a desktop of dw x dh x bits with the configured size and a faked mode list:
+// whether start-up goes on, full screen or not, a mode switch or not, and the decisive log lines.
+TEST(FullscreenDecision, SwitchesFallsBackOrKeepsTheDesktop) {
+    setenv("SKX_NO_MESSAGEBOX", "1", 1);
+    const std::vector<DisplayMode> lists[] = {
+        {},
+        {{1024, 768, 24, 60}},
+        {{1024, 768, 24, 60}, {800, 600, 24, 60}, {640, 480, 24, 60}},
+        {{1024, 768, 24, 60}, {800, 480, 24, 60}}};
+    struct Case {
+        int32_t fscreen, width, height, bits, modes;
+        bool ok;
+        int32_t fullscreen, changed;
+        const char* has;
+        const char* lacks;
+    };
+    const Case cases[] = {
+        // The desktop has the size already (a depth that cannot be switched does not count).
+        {1, 1024, 768, 24, 2, true, 1, 0, "", "Going fullscreen"},
+        {1, 800, 600, 24, 2, true, 1, 1, "Trying 800x600x24-bit color (60 hertz)\n", "Falling"},
+        {1, 1280, 1024, 24, 2, true, 1, 0, "No matching mode to 1280x1024x16-bit color available\n",
+         "Going fullscreen 640x480"},
+        // Small sizes try 640 x 480 and show a captioned window in it.
+        {1, 320, 240, 24, 2, true, 0, 1, "Trying 640x480x24-bit color (60 hertz)\n", "Falling"},
+        // A mode of the right width but another height is no match.
+        {1, 800, 600, 24, 3, true, 1, 0, "No matching mode to 800x600", "Trying 800x480"},
+        {1, 320, 240, 24, 1, true, 0, 0, "Falling back to a windowed screen\n",
+         "Trying 640x480x24"},
+        {1, 800, 600, 8, 0, false, 0, 0, "Hardware failed to change to 800x600x16-bit color\n", ""},
+        {1, 800, 600, 16, 0, true, 1, 0, "Falling back to a windowed screen\n", ""},
+        {0, 640, 480, 24, 2, true, 0, 0, "", "Trying"},
+    };
+    for (const Case& c : cases) {
+        fakeModes = lists[c.modes];
+        ScratchDir dir;
+        LogInit();
+        LogResetForTest();
+        WindowSetModeSource(&FAKE);
+        screenWidth = c.width;
+        screenHeight = c.height;
+        colorDepth = 16;
+        desktopWidth = 1024;
+        desktopHeight = 768;
+        desktopBits = c.bits;
+        const bool ok = WindowChooseDisplayMode(c.fscreen);
+        WindowSetModeSource(nullptr);
+        const std::string log = ReadFile("boot.log");
+        const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height) + " on " +
+                                 std::to_string(c.bits) + " bits";
+        EXPECT_EQ(ok, c.ok) << what;
+        EXPECT_NE(log.find(c.has), std::string::npos) << what << "\n" << log;
+        if (*c.lacks) {
+            EXPECT_EQ(log.find(c.lacks), std::string::npos) << what << "\n" << log;
+        }
+        if (c.fscreen == 0) {
+            EXPECT_EQ(log, "");
+        }
+        if (!c.ok) continue;
+        EXPECT_EQ(fullscreenWindow, c.fullscreen) << what;
+        EXPECT_EQ(displayModeChanged, c.changed) << what;
     }
-};
-
-TEST_F(FullscreenDecision, DesktopAlreadyAtTheSizeGetsFullscreenWithoutSwitch) {
-    // Depth differs (16 wanted, 24 on the desktop): it cannot be switched, so it does not count.
-    Decision d = Decide(1, 1024, 768, 1024, 768, 24);
-    EXPECT_TRUE(d.ok);
-    EXPECT_EQ(fullscreenWindow, 1);
-    EXPECT_EQ(displayModeChanged, 0);
-    EXPECT_FALSE(Has(d.log, "Going fullscreen")) << d.log;
-}
-
-TEST_F(FullscreenDecision, ListedSizeIsSwitchedTo) {
-    Decision d = Decide(1, 800, 600, 1024, 768, 24);
-    EXPECT_TRUE(d.ok);
-    EXPECT_EQ(fullscreenWindow, 1);
-    EXPECT_EQ(displayModeChanged, 1);
-    EXPECT_TRUE(Has(d.log, "Trying 800x600x24-bit color (60 hertz)\n")) << d.log;
-}
-
-TEST_F(FullscreenDecision, MissingLargeSizeFallsBackToBorderlessOnTheDesktop) {
-    Decision d = Decide(1, 1280, 1024, 1024, 768, 24);
-    EXPECT_TRUE(d.ok);
-    EXPECT_EQ(fullscreenWindow, 1);
-    EXPECT_EQ(displayModeChanged, 0);
-    EXPECT_TRUE(Has(d.log, "No matching mode to 1280x1024x16-bit color available\n")) << d.log;
-    EXPECT_TRUE(Has(d.log, "Falling back to a windowed screen\n"));
-    EXPECT_FALSE(Has(d.log, "Not supported, Going fullscreen 640x480"));
-}
-
-TEST_F(FullscreenDecision, SmallSizeTriesSixForty) {
-    Decision d = Decide(1, 320, 240, 1024, 768, 24);
-    EXPECT_TRUE(d.ok);
-    EXPECT_EQ(fullscreenWindow, 0); // a captioned 320 x 240 window
-    EXPECT_EQ(displayModeChanged, 1);
-    EXPECT_TRUE(Has(d.log, "Trying 640x480x24-bit color (60 hertz)\n"));
-    EXPECT_FALSE(Has(d.log, "Falling back"));
-
-    fakeModes = {{1024, 768, 24, 60}};
-    d = Decide(1, 320, 240, 1024, 768, 24);
-    EXPECT_TRUE(d.ok);
-    EXPECT_EQ(fullscreenWindow, 0);
-    EXPECT_EQ(displayModeChanged, 0);
-    EXPECT_TRUE(Has(d.log, "Falling back to a windowed screen\n"));
-}
-
-TEST_F(FullscreenDecision, LowColourDesktopWithoutAnySwitchEndsStartUp) {
-    fakeModes.clear();
-    Decision d = Decide(1, 800, 600, 1024, 768, 8);
-    EXPECT_FALSE(d.ok);
-    EXPECT_TRUE(Has(d.log, "Hardware failed to change to 800x600x16-bit color\n")) << d.log;
-    // Sixteen bits or more: the desktop is kept and start-up goes on.
-    EXPECT_TRUE(Decide(1, 800, 600, 1024, 768, 16).ok);
-}
-
-TEST_F(FullscreenDecision, WindowedTriesNoMode) {
-    Decision d = Decide(0, 640, 480, 1024, 768, 24);
-    EXPECT_TRUE(d.ok);
-    EXPECT_EQ(fullscreenWindow, 0);
-    EXPECT_EQ(displayModeChanged, 0);
-    EXPECT_EQ(d.log, "");
-}
-
-TEST(Priority, LevelsMapToNiceValues) {
-    EXPECT_EQ(SetPriorityNice(0), 19);
-    EXPECT_EQ(SetPriorityNice(1), 0);
-    EXPECT_EQ(SetPriorityNice(2), -5);
-    EXPECT_EQ(SetPriorityNice(3), -10);
-    EXPECT_EQ(SetPriorityNice(7), -5);
-    EXPECT_EQ(SetPriorityNice(-1), -5);
 }
 
 // Runs body in a child process and returns its exit status (priorities are per process).

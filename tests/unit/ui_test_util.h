@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,14 @@ inline void PressKey(SDL_Scancode scancode, bool shift = false) {
     InputPollKeyboard(state.data(), SDL_NUM_SCANCODES);
     state.fill(0);
     InputPollKeyboard(state.data(), SDL_NUM_SCANCODES);
+}
+
+// Text typed through the event pump as the layout and input method deliver it (UTF-8).
+inline void TypeText(const char* utf8) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    std::snprintf(event.text.text, sizeof(event.text.text), "%s", utf8);
+    InputHandleSdlEvent(event);
 }
 
 // A fresh GUI with the test binding handler beneath it, and both fonts; undone at the end.

@@ -54,11 +54,15 @@ wait_for() {
     fail "timed out waiting for '$text' in $file"
 }
 
-# start_xvfb: a private X server on a free display, exported as DISPLAY. The server picks the
-# display itself (-displayfd), so scripts that ctest runs in parallel never share one.
+# start_xvfb [WxH] [ARG...]: a private X server (1024x768 unless given) on a free display, exported
+# as DISPLAY, with any extra server arguments. The server picks the display itself (-displayfd), so
+# scripts that ctest runs in parallel never share one. -noreset keeps what a script sets up (a
+# keyboard layout) when its last client goes.
 start_xvfb() {
+    size=1024x768
+    case "${1:-}" in [0-9]*x[0-9]*) size=$1; shift ;; esac
     rm -f "$WORK/.display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/.display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$WORK/.display" >/dev/null 2>&1 &
     XVFB_PID=$!
     i=0
     while [ $i -lt 200 ]; do
@@ -74,6 +78,11 @@ start_xvfb() {
     fail "Xvfb did not start"
 }
 
+# settings LINE...: vantor.ini made of the given lines.
+settings() {
+    printf '%s\n' "$@" > vantor.ini
+}
+
 # start_game [SECONDS]: runs the program in the background with a hard limit.
 start_game() {
     limit=${1:-60}
@@ -81,11 +90,27 @@ start_game() {
     SKX_PID=$!
 }
 
-# wait_game: waits for the background program; sets STATUS.
+# wait_game [EXPECTED]: waits for the background program; sets STATUS, and fails unless it is
+# EXPECTED when given.
 wait_game() {
     wait "$SKX_PID"
     STATUS=$?
     SKX_PID=
+    [ -z "${1:-}" ] || [ "$STATUS" -eq "$1" ] || fail "the program exited with $STATUS, expected $1"
+}
+
+# run_game SECONDS EXPECTED: runs the program in the foreground (it quits by itself).
+run_game() {
+    start_game "$1"
+    wait_game "$2"
+}
+
+# stop_game: SIGTERM once start-up is complete; an orderly shutdown with status 0.
+stop_game() {
+    wait_for boot.log "Server initialization complete" 60
+    kill -TERM "$SKX_PID"
+    wait_game 0
+    tail -n 1 boot.log | grep -q "LogUnInit: Releasing critical section" || fail "incomplete shutdown"
 }
 
 # in_order FILE TEXT...: each TEXT occurs in FILE after the previous one.

@@ -87,8 +87,36 @@ PRESS_AREA="170 428 300 24"    # "Press Spacebar to Play!"
 BANNER_AREA="250 225 140 30"   # "Level NN"
 LIVES_AREA="0 0 120 24"        # "Lives: N"
 SCORE_AREA="470 0 170 24"      # "Score: NNNNNN"
+SCORE_DIGITS_AREA="555 0 85 24" # the digits of the score
 PROMPT_AREA="225 355 190 40"   # inside the quit prompt's button
-NAME_AREA="150 270 340 120"    # the name-entry button and its text field
+NAME_LABEL_AREA="150 270 340 50" # "Please Enter your Name"
+EDIT_AREA="225 345 190 40"     # the name-entry text field
+
+# Which screen a screenshot NAME shows, judged by its text.
+is_menu() {
+    above "$(white "$1" $LIST_AREA)" 0.01 && above "$(white "$1" $PRESS_AREA)" 0.03
+}
+is_banner() {
+    above "$(white "$1" $BANNER_AREA)" 0.02 && ! above "$(white "$1" $LIST_AREA)" 0.005 \
+        && ! above "$(white "$1" $PRESS_AREA)" 0.005
+}
+is_hud() {
+    above "$(white "$1" $LIVES_AREA)" 0.03 && above "$(white "$1" $SCORE_AREA)" 0.03 \
+        && ! above "$(white "$1" $BANNER_AREA)" 0.01
+}
+is_name_entry() {
+    above "$(white "$1" $NAME_LABEL_AREA)" 0.02 && ! above "$(white "$1" $SCORE_AREA)" 0.01
+}
+has_prompt() {
+    above "$(grey "$1" $PROMPT_AREA)" 0.8
+}
+no_prompt() {
+    ! above "$(grey "$1" $PROMPT_AREA)" 0.3
+}
+# scored NAME: the score's digits differ from those of the screenshot "hud".
+scored() {
+    [ "$(text_changed hud "$1" $SCORE_DIGITS_AREA)" -gt 12 ]
+}
 
 # row_area I: the rectangle of row I of the high-score list.
 row_area() {

@@ -1,0 +1,74 @@
+// Demos: one game recorded as what the game read from outside (the frame time and step count, the
+// control words and mouse yaw, the key events a screen took, the random seed and the settings
+// that change play) and played back exactly, frame by frame; the timedemo benchmark plays one as
+// fast as frames can be drawn. The frame loop calls the three Frame functions at its one seam, so
+// the game cannot tell a playback from a player. Main thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr uint32_t DEMO_FORMAT_VERSION = 1;
+constexpr size_t DEMO_NAME_SIZE = 41;        // a name of at most 40 letters, digits, '-' or '_'
+constexpr size_t DEMO_MAX_BYTES = 16u << 20; // the largest demo that is played back
+constexpr int32_t DEMO_FRAME_EVENTS = 64;    // screen key events kept for one frame
+constexpr size_t DEMO_PROGRAM_SIZE = 32;     // the recording program's banner, zero-padded
+constexpr size_t DEMO_REASON_SIZE = 128;
+
+// The settings a game reads while it runs, as they stood when the recording began.
+struct DemoSettings {
+    int32_t startLevel, difficulty, menuRocks, niceFx, starsEnabled, particleTextured, zpart;
+    float fieldOfView, timeSlice, particleDensity;
+};
+
+// The input state that the game steps read: the control words, the camera snap and mode, the
+// mouse-look heading.
+struct DemoControls {
+    int32_t forward, backward, attack, left, right, lookback, mouselook, cameraSnap, cameraMode;
+    float mouseYaw;
+};
+
+// How a game ended: compared bit for bit between a recording and its playback.
+struct DemoOutcome {
+    int32_t score, level, lives;
+    uint64_t state; // DemoStateHash
+};
+
+// A demo file checked from end to end by DemoParse.
+struct DemoInfo {
+    uint32_t format;
+    char program[DEMO_PROGRAM_SIZE];
+    uint32_t seed;
+    DemoSettings settings;
+    DemoControls controls; // at the start of the first frame
+    int32_t frames, events;
+    DemoOutcome outcome;
+    size_t bodyOffset; // where the frame records begin
+};
+
+// Checks a whole demo image: the header (magic, format, program version), every record, the
+// end record and nothing after it. False with a one-line reason (no newline) for anything else.
+bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);
+// A hash of every live thing's position, in the thing table's order.
+uint64_t DemoStateHash();
+
+// After the client start-up: registers the `record` command and reads `record`, `playdemo` and
+// `timedemo` (in that order of precedence: a timedemo wins). A demo that cannot be played is one
+// error line; returns false only for a timedemo, which then cannot do its job (exit 1).
+bool DemoInit();
+// Shutdown: a recording still running ends here (the quit) and is written out; buffers freed.
+void DemoUnInit();
+// The `record NAME` command: the next game from the title's Space is recorded to demos/NAME.skd.
+void DemoRecordCommand(const char* argument);
+
+// The frame loop's seam, in this order each frame: Begin before the event pump; Frame after the
+// input poll with the measured frame time and step count, which a playback replaces; End after
+// the game steps.
+void DemoFrameBegin();
+void DemoFrame(float* dt, int32_t* steps);
+void DemoFrameEnd();
+// The frame time the loop should hold to: false when no demo plays (the loop's own cap applies);
+// 0 for a timedemo (no waiting), else the recorded time of the frame to come.
+bool DemoFramePace(float* seconds);
+// A demo is being played back (or timed).
+bool DemoPlaying();

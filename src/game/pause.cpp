@@ -1,0 +1,54 @@
+// Pause: the command, autopause on focus loss and the "Paused" line.
+#include "game/pause.h"
+
+#include "console/command.h"
+#include "console/input.h"
+#include "core/client.h"
+#include "core/ini.h"
+#include "game/game.h"
+#include "render/gl.h"
+#include "render/textfont.h"
+#include "ui/gui.h"
+
+int32_t gamePaused = 0;
+int32_t autoPause = 0;
+
+namespace {
+
+constexpr float PAUSE_TEXT_Y = 60.0f; // above the level banner and "Game Over"
+
+// Resuming is the player's choice: the focus coming back does not resume.
+void PauseOnFocusLost() {
+    if (autoPause) PauseSet(true);
+}
+
+} // namespace
+
+void PauseInit() {
+    gamePaused = 0;
+    autoPause = IniGetInt(INI_FILE, "autopause", 0) != 0 ? 1 : 0;
+    CommandSetPauseAction(PauseToggle);
+    InputSetFocusLostHook(PauseOnFocusLost);
+}
+
+void PauseSet(bool on) {
+    if (on == (gamePaused != 0)) return;
+    if (on && (level < 1 || GuiTopScreen() != nullptr)) return;
+    gamePaused = on ? 1 : 0;
+    if (on) InputRumbleStop();
+}
+
+void PauseToggle() {
+    PauseSet(gamePaused == 0);
+}
+
+void PauseDraw() {
+    if (!gamePaused || !largeFont) return;
+    gl.Disable(GL_DEPTH_TEST);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+    gl.Color3f(1.0f, 1.0f, 1.0f);
+    const char* text = "Paused";
+    TextFontDraw(largeFont, text, -TextFontWidth(largeFont, text) / 2.0f, PAUSE_TEXT_Y);
+    gl.Enable(GL_DEPTH_TEST);
+}

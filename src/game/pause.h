@@ -1,0 +1,22 @@
+// Pause: the pause command (P, Pause, a pad's Start) holds a game where it is and the same keys
+// let it go on; with autopause a game also holds when the window loses the focus or is minimised.
+// While paused no game slice runs, so nothing moves, no timer counts and no new sound starts.
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+
+extern int32_t gamePaused; // non-zero while the game holds
+extern int32_t autoPause;  // vantor.ini "autopause": 1 pauses on focus loss, 0 (default) not
+
+// Client start-up: reads autopause and installs the pause command's action and the focus-loss
+// hook of the input layer.
+void PauseInit();
+// Holds the game (on true) or lets it go on. Only a game in progress pauses: not the title, nor
+// while a screen (the quit prompt, the name entry) is open. Pausing stops rumble.
+void PauseSet(bool on);
+// The pause command: toggles.
+void PauseToggle();
+// "Paused" in the large font over the scene while paused; ClientRender calls it after the
+// overlay of the current screen.
+void PauseDraw();
