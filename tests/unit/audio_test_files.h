@@ -1,44 +1,14 @@
-// Scratch directories and small sound files for the audio tests: every test runs in a fresh
-// working directory of its own, as the program does, with real files on disk.
+// Small sound files and settings for the audio tests, written into a ScratchDir (test_util.h).
 #pragma once
+#include "test_util.h"
+
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-// Makes and enters a temporary directory; leaves and removes it on destruction.
-struct AudioScratchDir {
-    std::filesystem::path path;
-    std::filesystem::path previous;
-    AudioScratchDir() {
-        char pattern[] = "/tmp/skx_audio_XXXXXX";
-        path = mkdtemp(pattern);
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(path);
-    }
-    ~AudioScratchDir() {
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
+// Kept for the tests that still use the audio names.
 inline void AudioWriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::filesystem::path p(name);
-    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string AudioReadText(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    WriteFile(name, bytes);
 }
 
 inline void AudioPut32(std::vector<uint8_t>& v, uint32_t x) {
@@ -98,7 +68,7 @@ inline void AudioWriteSounds(uint32_t frames, uint8_t value, uint32_t shootFrame
     for (const char* name : names) {
         uint32_t n =
             (shootFrames != 0 && std::string(name) == "sound/shoot.wav") ? shootFrames : frames;
-        AudioWriteFile(name, AudioMakeWav(std::vector<uint8_t>(n, value)));
+        WriteFile(name, AudioMakeWav(std::vector<uint8_t>(n, value)));
     }
 }
 
@@ -107,5 +77,5 @@ inline void AudioWriteIni(const std::string& text) {
     std::string spaced;
     for (char c : text)
         spaced += c == '=' ? std::string(" = ") : std::string(1, c);
-    AudioWriteFile("vantor.ini", std::vector<uint8_t>(spaced.begin(), spaced.end()));
+    WriteFile("vantor.ini", spaced);
 }

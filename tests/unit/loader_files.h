@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -87,4 +88,9 @@ inline Rgb Gray(int, int) {
 inline std::string RunDir() {
     const char* dir = std::getenv("SKX_RUN_DIR");
     return dir ? dir : "";
+}
+
+// Whether the build made the generated assets' directory sub (texture, model, sound).
+inline bool HaveGenerated(const char* sub) {
+    return !RunDir().empty() && std::filesystem::is_directory(RunDir() + "/" + sub);
 }

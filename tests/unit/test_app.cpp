@@ -43,7 +43,7 @@ TEST(FrameSteps, FrameIsCutIntoEqualStepsShorterThanASlice) {
 TEST(LoopSettings, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     ScratchDir dir;
     LogResetForTest();
-    WriteFile("vantor.ini", "slice = 0\nmaxfps = -5\nftest = 1\ntimeout = 2.5\n");
+    WriteFile("vantor.ini", "slice = 0\nmaxfps = 0\nftest = 1\ntimeout = 2.5\n");
     AppReadLoopSettings();
     EXPECT_FLOAT_EQ(timeSlice, 0.035f);
     EXPECT_EQ(maxFps, 200);

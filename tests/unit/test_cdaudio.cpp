@@ -30,6 +30,11 @@ void WriteTrack(const std::string& name, double seconds, float level = 0.25f, in
     sf_close(f);
 }
 
+void WriteTracks(int count, double seconds) {
+    for (int t = 1; t <= count; ++t)
+        WriteTrack("music/track0" + std::to_string(t) + ".wav", seconds);
+}
+
 struct Attempt {
     int track;
     uint32_t result;
@@ -59,7 +64,7 @@ std::vector<int> PlayedTracks() {
 
 class CDAudio : public ::testing::Test {
   protected:
-    AudioScratchDir dir;
+    ScratchDir dir;
     void SetUp() override {
         SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
         std::lock_guard<std::mutex> lock(attemptLock);
@@ -88,35 +93,33 @@ class CDAudio : public ::testing::Test {
     }
 };
 
-TEST_F(CDAudio, PlaysFromTheTrackAfterTheStartAndWraps) {
-    for (int t = 1; t <= 4; ++t)
-        WriteTrack("music/track0" + std::to_string(t) + ".wav", 2.0);
-    Range(1, 99);
+TEST_F(CDAudio, PlayOrderWrapsWithinTheRange) {
+    WriteTracks(4, 1.0);
+    const struct {
+        int start, end;
+        std::vector<int> played;
+    } cases[] = {
+        {1, 99, {2, 3, 4, 1, 2}}, // from the track after the first, wrapping after the last file
+        {5, 3, {3, 3}},           // a start beyond the end collapses onto the end
+    };
+    for (const auto& c : cases) {
+        attempts.clear();
+        Range(c.start, c.end);
+        for (size_t i = 0; i < c.played.size(); ++i)
+            ASSERT_EQ(CDPlayNext(), CD_OK);
+        EXPECT_EQ(PlayedTracks(), c.played) << c.start << " to " << c.end;
+    }
     EXPECT_EQ(CDTrackCount(), 4);
-    EXPECT_EQ(cdEnd.load(), 4);
-    for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(CDPlayNext(), CD_OK);
-    EXPECT_EQ(PlayedTracks(), (std::vector<int>{2, 3, 4, 1, 2}));
-}
-
-TEST_F(CDAudio, StartBeyondEndCollapsesToTheEnd) {
-    for (int t = 1; t <= 4; ++t)
-        WriteTrack("music/track0" + std::to_string(t) + ".wav", 1.0);
-    Range(5, 3);
-    EXPECT_EQ(cdStart.load(), 3);
-    ASSERT_EQ(CDPlayNext(), CD_OK);
-    ASSERT_EQ(CDPlayNext(), CD_OK);
-    EXPECT_EQ(PlayedTracks(), (std::vector<int>{3, 3}));
 }
 
 TEST_F(CDAudio, MissingAndUndecodableTracksAreSkipped) {
     WriteTrack("music/track01.wav", 1.0);
     WriteTrack("music/track02.wav", 1.0);
     WriteTrack("music/track04.flac", 1.0, 0.25f, 8000, 2, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
-    AudioWriteFile("music/track05.ogg", std::vector<uint8_t>(4000, 0x5A)); // not Ogg at all
+    WriteFile("music/track05.ogg", std::vector<uint8_t>(4000, 0x5A)); // not Ogg at all
     WriteTrack("music/track06.wav", 1.0);
     // The first extension in the list wins, even over a good file of a later one.
-    AudioWriteFile("music/track06.mp3", std::vector<uint8_t>(100, 0));
+    WriteFile("music/track06.mp3", std::vector<uint8_t>(100, 0));
     Range(1, 99);
     EXPECT_EQ(CDTrackCount(), 6);
     for (int i = 0; i < 3; ++i)
@@ -131,7 +134,7 @@ TEST_F(CDAudio, MissingAndUndecodableTracksAreSkipped) {
 }
 
 TEST_F(CDAudio, NothingPlayableReturnsTheLastError) {
-    AudioWriteFile("music/track02.wav", std::vector<uint8_t>(50, 1));
+    WriteFile("music/track02.wav", std::vector<uint8_t>(50, 1));
     Range(1, 99);
     EXPECT_EQ(CDPlayNext(), CD_ERROR_NO_TRACK); // track 1, tried last
     std::lock_guard<std::mutex> lock(attemptLock);
@@ -139,8 +142,7 @@ TEST_F(CDAudio, NothingPlayableReturnsTheLastError) {
 }
 
 TEST_F(CDAudio, RandomFirstTrackStaysInTheRange) {
-    for (int t = 1; t <= 3; ++t)
-        WriteTrack("music/track0" + std::to_string(t) + ".wav", 1.0);
+    WriteTracks(3, 1.0);
     cdStart = 2;
     cdEnd = 3;
     cdRandom = 1;
@@ -155,8 +157,7 @@ TEST_F(CDAudio, RandomFirstTrackStaysInTheRange) {
 }
 
 TEST_F(CDAudio, WorkerPlaysTheRangeInTurnAndShutsDownWhilePlaying) {
-    for (int t = 1; t <= 3; ++t)
-        WriteTrack("music/track0" + std::to_string(t) + ".wav", 0.1);
+    WriteTracks(3, 0.1);
     AudioWriteIni("playcd=1\nrandom=0\ncdstart=1\ncdvolume=65535\n");
     CDAudioInit();
     EXPECT_TRUE(CDAudioWorkerRunning());
@@ -185,11 +186,12 @@ TEST_F(CDAudio, PlayCdOffIsHalted) {
     EXPECT_FALSE(CDAudioWorkerRunning());
     CDAudioUnInit();
     EXPECT_TRUE(attempts.empty());
+    EXPECT_NE(ReadFile("boot.log").find("CDAudioInit: playcd setting is 0, cdaudio halted\n"),
+              std::string::npos);
 }
 
 TEST_F(CDAudio, SynchronousModeAdvancesOnTheFinishedEvent) {
-    for (int t = 1; t <= 3; ++t)
-        WriteTrack("music/track0" + std::to_string(t) + ".wav", 0.1);
+    WriteTracks(3, 0.1);
     AudioWriteIni("playcd=1\nrandom=0\n");
     bool (*original)() = cdThreadStart;
     cdThreadStart = [] { return false; };
@@ -212,12 +214,9 @@ TEST_F(CDAudio, SynchronousModeAdvancesOnTheFinishedEvent) {
 }
 
 TEST_F(CDAudio, VolumeIsAGainOnTheDecodedStream) {
-    std::string out = (dir.path / "music.raw").string();
-    const char* old = std::getenv("SDL_AUDIODRIVER");
-    std::string saved = old ? old : "";
+    std::string out = dir.path + "/music.raw";
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", out);
     WriteTrack("music/track01.wav", 3.0, 0.5f);
     AudioWriteIni("playcd=1\nrandom=0\ncdvolume=98304\n"); // low 16 bits: 32768
     CDAudioInit();
@@ -227,7 +226,7 @@ TEST_F(CDAudio, VolumeIsAGainOnTheDecodedStream) {
     std::vector<float> samples;
     size_t first = 0;
     bool written = WaitFor([&] {
-        bytes = AudioReadText(out);
+        bytes = ReadFile(out);
         samples.resize(bytes.size() / sizeof(float));
         if (!samples.empty())
             std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
@@ -237,8 +236,6 @@ TEST_F(CDAudio, VolumeIsAGainOnTheDecodedStream) {
         return samples.size() >= first + 4096;
     });
     CDAudioUnInit();
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-    unsetenv("SDL_DISKAUDIOFILE");
     ASSERT_TRUE(written);
     for (size_t i = first; i < first + 4096; ++i)
         ASSERT_NEAR(samples[i], 0.25f, 1e-4f) << i;

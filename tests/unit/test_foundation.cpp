@@ -151,10 +151,10 @@ TEST(Random, RangesFollowTheClampRules) {
     EXPECT_EQ(seen103, (std::set<int>{10, 11}));
     EXPECT_EQ(seenNeg, (std::set<int>{0, 1, 2, 3}));
     EXPECT_EQ(seen55, (std::set<int>{5, 6}));
-    RandomSeed(42);
-    int first = RandomRange(0, 1000);
-    RandomSeed(42);
-    EXPECT_EQ(RandomRange(0, 1000), first) << "a seed replays the same sequence";
+    // The classic generator, the same on every system: a recorded seed replays the same game.
+    RandomSeed(1);
+    for (int expected : {16838, 5758, 10113})
+        EXPECT_EQ(RandomRange(0, 32767), expected);
 }
 
 TEST(Vec, HeadingAndPitchQuadrants) {

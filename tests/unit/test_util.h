@@ -1,12 +1,15 @@
 // Shared test helpers: a scratch working directory and small file utilities.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // Creates a fresh directory under /tmp, makes it the working directory, and goes back (and removes
 // it) on destruction. The program's files (logs, vantor.ini, hiscore.tbl) are relative to it.
@@ -30,9 +33,16 @@ struct ScratchDir {
     ScratchDir& operator=(const ScratchDir&) = delete;
 };
 
+// Writes bytes to name, making its directory first.
 inline void WriteFile(const std::string& name, const std::string& bytes) {
+    std::filesystem::path p(name);
+    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+inline void WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    WriteFile(name, std::string(bytes.begin(), bytes.end()));
 }
 
 inline std::string ReadFile(const std::string& name) {
@@ -41,6 +51,22 @@ inline std::string ReadFile(const std::string& name) {
     ss << in.rdbuf();
     return ss.str();
 }
+
+// Sets an environment variable for the life of the object, then puts back what was there.
+struct ScopedEnv {
+    std::string name, old;
+    bool had;
+    ScopedEnv(const char* n, const std::string& value) : name(n), had(std::getenv(n) != nullptr) {
+        if (had) old = std::getenv(n);
+        setenv(n, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had)
+            setenv(name.c_str(), old.c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+};
 
 inline bool FileExists(const std::string& name) {
     return access(name.c_str(), F_OK) == 0;

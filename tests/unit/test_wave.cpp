@@ -11,73 +11,49 @@
 
 namespace {
 
-// --- The mixing arithmetic, on its own -------------------------------------------------------
+// --- One block of the mix, on its own ---------------------------------------------------------
 
-TEST(WaveMix, FullScaleByteWithFourChannels) {
-    int8_t loud[4] = {127, 127, -128, 0};
-    WaveMixVoice v{loud, 4, 0, 255, 255};
-    uint8_t out[8];
-    WaveMixVoices(out, 4, true, 4, &v, 1);
-    EXPECT_EQ(out[0], 159); // 127 * 255 / 1020 = 31, + 32 bias, + 3 idle slots of 32
-    EXPECT_EQ(out[4], 96);  // -128 * 255 / 1020 = -32
-    EXPECT_EQ(out[6], 128);
-    uint8_t mono[4];
-    WaveMixVoices(mono, 4, false, 4, &v, 1);
-    EXPECT_EQ(mono[2], 96);
-}
-
-TEST(WaveMix, SilenceIsTheSumOfTheBiases) {
-    const uint8_t expected[9] = {0, 128, 128, 126, 128, 125, 126, 126, 128};
-    for (int32_t ch = 1; ch <= 8; ++ch) {
-        uint8_t out[6];
-        WaveMixVoices(out, 3, true, ch, nullptr, 0);
-        for (uint8_t b : out)
-            EXPECT_EQ(b, expected[ch]) << ch << " channels";
+// Each voice adds level * sample / (channels * 255), rounded toward zero, to a bias of about 128
+// that idle and ended slots contribute too; eight loud voices never wrap the byte.
+TEST(WaveMix, BlocksOfKnownVoices) {
+    static const int8_t loud[4] = {127, 127, -128, 0}, small[2] = {-1, -2}, up[1] = {127},
+                        down[1] = {-128}, a[3] = {127, 127, 127},
+                        b[10] = {-128, -128, -128, -128, -128, -128, -128, -128, -128, -128};
+    const struct {
+        int32_t channels;
+        bool stereo;
+        int32_t frames;
+        std::vector<WaveMixVoice> voices;
+        std::vector<uint8_t> out;
+    } cases[] = {
+        {4, true, 4, {{loud, 4, 0, 255, 255}}, {159, 159, 159, 159, 96, 96, 128, 128}},
+        {4, false, 4, {{loud, 4, 0, 255, 255}}, {159, 159, 96, 128}},
+        {1, true, 2, {{small, 2, 0, 100, 200}}, {128, 128, 128, 127}},
+        // a plays its last two frames; b its last two on the left only; then silence.
+        {2,
+         true,
+         4,
+         {{a, 3, 1, 255, 255}, {b, 10, 8, 255, 0}},
+         {127, 191, 127, 191, 128, 128, 128, 128}},
+        {8, true, 1, std::vector<WaveMixVoice>(8, {up, 1, 0, 255, 255}), {248, 248}},
+        {8, true, 1, std::vector<WaveMixVoice>(8, {down, 1, 0, 255, 255}), {0, 0}},
+        {3, true, 1, {}, {126, 126}},
+        {5, false, 1, {}, {125}},
+        {8, false, 1, {}, {128}},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> out(c.out.size(), 0xAA);
+        WaveMixVoices(out.data(), c.frames, c.stereo, c.channels, c.voices.data(),
+                      static_cast<int32_t>(c.voices.size()));
+        EXPECT_EQ(out, c.out) << c.channels << " channels, " << c.voices.size() << " voices";
     }
-}
-
-TEST(WaveMix, DivisionTruncatesTowardZeroAndLevelsPerSide) {
-    int8_t s[2] = {-1, -2};
-    // One channel: -1 * 200 / 255 is 0 (toward zero), not -1; -2 * 200 / 255 is -1.
-    WaveMixVoice v{s, 2, 0, 100, 200};
-    uint8_t out[4];
-    WaveMixVoices(out, 2, true, 1, &v, 1);
-    EXPECT_EQ(out[0], 128);
-    EXPECT_EQ(out[3], 127);
-}
-
-TEST(WaveMix, VoicesEndingInsideTheBlockAddBiasAlone) {
-    int8_t a[3] = {127, 127, 127};
-    int8_t b[10] = {-128, -128, -128, -128, -128, -128, -128, -128, -128, -128};
-    WaveMixVoice v[2] = {{a, 3, 1, 255, 255}, {b, 10, 8, 255, 0}};
-    uint8_t out[8];
-    WaveMixVoices(out, 4, true, 2, v, 2);
-    // a: frames 1, 2 play (+63 per frame), then ended. b: frames 8, 9 play on the left only (-64).
-    EXPECT_EQ(out[0], 128 + 63 - 64);
-    EXPECT_EQ(out[1], 128 + 63);
-    EXPECT_EQ(out[4], 128);
-}
-
-TEST(WaveMix, FullOutputNeverWrapsWithEightLoudVoices) {
-    int8_t up[1] = {127};
-    int8_t down[1] = {-128};
-    WaveMixVoice ups[8], downs[8];
-    for (int i = 0; i < 8; ++i) {
-        ups[i] = {up, 1, 0, 255, 255};
-        downs[i] = {down, 1, 0, 255, 255};
-    }
-    uint8_t out[2];
-    WaveMixVoices(out, 1, true, 8, ups, 8);
-    EXPECT_EQ(out[0], 128 + 8 * (127 * 255 / 2040));
-    WaveMixVoices(out, 1, true, 8, downs, 8);
-    EXPECT_EQ(out[0], 128 - 8 * 16);
 }
 
 // --- The running mixer on SDL's dummy driver --------------------------------------------------
 
 class WaveRunning : public ::testing::Test {
   protected:
-    AudioScratchDir dir;
+    ScratchDir dir;
     void Start(const std::string& ini, uint32_t frames = 200000, uint32_t shootFrames = 0) {
         AudioWriteSounds(frames, 255, shootFrames);
         AudioWriteIni(ini);
@@ -225,7 +201,7 @@ TEST_P(WaveClamp, SettingsAreKeptInRange) {
     EXPECT_EQ(mixAhead, c.mixahead);
     EXPECT_EQ(timerResolution, c.timerres);
     EXPECT_EQ(timerPeriod, c.period);
-    std::string boot = AudioReadText("boot.log");
+    std::string boot = ReadFile("boot.log");
     EXPECT_NE(boot.find(c.logged), std::string::npos) << boot;
 }
 
@@ -247,39 +223,34 @@ TEST_F(WaveRunning, ShutdownJoinsTheTickAndWritesTheStatistics) {
     }
     WaveUnInit();
     EXPECT_EQ(WavePlay(SND_MENU, 220), 0u); // closed: audio off
-    EXPECT_NE(AudioReadText("boot.log").find("WaveUnInit: Adjusted Mixahead is "),
-              std::string::npos);
+    EXPECT_NE(ReadFile("boot.log").find("WaveUnInit: Adjusted Mixahead is "), std::string::npos);
     // Ticks every 10 ms: the slowest gap is at least one period, and the block grew with it.
     EXPECT_GE(mixAhead, 300 + static_cast<int32_t>(13230 * 0.009));
 }
 
 TEST(WaveOff, NoDeviceTurnsAudioOff) {
-    AudioScratchDir dir;
+    ScratchDir dir;
     AudioWriteSounds(100, 128);
     AudioWriteIni("");
-    const char* old = std::getenv("SDL_AUDIODRIVER");
-    std::string saved = old ? old : "";
-    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
-    ClockInit();
-    WaveInit();
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
+        ClockInit();
+        WaveInit();
+    }
     EXPECT_EQ(voiceChannels, 0);
     Vec3 p{0, 0, 0};
     EXPECT_EQ(WavePlay(SND_MENU, 220), 0u);
     EXPECT_EQ(WavePlayAt(SND_EXPLODE, 255, &p, 10000), 0u);
     EXPECT_EQ(WaveUpdateAt(1, &p), 0u);
     WaveUnInit();
-    EXPECT_NE(AudioReadText("error.log").find("WaveOutInit: 11 kHz 8-bit mono is not supported\n"),
+    EXPECT_NE(ReadFile("error.log").find("WaveOutInit: 11 kHz 8-bit mono is not supported\n"),
               std::string::npos);
 }
 
 TEST(WaveDisk, AShotIntoSilenceReachesTheDevice) {
-    AudioScratchDir dir;
-    std::string out = (dir.path / "out.raw").string();
-    const char* old = std::getenv("SDL_AUDIODRIVER");
-    std::string saved = old ? old : "";
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+    ScratchDir dir;
+    std::string out = dir.path + "/out.raw";
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", out);
     AudioWriteSounds(200, 255);
     AudioWriteIni("volume=65535\nchannels=4\nmixahead=300\nperiod=10\nabuffer=0\n");
     ClockInit();
@@ -291,14 +262,12 @@ TEST(WaveDisk, AShotIntoSilenceReachesTheDevice) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     size_t shotAt = std::string::npos;
     while (std::chrono::steady_clock::now() < deadline) {
-        bytes = AudioReadText(out);
+        bytes = ReadFile(out);
         shotAt = bytes.find(static_cast<char>(159));
         if (shotAt != std::string::npos && bytes.size() > shotAt + 400 + 64) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     WaveUnInit();
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-    unsetenv("SDL_DISKAUDIOFILE");
     ASSERT_NE(shotAt, std::string::npos);
     ASSERT_GT(bytes.size(), shotAt + 400 + 64);
     for (size_t i = 0; i < shotAt; ++i)
