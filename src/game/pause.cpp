@@ -3,7 +3,6 @@
 
 #include "console/command.h"
 #include "console/input.h"
-#include "core/client.h"
 #include "core/ini.h"
 #include "game/game.h"
 #include "render/gl.h"
