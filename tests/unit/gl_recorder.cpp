@@ -9,9 +9,7 @@ namespace {
 
 GLRecordedCall calls[GL_RECORDER_CAPACITY];
 int callCount = 0;
-int dropped = 0;
 GLTable saved = {};
-const char* strings[4] = {}; // GL_VENDOR, GL_RENDERER, GL_VERSION, GL_EXTENSIONS
 
 template <class T> double RecordedValue(T value) {
     if constexpr (std::is_pointer_v<T>)
@@ -25,17 +23,11 @@ template <class T> double RecordedValue(T value) {
 struct Recorder {
     const char* name;
     template <class... T> void operator()(T... values) const {
-        if (callCount >= GL_RECORDER_CAPACITY) {
-            ++dropped;
-            return;
-        }
+        if (callCount >= GL_RECORDER_CAPACITY) return;
         GLRecordedCall& call = calls[callCount++];
-        call.name = name;
-        call.argCount = static_cast<int>(sizeof...(values));
+        call = {name, static_cast<int>(sizeof...(values)), {}};
         int i = 0;
         ((call.args[i++] = RecordedValue(values)), ...);
-        for (; i < GL_RECORDER_MAX_ARGS; ++i)
-            call.args[i] = 0.0;
     }
 };
 
@@ -54,13 +46,6 @@ template <class R> R RecordedResult() {
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
 
-const GLubyte* RecordGetStringAnswer(GLenum name) {
-    Recorder{"GetString"}(name);
-    if (name >= GL_VENDOR && name <= GL_EXTENSIONS)
-        return reinterpret_cast<const GLubyte*>(strings[name - GL_VENDOR]);
-    return nullptr;
-}
-
 } // namespace
 
 void GLRecorderInstall() {
@@ -68,14 +53,7 @@ void GLRecorderInstall() {
 #define GL_FUNCTION(ret, name, params, args) gl.name = Record##name;
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
-    gl.GetString = RecordGetStringAnswer;
-    std::memset(strings, 0, sizeof(strings));
     GLRecorderClear();
-}
-
-void GLNoopInstall() {
-    saved = gl;
-    OpenGLInstallNoop();
 }
 
 void GLRecorderRestore() {
@@ -84,15 +62,12 @@ void GLRecorderRestore() {
 
 void GLRecorderClear() {
     callCount = 0;
-    dropped = 0;
 }
 
 int GLRecorderSize() {
     return callCount;
 }
-int GLRecorderDropped() {
-    return dropped;
-}
+
 const GLRecordedCall* GLRecorderCalls() {
     return calls;
 }
@@ -108,16 +83,4 @@ int GLRecorderFind(const char* name, int from) {
     for (int i = from < 0 ? 0 : from; i < callCount; ++i)
         if (std::strcmp(calls[i].name, name) == 0) return i;
     return -1;
-}
-
-std::vector<std::string> GLRecorderNames() {
-    std::vector<std::string> names;
-    names.reserve(static_cast<size_t>(callCount));
-    for (int i = 0; i < callCount; ++i)
-        names.emplace_back(calls[i].name);
-    return names;
-}
-
-void GLRecorderSetString(GLenum name, const char* value) {
-    if (name >= GL_VENDOR && name <= GL_EXTENSIONS) strings[name - GL_VENDOR] = value;
 }

@@ -7,68 +7,55 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 struct Rgb {
     uint8_t r, g, b;
 };
 
-// How a test BMP deviates from a well-formed one.
+// How a test BMP deviates from a well-formed one (a C++20 designated initializer picks fields).
 struct BmpLayout {
     int32_t width = 1;
-    int32_t height = 1;
+    int32_t height = 1; // negative: rows stored top first
     uint32_t infoSize = 40;
     uint16_t bitCount = 24;
     uint32_t compression = 0;
     uint32_t gap = 0;        // bytes between the headers and the pixels (raises the data offset)
     int64_t dataOffset = -1; // written as given when not -1
-    bool padRows = true;     // rows padded to a multiple of 4 bytes, as the format requires
     size_t truncateTo = 0;   // when non-zero the file is cut to this many bytes
 };
 
-inline void PutLE(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
-}
-
-// Bytes of a BMP whose pixel (x, y), y = 0 the bottom (first stored) row, is pixel(x, y).
-inline std::string MakeBmp(const BmpLayout& layout, const std::function<Rgb(int, int)>& pixel) {
-    std::string out;
-    const uint32_t extra =
-        layout.infoSize > 40 && layout.infoSize <= 124 ? layout.infoSize - 40 : 0;
-    uint32_t offset =
-        layout.dataOffset >= 0 ? uint32_t(layout.dataOffset) : 54 + extra + layout.gap;
-    out += "BM";
-    PutLE(out, 0, 4); // file size: not used by the reader
-    PutLE(out, 0, 4);
-    PutLE(out, offset, 4);
-    PutLE(out, layout.infoSize, 4);
-    PutLE(out, uint32_t(layout.width), 4);
-    PutLE(out, uint32_t(layout.height), 4);
-    PutLE(out, 1, 2);
-    PutLE(out, layout.bitCount, 2);
-    PutLE(out, layout.compression, 4);
+// Bytes of a BMP whose pixel (x, y), y = 0 the bottom row, is pixel(x, y).
+inline std::string MakeBmp(const BmpLayout& l, const std::function<Rgb(int, int)>& pixel) {
+    std::string out = "BM";
+    auto put = [&](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+    };
+    const uint32_t extra = l.infoSize > 40 && l.infoSize <= 124 ? l.infoSize - 40 : 0;
+    put(0, 8); // file size (not read) and reserved
+    put(l.dataOffset >= 0 ? uint32_t(l.dataOffset) : 54 + extra + l.gap, 4);
+    put(l.infoSize, 4);
+    put(uint32_t(l.width), 4);
+    put(uint32_t(l.height), 4);
+    put(1, 2);
+    put(l.bitCount, 2);
+    put(l.compression, 4);
     out.append(20 + extra, '\0');
-    out.append(layout.gap, '\x55');
+    out.append(l.gap, '\x55');
     const size_t start = out.size();
-    const int rows = layout.height < 0 ? -layout.height : layout.height; // negative: top row first
+    const int rows = l.height < 0 ? -l.height : l.height;
     for (int r = 0; r < rows; ++r) {
-        const int y = layout.height < 0 ? rows - 1 - r : r;
-        for (int x = 0; x < layout.width; ++x) {
-            Rgb c = pixel(x, y);
-            out.push_back(char(c.b));
-            out.push_back(char(c.g));
-            out.push_back(char(c.r));
+        for (int x = 0; x < l.width; ++x) {
+            const Rgb c = pixel(x, l.height < 0 ? rows - 1 - r : r);
+            out += {char(c.b), char(c.g), char(c.r)};
         }
-        if (layout.padRows)
-            while ((out.size() - start) % 4)
-                out.push_back('\x77');
+        while ((out.size() - start) % 4)
+            out.push_back('\x77'); // rows padded to a multiple of 4 bytes
     }
-    if (layout.truncateTo) out.resize(layout.truncateTo);
+    if (l.truncateTo) out.resize(l.truncateTo);
     return out;
 }
 

@@ -1,8 +1,5 @@
 // Pause: while paused nothing moves and no timer runs, and afterwards play goes on exactly as if
 // the pause had never been; autopause holds the game on focus loss and only a key resumes it.
-#include "game/pause.h"
-
-#include "console/input.h"
 #include "game_fixture.h"
 
 #include <SDL.h>
@@ -13,14 +10,8 @@ namespace {
 
 // Everything a game step changes: each thing's motion and clocks, the particles, the timers.
 std::vector<float> GameState() {
-    std::vector<float> state = {weaponTimer,
-                                bannerTimer,
-                                static_cast<float>(score),
-                                static_cast<float>(lives),
-                                static_cast<float>(particleIndex.count),
-                                cameraPos.x,
-                                cameraPos.z,
-                                cameraYaw};
+    std::vector<float> state = {weaponTimer, bannerTimer, float(score), float(particleIndex.count),
+                                cameraPos.x, cameraYaw};
     for (int32_t i = 0; i < thingIndex.count; ++i) {
         const Thing* t = static_cast<const Thing*>(thingIndex.items[i]);
         state.insert(state.end(),

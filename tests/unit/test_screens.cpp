@@ -16,7 +16,7 @@ namespace {
 
 bool QuitPosted() {
     SDL_PumpEvents();
-    bool posted = SDL_HasEvent(SDL_QUIT) == SDL_TRUE;
+    const bool posted = SDL_HasEvent(SDL_QUIT) == SDL_TRUE;
     SDL_FlushEvent(SDL_QUIT);
     return posted;
 }
@@ -26,12 +26,12 @@ class Screens : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
         SDL_FlushEvent(SDL_QUIT);
-        ScreensInit();
         HiScoreSetDefaults();
         GameReset();
         SceneReset();
         ScreensInit();
         SceneSetOverlay(TitleDraw);
+        menu = GuiOpenScreen(MenuScreen);
     }
     void TearDown() override {
         GameReset();
@@ -40,85 +40,64 @@ class Screens : public ::testing::Test {
     }
     ScratchDir dir;
     UiTestScope scope;
+    GuiLayer* menu = nullptr;
 };
 
-void ExpectGameStarted() {
+// Flight keys reach the bindings beneath; Shift, held for a capital, may too.
+bool OnlyShiftPassedOn() {
+    return BindingKeys().empty() || BindingKeys() == std::vector<int32_t>{KEY_LSHIFT};
+}
+
+TEST_F(Screens, TheQuitPromptOpensOverTheMenuNAndEscapeCloseItYQuits) {
+    PressKey(SDL_SCANCODE_ESCAPE);
+    ASSERT_NE(GuiTopScreen(), nullptr);
+    EXPECT_EQ(GuiTopScreen()->callback, QuitScreen);
+    EXPECT_EQ(menu->visible, 0);
+    for (SDL_Scancode close : {SDL_SCANCODE_N, SDL_SCANCODE_ESCAPE}) {
+        PressKey(close);
+        EXPECT_EQ(GuiTopScreen(), menu);
+        EXPECT_EQ(menu->visible, 1);
+        EXPECT_FALSE(QuitPosted());
+        PressKey(SDL_SCANCODE_ESCAPE);
+    }
+    EXPECT_TRUE(BindingKeys().empty());
+    PressKey(SDL_SCANCODE_Y, true);
+    EXPECT_TRUE(QuitPosted());
+    // Space under the prompt reaches the hidden menu and starts a game; the prompt stays.
+    PressKey(SDL_SCANCODE_SPACE);
     EXPECT_EQ(GuiFindScreen(MenuScreen), nullptr);
     EXPECT_EQ(sliceHook, LevelBannerCountdown);
     EXPECT_EQ(lives, 5);
-    EXPECT_EQ(score, 0);
+    ASSERT_NE(GuiTopScreen(), nullptr);
+    EXPECT_EQ(GuiTopScreen()->callback, QuitScreen);
+    BindingKeys().clear();
+    PressKey(SDL_SCANCODE_W); // flight keys the prompt leaves alone go on to the bindings
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{'w'});
+    PressKey(SDL_SCANCODE_N);
+    EXPECT_EQ(GuiTopScreen(), nullptr);
+    quitHook(); // the quit command opens it during play
+    EXPECT_EQ(GuiTopScreen()->callback, QuitScreen);
 }
 
 TEST_F(Screens, SpaceOnTheMenuStartsAGameEvenWithShift) {
-    GuiOpenScreen(MenuScreen);
     score = 777;
     PressKey(SDL_SCANCODE_SPACE, true);
-    ExpectGameStarted();
     EXPECT_EQ(GuiTopScreen(), nullptr);
-    EXPECT_TRUE(BindingKeys().empty() || BindingKeys() == std::vector<int32_t>{KEY_LSHIFT});
-}
-
-TEST_F(Screens, EscapeOpensTheQuitPromptOverTheMenuAndNoShowsTheMenuAgain) {
-    GuiLayer* menu = GuiOpenScreen(MenuScreen);
-    size_t menuWidgets = static_cast<size_t>(guiIndex.count - 1);
-    PressKey(SDL_SCANCODE_ESCAPE);
-    GuiLayer* prompt = GuiTopScreen();
-    ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(prompt->callback, QuitScreen);
-    EXPECT_EQ(menu->visible, 0);
-
-    PressKey(SDL_SCANCODE_N);
-    EXPECT_EQ(GuiTopScreen(), menu);
-    EXPECT_EQ(menu->visible, 1);
-    EXPECT_EQ(static_cast<size_t>(guiIndex.count - 1), menuWidgets);
-    EXPECT_FALSE(QuitPosted());
-
-    // Escape on the prompt closes it too, without quitting.
-    PressKey(SDL_SCANCODE_ESCAPE);
-    PressKey(SDL_SCANCODE_ESCAPE);
-    EXPECT_EQ(GuiTopScreen(), menu);
-    EXPECT_FALSE(QuitPosted());
-    EXPECT_TRUE(BindingKeys().empty());
-    // Y quits, with or without Shift.
-    PressKey(SDL_SCANCODE_ESCAPE);
-    PressKey(SDL_SCANCODE_Y);
-    EXPECT_TRUE(QuitPosted());
-    PressKey(SDL_SCANCODE_Y, true);
-    EXPECT_TRUE(QuitPosted());
-}
-
-TEST_F(Screens, SpaceUnderTheQuitPromptReachesTheHiddenMenuAndThePromptStays) {
-    GuiOpenScreen(MenuScreen);
-    PressKey(SDL_SCANCODE_ESCAPE);
-    PressKey(SDL_SCANCODE_SPACE);
-    ExpectGameStarted();
-    GuiLayer* prompt = GuiTopScreen();
-    ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(prompt->callback, QuitScreen);
-    EXPECT_EQ(prompt->visible, 1);
-    // Flight keys the prompt leaves alone go on to the bindings.
-    PressKey(SDL_SCANCODE_W);
-    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{'w'});
-}
-
-TEST_F(Screens, TheQuitCommandOpensThePromptDuringPlay) {
-    ScreensInit();
-    ASSERT_NE(quitHook, nullptr);
-    quitHook();
-    ASSERT_NE(GuiTopScreen(), nullptr);
-    EXPECT_EQ(GuiTopScreen()->callback, QuitScreen);
-    PressKey(SDL_SCANCODE_N);
-    EXPECT_EQ(GuiTopScreen(), nullptr);
+    EXPECT_EQ(sliceHook, LevelBannerCountdown);
+    EXPECT_EQ(score, 0);
+    EXPECT_TRUE(OnlyShiftPassedOn());
 }
 
 TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
-    GuiLayer* menu = GuiOpenScreen(MenuScreen);
     GuiOpenScreen(NameEntryScreen);
-    ASSERT_NE(nameEdit, nullptr);
     EXPECT_EQ(focusLayer, nameEdit);
+    // The quit prompt over the entry (opened by the hidden menu) answers N, then takes no text.
+    PressKey(SDL_SCANCODE_ESCAPE);
+    PressKey(SDL_SCANCODE_N);
+    EXPECT_EQ(GuiTopScreen()->callback, NameEntryScreen);
+    EXPECT_STREQ(nameEdit->text, "");
     score = 9000;
     TypeText("A b");
-    EXPECT_STREQ(nameEdit->text, "A b");
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(nameEdit, nullptr);
     EXPECT_EQ(GuiTopScreen(), menu);
@@ -127,52 +106,29 @@ TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
     HiScoreLoad();
     EXPECT_STREQ(hiScoreTable[1].name, "A_b");
     EXPECT_EQ(hiScoreTable[1].score, 9000);
-    EXPECT_TRUE(BindingKeys().empty() || BindingKeys() == std::vector<int32_t>{KEY_LSHIFT});
+    EXPECT_TRUE(OnlyShiftPassedOn());
     // A score off the table still closes the entry, without a highlighted row.
     GuiOpenScreen(NameEntryScreen);
     score = 2000;
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(highlightRank, -1);
     EXPECT_EQ(GuiTopScreen(), menu);
-}
-
-TEST_F(Screens, TheQuitPromptOverTheNameEntryTakesYAndN) {
-    GuiOpenScreen(MenuScreen);
-    GuiOpenScreen(NameEntryScreen);
-    PressKey(SDL_SCANCODE_ESCAPE); // the hidden menu opens the prompt
-    ASSERT_EQ(GuiTopScreen()->callback, QuitScreen);
-    PressKey(SDL_SCANCODE_N);
-    EXPECT_EQ(GuiTopScreen()->callback, NameEntryScreen);
-    EXPECT_STREQ(nameEdit->text, "");
-    PressKey(SDL_SCANCODE_ESCAPE);
-    PressKey(SDL_SCANCODE_Y);
-    EXPECT_TRUE(QuitPosted());
-    EXPECT_STREQ(nameEdit->text, "");
-}
-
-TEST_F(Screens, MenuDrawsTheListWithTheHighlightedRowInYellow) {
-    GuiOpenScreen(MenuScreen);
+    // The menu lists the table, one row below the other, the highlighted row in yellow.
     highlightRank = 2;
     GLRecorderScope recorder;
     GuiDraw();
-    std::vector<DrawnText> texts = DrawnTexts();
-    EXPECT_EQ(FindDrawn(texts, "Press").text, "Press Spacebar to Play!");
-    float lastY = 0.0f;
+    float lastY = 1e9f;
     int rows = 0;
-    for (const DrawnText& drawn : texts) {
-        if (drawn.text != "VELDRAN") continue;
-        if (rows > 0) {
-            EXPECT_LT(drawn.y, lastY); // one row below the other
+    for (const DrawnText& drawn : DrawnTexts())
+        if (drawn.text == "VELDRAN") {
+            EXPECT_LT(drawn.y, lastY);
+            lastY = drawn.y;
+            ++rows;
         }
-        lastY = drawn.y;
-        ++rows;
-    }
-    EXPECT_EQ(rows, 5);
-    // The colour set before each row's name: yellow only for row 2.
-    const GLRecordedCall* calls = GLRecorderCalls();
+    EXPECT_EQ(rows, 4);
     int yellow = 0;
     for (int i = GLRecorderFind("Color3f"); i >= 0; i = GLRecorderFind("Color3f", i + 1))
-        yellow += calls[i].args[2] == 0.0 && GLRecorderFind("Begin", i) >= 0;
+        yellow += GLRecorderCalls()[i].args[2] == 0.0 && GLRecorderFind("Begin", i) >= 0;
     EXPECT_EQ(yellow, 1);
 }
 

@@ -1,5 +1,5 @@
-// Texture font: cell layout and quads, widths, and the recorded draw (line feeds, skipped
-// characters, empty text).
+// Texture font: cell layout and quads, widths, the recorded draw (line feeds, skipped characters,
+// empty text), bad images, and the generated fonts.
 #include "render/textfont.h"
 
 #include "gl_recorder.h"
@@ -24,42 +24,24 @@ struct FontFixture : testing::Test {
     void TearDown() override { TextFontFree(font); }
 };
 
-TEST_F(FontFixture, EightPixelCellsIn128PixelImage) {
+TEST_F(FontFixture, CellsFillRowsAndQuadsKeepHalfPixelInsets) {
     Build(128, 128, 8, 12);
     EXPECT_EQ(font->numChars, 95);
-    EXPECT_EQ(TextFontHeight(font), 12.0f);
-    const TexFontChar& sixteenth = font->tfChar[15];
-    EXPECT_EQ(sixteenth.c, 'p');
-    EXPECT_EQ(sixteenth.x, 120);
-    EXPECT_EQ(sixteenth.y, 0);
+    EXPECT_EQ(font->tfChar[15].c, 'p');
+    EXPECT_EQ(font->tfChar[15].x, 120); // the 16th cell still fits the row
     EXPECT_EQ(font->tfChar[16].x, 0);
     EXPECT_EQ(font->tfChar[16].y, 12);
-    EXPECT_EQ(font->tfChar[94].y, 5 * 12) << "95 characters fill 6 rows";
-
-    // The quad of the 17th character (cell at 0, 12) with its half-pixel insets.
+    EXPECT_EQ(font->tfChar[94].y, 5 * 12);
+    // The quad of the 17th character (cell at 0, 12); the image's top row is t = 1.
     const TexFontVertex& q = font->tfVertex[16];
-    const float expected[4][4] = {{0.0f, 116.0f / 128, 0.0f, 0.0f},
-                                  {7.5f / 128, 116.0f / 128, 7.5f, 0.0f},
-                                  {7.5f / 128, 104.5f / 128, 7.5f, -11.5f},
-                                  {0.0f, 104.5f / 128, 0.0f, -11.5f}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_FLOAT_EQ(q.corner[k].s, expected[k][0]) << k;
-        EXPECT_FLOAT_EQ(q.corner[k].t, expected[k][1]) << k;
-        EXPECT_FLOAT_EQ(q.corner[k].x, expected[k][2]) << k;
-        EXPECT_FLOAT_EQ(q.corner[k].y, expected[k][3]) << k;
-    }
+    EXPECT_FLOAT_EQ(q.corner[0].t, 116.0f / 128);
+    EXPECT_FLOAT_EQ(q.corner[2].s, 7.5f / 128);
+    EXPECT_FLOAT_EQ(q.corner[2].t, 104.5f / 128);
+    EXPECT_FLOAT_EQ(q.corner[2].y, -11.5f);
     EXPECT_EQ(q.advance, 8.0f);
-    EXPECT_FLOAT_EQ(font->tfVertex[0].corner[0].t, 1.0f) << "the image's top row is t = 1";
-}
-
-TEST_F(FontFixture, FindCharAndWidths) {
-    Build(128, 256, 12, 17);
-    EXPECT_EQ(TextFontFindChar(font, 'a'), 0);
-    EXPECT_EQ(TextFontFindChar(font, ' '), 94);
     EXPECT_EQ(TextFontFindChar(font, 200), -1);
-    EXPECT_EQ(TextFontWidth(font, "Level  5"), 96.0f) << "eight characters, blanks included";
-    EXPECT_EQ(TextFontWidth(font, "a\tb\n\xc3"), 24.0f)
-        << "tab, line feed and high bytes add nothing";
+    EXPECT_EQ(TextFontWidth(font, "Level  5"), 64.0f) << "eight characters, blanks included";
+    EXPECT_EQ(TextFontWidth(font, "a\tb\n\xc3"), 16.0f) << "tab, line feed, high bytes: nothing";
 }
 
 TEST_F(FontFixture, DrawPlacesLinesAndSkipsUnknownCharacters) {
@@ -67,51 +49,33 @@ TEST_F(FontFixture, DrawPlacesLinesAndSkipsUnknownCharacters) {
     GLRecorderScope rec;
     TextFontDraw(font, "", 10, 400);
     EXPECT_EQ(GLRecorderSize(), 0) << "an empty text changes no GL state";
-
     TextFontDraw(font, "ab\n\tc\x7f", 10, 400);
     const GLRecordedCall* c = GLRecorderCalls();
-    ASSERT_EQ(GLRecorderSize(), 3 + 3 * 8 + 2);
-    EXPECT_STREQ(c[1].name, "BindTexture");
-    EXPECT_EQ(c[1].args[1], 9);
-    EXPECT_STREQ(c[2].name, "Begin");
-    EXPECT_STREQ(c[GLRecorderSize() - 2].name, "End");
-    EXPECT_STREQ(c[GLRecorderSize() - 1].name, "Disable");
+    ASSERT_EQ(GLRecorderCount("Vertex3f"), 3 * 4);
+    EXPECT_EQ(c[GLRecorderFind("BindTexture")].args[1], 9);
     auto topLeft = [&](int quad) { return c[3 + quad * 8 + 1]; };
-    EXPECT_STREQ(topLeft(0).name, "Vertex3f");
     EXPECT_EQ(topLeft(0).args[0], 10.25);
     EXPECT_EQ(topLeft(0).args[1], 400);
     EXPECT_EQ(topLeft(1).args[0], 18.25) << "'b' follows one advance later";
     EXPECT_EQ(topLeft(2).args[0], 10.25) << "the tab neither draws nor moves the pen";
     EXPECT_EQ(topLeft(2).args[1], 388) << "the second line lies one height lower";
-    // 'c' keeps its own cell's texture coordinates.
     const TexFontVertex& q = font->tfVertex[TextFontFindChar(font, 'c')];
-    EXPECT_FLOAT_EQ(float(c[3 + 2 * 8].args[0]), q.corner[0].s);
-    EXPECT_FLOAT_EQ(float(c[3 + 2 * 8 + 4].args[1]), q.corner[2].t);
-    EXPECT_EQ(c[3 + 2 * 8 + 5].args[1], 388 - 11.5);
+    EXPECT_FLOAT_EQ(float(c[3 + 2 * 8].args[0]), q.corner[0].s); // 'c' keeps its own cell
 }
 
-TEST_F(FontFixture, LayoutBeyondByteRangeIsFatal) {
+TEST_F(FontFixture, ALayoutBeyondByteRangeIsFatalAnImageWithoutPixelsIsLogged) {
     ScratchDir dir;
     // One 12-pixel cell a row: the 23rd row would start at y = 22 x 12 = 264.
     image.width = 12;
     image.height = 2048;
     std::strcpy(image.fileName, "texture/tall.bmp");
-    EXPECT_EXIT(TextFontCreateMonospaced(&image, TEXT_FONT_CHARACTERS, 12, 12),
-                testing::ExitedWithCode(1), "");
-    EXPECT_NE(ReadFile("error.log")
-                  .find("TextFontCreateMonospaced: texture/tall.bmp - cell of "
-                        "character 22 lies beyond 255 pixels"),
-              std::string::npos);
-}
-
-TEST_F(FontFixture, ImageWithoutPixelsIsLoggedNotFatal) {
-    ScratchDir dir;
-    image.width = 0; // a bitmap with another header kind loads no image
-    image.height = 0;
+    EXPECT_FATAL_LOG(TextFontCreateMonospaced(&image, TEXT_FONT_CHARACTERS, 12, 12), "error.log",
+                     "TextFontCreateMonospaced: texture/tall.bmp - cell of character 22 lies "
+                     "beyond 255 pixels");
+    image.width = image.height = 0; // a bitmap with another header kind loads no image
     std::strcpy(image.fileName, "texture/Raster12.bmp");
-    TexFont* font = TextFontCreateMonospaced(&image, TEXT_FONT_CHARACTERS, 12, 17);
+    font = TextFontCreateMonospaced(&image, TEXT_FONT_CHARACTERS, 12, 17);
     ASSERT_NE(font, nullptr);
-    TextFontFree(font);
     EXPECT_NE(ReadFile("error.log").find("texture/Raster12.bmp has no image"), std::string::npos);
 }
 
@@ -129,14 +93,13 @@ TEST(TextFont, GeneratedFontsFitTheirImages) {
         // Every glyph cell lies wholly inside its image, or characters would show their neighbours.
         for (int i = 0; i < font->numChars; ++i) {
             const TexFontChar& cell = font->tfChar[i];
-            EXPECT_LE(cell.x + cell.width, image->width) << font->tfChar[i].c;
-            EXPECT_LE(cell.y + cell.height, image->height) << font->tfChar[i].c;
+            EXPECT_LE(cell.x + cell.width, image->width) << cell.c;
+            EXPECT_LE(cell.y + cell.height, image->height) << cell.c;
         }
     }
     EXPECT_EQ(smallFont->texture, &textures[TEXTURE_RASTER8]);
     EXPECT_EQ(largeFont->texture, &textures[TEXTURE_RASTER12]);
     EXPECT_EQ(TextFontHeight(largeFont), 17.0f);
-    EXPECT_EQ(TextFontWidth(smallFont, "Level  5"), 64.0f);
 }
 
 } // namespace

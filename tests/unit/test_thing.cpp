@@ -1,28 +1,19 @@
-// Thing engine: pool and ids, deferred death, culling, draw order, bounce, the draw callbacks.
-#include "render/scene.h"
+// Thing engine: pool and ids, deferred death, culling, draw order, bounce.
+#include "game_fixture.h"
 #include "gl_recorder.h"
-#include "render/texture.h"
-#include "world_fixture.h"
 
-#include <cmath>
 #include <vector>
 
 namespace {
 
 std::vector<uint32_t> drawn;
 int thinkCalls = 0;
-void RecordDraw(Thing* thing) {
-    drawn.push_back(thing->id);
-}
-void CountThink(Thing*, float) {
-    ++thinkCalls;
-}
 
 Thing* MakeDrawn(Vec3 pos, uint32_t flags = 0) {
     Thing* t = ThingCreate();
     t->pos = pos;
     t->flags = flags;
-    t->draw = RecordDraw;
+    t->draw = [](Thing* thing) { drawn.push_back(thing->id); };
     return t;
 }
 
@@ -35,17 +26,17 @@ std::vector<uint32_t> DrawAll() {
 } // namespace
 
 TEST(Thing, PoolIdsDeferredDeathAndThingsMadeDuringThePass) {
-    WorldScope world;
+    GameScope scope;
+    CameraAtOrigin();
     GLRecorderScope rec;
     thinkCalls = 0;
     Thing* a = ThingCreate();
-    Thing* b = MakeDrawn({0, 0, -5});
-    b->think = [](Thing* t, float) { t->flags |= THING_DEAD; };
+    MakeDrawn({0, 0, -5})->think = [](Thing* t, float) { t->flags |= THING_DEAD; };
     Thing* last = ThingCreate();
     last->think = [](Thing* t, float) { // makes another, which thinks in the same pass
-        CountThink(t, 0);
-        t->think = CountThink;
-        ThingCreate()->think = CountThink;
+        t->think = [](Thing*, float) { ++thinkCalls; };
+        ThingCreate()->think = t->think;
+        ++thinkCalls;
     };
     EXPECT_EQ(a->id, 1u);
     a->flags |= THING_DEAD;
@@ -87,8 +78,8 @@ TEST(Thing, CullsOnlyBySidePlanesFromModelRadiusTimesScale) {
         {{20, 0, -20}, 1, 0, 60, 0, false},
     };
     for (const Case& c : cases) {
-        WorldScope world;
-        GLRecorderScope rec;
+        GameScope scope;
+        CameraAtOrigin();
         Model sphere = SphereModel(c.radius);
         Thing* t = MakeDrawn(c.pos);
         t->scale = c.scale;
@@ -100,28 +91,26 @@ TEST(Thing, CullsOnlyBySidePlanesFromModelRadiusTimesScale) {
 }
 
 TEST(Thing, OpaqueFirstThenTranslucentFarToNearAndEmptyPoolsStillSetTheirState) {
-    WorldScope world;
+    GameScope scope;
+    CameraAtOrigin();
     GLRecorderScope rec;
     ThingDrawAll();
     ParticleDraw();
     EXPECT_EQ(GLRecorderCount("CullFace"), 1);
     EXPECT_EQ(GLRecorderCount("AlphaFunc"), 1);
     Model sphere = SphereModel(1.0f);
-    Thing* near = MakeDrawn({0, 0, -5}, THING_TRANSLUCENT);
-    Thing* far = MakeDrawn({0, 0, -20}, THING_TRANSLUCENT);
-    Thing* tieBig = MakeDrawn({0, 0, -10}, THING_TRANSLUCENT);
-    Thing* tieSmall = MakeDrawn({0, 0, -10}, THING_TRANSLUCENT);
-    Thing* opaque = MakeDrawn({0, 0, -30});
-    for (Thing* t : {near, far, tieBig, tieSmall, opaque})
-        t->model = &sphere;
-    tieBig->scale = 2.0f;
-    tieSmall->scale = 0.5f;
-    EXPECT_EQ(DrawAll(),
-              (std::vector<uint32_t>{opaque->id, far->id, tieSmall->id, tieBig->id, near->id}));
+    std::vector<Thing*> things;
+    for (float z : {-5.0f, -20.0f, -10.0f, -10.0f, -30.0f}) {
+        things.push_back(MakeDrawn({0, 0, z}, z > -30.0f ? THING_TRANSLUCENT : 0));
+        things.back()->model = &sphere;
+    }
+    things[2]->scale = 2.0f; // a tie in depth: the smaller first
+    things[3]->scale = 0.5f;
+    EXPECT_EQ(DrawAll(), (std::vector<uint32_t>{5, 2, 4, 3, 1}));
 }
 
 TEST(Thing, BounceTurnsOnlyOutgoingVelocityBeyondTheBound) {
-    WorldScope world;
+    GameScope scope;
     struct Case {
         Vec3 pos, vel, after;
     };
@@ -138,68 +127,7 @@ TEST(Thing, BounceTurnsOnlyOutgoingVelocityBeyondTheBound) {
         t.pos = c.pos;
         t.vel = c.vel;
         ThingBounce(&t);
-        EXPECT_EQ(t.vel.x, c.after.x) << c.pos.x << " " << c.pos.z;
-        EXPECT_EQ(t.vel.y, c.after.y);
-        EXPECT_EQ(t.vel.z, c.after.z) << c.pos.x << " " << c.pos.z;
-        EXPECT_EQ(t.pos.x, c.pos.x);
+        EXPECT_TRUE(VecEqual(&t.vel, &c.after)) << c.pos.x << " " << c.pos.z;
+        EXPECT_TRUE(VecEqual(&t.pos, &c.pos));
     }
-    Thing t{};
-    ThingHit(&t, THING_HIT_SHIP_SHOT); // no callback: nothing happens
-}
-
-TEST(Thing, PostCubeFacesOutwardWithCornerColours) {
-    GLRecorderScope rec;
-    Thing t{};
-    t.pos = {5, 0, -3};
-    t.scale = 0.4f;
-    ThingDrawPost(&t);
-    std::vector<Vec3> verts;
-    const GLRecordedCall* calls = GLRecorderCalls();
-    for (int i = GLRecorderFind("Vertex3f"); i >= 0; i = GLRecorderFind("Vertex3f", i + 1)) {
-        verts.push_back(
-            {float(calls[i].args[0]), float(calls[i].args[1]), float(calls[i].args[2])});
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(calls[i - 1].args[k], (calls[i].args[k] + 1.0) / 2.0);
-    }
-    ASSERT_EQ(verts.size(), 24u);
-    const Vec3 outward[6] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
-    for (int f = 0; f < 6; ++f) {
-        Vec3 e1 = verts[f * 4 + 1], e2 = verts[f * 4 + 2], n;
-        VecSub(&e1, &verts[f * 4]);
-        VecSub(&e2, &verts[f * 4]);
-        VecCross(&n, &e1, &e2);
-        EXPECT_GT(VecDot(&n, &outward[f]), 0.0) << "face " << f;
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(VecDot(&verts[f * 4 + k], &outward[f]), 1.0) << "face " << f;
-    }
-}
-
-TEST(Thing, DrawModelSetsAndRestoresStateForItsFlags) {
-    GLRecorderScope rec;
-    OneTriangleModel tri;
-    Texture tex{};
-    tex.glName = 13;
-    Thing t{};
-    t.model = &tri.model;
-    t.texture = &tex;
-    t.scale = 1.0f;
-    t.flags = THING_UNLIT | THING_TRANSLUCENT | THING_NO_DEPTH_TEST | THING_INSIDE_OUT;
-    for (int32_t fx : {1, 0}) {
-        niceFx = fx;
-        GLRecorderClear();
-        ThingDrawModel(&t);
-        const GLRecordedCall* c = GLRecorderCalls();
-        EXPECT_EQ(c[GLRecorderFind("BindTexture")].args[1], 13.0);
-        EXPECT_EQ(GLRecorderCount("BlendFunc"), fx); // opaque without nicefx
-        const int cullFront = GLRecorderFind("CullFace");
-        const int begin = GLRecorderFind("Begin");
-        EXPECT_EQ(c[cullFront].args[0], GL_FRONT);
-        EXPECT_GT(begin, cullFront);
-        EXPECT_EQ(c[GLRecorderFind("CullFace", begin)].args[0], GL_BACK);
-        bool depthBackOn = false;
-        for (int i = GLRecorderFind("Enable", begin); i >= 0; i = GLRecorderFind("Enable", i + 1))
-            depthBackOn = depthBackOn || c[i].args[0] == GL_DEPTH_TEST;
-        EXPECT_TRUE(depthBackOn);
-    }
-    niceFx = 1;
 }
