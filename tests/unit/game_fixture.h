@@ -23,33 +23,21 @@
 
 #include <string>
 
-// An octahedron of radius r as model file text (corner 2a + s lies at -s * r on axis a).
-inline std::string GameOctahedronText(float r) {
-    const int faces[8][3] = {{0, 2, 4}, {4, 2, 1}, {1, 2, 5}, {5, 2, 0},
-                             {4, 3, 0}, {1, 3, 4}, {5, 3, 1}, {0, 3, 5}};
-    std::string text = "8\n";
-    for (const auto& f : faces)
-        for (int k = 0; k < 3; k++) {
-            float v[3] = {0, 0, 0};
-            v[f[k] / 2] = f[k] % 2 ? -r : r;
-            text += std::to_string(v[0]) + " " + std::to_string(v[1]) + " " +
-                    std::to_string(v[2]) + " " + std::to_string(0.25f * k) + " 0.5\n";
-        }
-    return text;
-}
-
 struct GameScope {
     ScratchDir dir;
     explicit GameScope(const std::string& ini = "") {
         WriteFile("vantor.ini", ini);
-        const char* names[] = {"bigrock", "medrock", "ship", "banner"};
-        const float radii[] = {2.0f, 1.0f, 0.8f, 1.0f};
-        for (int i = 0; i < 4; i++)
-            WriteFile(std::string("model/") + names[i] + ".3d", GameOctahedronText(radii[i]));
-        // Other tests rebuild these with models and tables of their own: start from ours.
-        OpenGLInstallNoop();
+        // Tetrahedra of the radii the game's tests were worked out with.
+        for (auto [name, r] :
+             {std::pair{"bigrock", "2"}, {"medrock", "1"}, {"ship", "0.8"}, {"banner", "1"}}) {
+            std::string text = "4\n0 R 0 0 0 R 0 0 0 0 0 0 R 0 0\n0 R 0 0 0 0 0 -R 0 0 R 0 0 0 0\n"
+                               "0 R 0 0 0 0 0 R 0 0 0 0 -R 0 0\nR 0 0 0 0 0 0 -R 0 0 0 0 R 0 0\n";
+            for (size_t at; (at = text.find('R')) != std::string::npos;)
+                text.replace(at, 1, r);
+            WriteFile(std::string("model/") + name + ".3d", text);
+        }
+        OpenGLInstallNoop(); // other tests rebuild these with tables and models of their own
         ModelInit();
-        CommandInit();
         GuiInit();
         ThingInit();
         LightInit();
@@ -79,17 +67,24 @@ struct GameScope {
     }
 };
 
-// The camera at the origin looking down -z, level (the world engine tests place things by it).
+// The camera at the origin looking down -z, level.
 inline void CameraAtOrigin() {
     cameraPos = {0.0f, 0.0f, 0.0f};
     cameraYaw = cameraPitch = cameraRoll = 0.0f;
 }
 
-// Level n as a game reaches it: level set, ships left, then StartLevel.
+// Level n as a game reaches it, with shipsLeft ships.
 inline void GameStartLevel(int32_t n, int32_t shipsLeft = 5) {
     level = n;
     lives = shipsLeft;
     StartLevel(n);
+}
+
+// A level in play built by hand: the ship at the centre, nothing else unless the test adds it.
+inline Thing* GameBareLevel(int32_t n, int32_t shipsLeft = 5) {
+    level = n;
+    lives = shipsLeft;
+    return player = PlayerCreate();
 }
 
 inline void GameRun(int n, float dt) {
@@ -97,7 +92,7 @@ inline void GameRun(int n, float dt) {
         GameSlice(dt);
 }
 
-// Live things (dead-flagged ones included) whose think callback is fn: the nth, and how many.
+// The nth live thing (dead-flagged ones included) whose think callback is fn, and how many.
 template <typename Fn> Thing* GameFindThink(Fn fn, int nth = 0) {
     for (int32_t i = 0; i < thingIndex.count; i++) {
         Thing* t = static_cast<Thing*>(thingIndex.items[i]);
@@ -111,15 +106,6 @@ template <typename Fn> int GameCountThink(Fn fn) {
     while (GameFindThink(fn, count) != nullptr)
         count++;
     return count;
-}
-
-// A level in play built by hand: the ship at the centre, nothing else unless the test adds it.
-inline Thing* GameBareLevel(int32_t n, int32_t shipsLeft = 5) {
-    level = n;
-    lives = shipsLeft;
-    darkLevel = (n % 4 == 3) ? 1 : 0;
-    player = PlayerCreate();
-    return player;
 }
 
 // A bounding sphere only: what the collision pass and the draw pass read of most models.
@@ -137,13 +123,8 @@ struct OneTriangleModel {
     OneTriangleModel() {
         triangle.normal = {0.0f, 0.0f, 1.0f};
         const Vec3 corners[3] = {{-1.0f, -1.0f, 0.0f}, {1.0f, -1.0f, 0.0f}, {0.0f, 1.0f, 0.0f}};
-        for (int k = 0; k < 3; ++k) {
-            triangle.vertex[k].pos = corners[k];
-            triangle.vertex[k].normal = {0.0f, 0.0f, 1.0f};
-        }
-        model.triangleCount = 1;
-        model.triangles = &triangle;
-        model.radius = 1.5f;
-        model.radiusSq = 2.25f;
+        for (int k = 0; k < 3; ++k)
+            triangle.vertex[k] = {corners[k], {0.0f, 0.0f, 1.0f}, 0.0f, 0.0f};
+        model = {.triangleCount = 1, .triangles = &triangle, .radius = 1.5f, .radiusSq = 2.25f};
     }
 };

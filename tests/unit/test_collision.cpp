@@ -2,6 +2,7 @@
 #include "game/collision.h"
 #include "game_fixture.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -53,54 +54,31 @@ void Make(const std::vector<Body>& bodies, std::vector<Model>& models) {
 
 // Both strategies (zpart 0 and 1) give the same touches, except beyond the sweep's window.
 TEST(Collision, WhoTouchesWhomInBothStrategies) {
-    struct Case {
-        const char* what;
-        std::vector<Body> things;
-        Pairs want, wantSweep;
-    };
-    const ThingTouchFn R = RecordTouch;
+    const ThingTouchFn R = RecordTouch, S = UsedUpTouch, N = nullptr;
     const uint32_t OFF = THING_NO_COLLIDE;
-    const Case cases[] = {
-        {"squared radii added: 2 for two unit spheres",
-         {{0, 0, 1, 1, R, 0},
-          {1.40f, 0.1f, 1, 1, R, 0},
-          {20, 0, 1, 1, R, 0},
-          {21.42f, 0, 1, 1, R, 0}},
-         {{1, 2}, {2, 1}},
-         {{1, 2}, {2, 1}}},
-        {"scale multiplies the radius",
-         {{0, -0.01f, 1, 2.3f, R, 0},
-          {2.5f, 0, 1, 1, R, 0},
-          {10, 0, 1, 1, R, 0},
-          {12.5f, 0, 1, 1, R, 0}},
-         {{1, 2}, {2, 1}},
-         {{1, 2}, {2, 1}}},
-        {"no-collide things neither touch nor are touched",
-         {{0, 0, 1, 1, R, OFF}, {0.5f, 0, 1, 1, R, 0}, {0.5f, 0, 0, 1, R, OFF}},
-         {},
-         {}},
-        {"a shot overlapping two rocks strikes both",
-         {{0, 0, 1, 1, UsedUpTouch, 0}, {0.8f, 0, 1, 1, nullptr, 0}, {-0.8f, 0.1f, 1, 1, nullptr, 0}},
-         {{1, 2}, {1, 3}},
-         {{1, 2}, {1, 3}}},
-        {"the sweep skips pairs 12 apart in z, the lower z first",
-         {{0, 11.9f, 20, 1, R, 0},
-          {0, 0, 20, 1, R, 0},
-          {50, 13, 20, 1, R, 0},
-          {50, 0, 20, 1, R, 0}},
-         {{1, 2}, {2, 1}, {3, 4}, {4, 3}},
-         {{2, 1}, {1, 2}}},
-    };
-    for (const Case& c : cases)
-        for (int32_t sweep : {0, 1}) {
-            GameScope scope;
-            zpart = sweep;
-            std::vector<Model> models;
-            Make(c.things, models);
-            touches.clear();
-            CollideAll();
-            EXPECT_EQ(touches, sweep ? c.wantSweep : c.want) << c.what << ", zpart " << sweep;
-        }
+    // Groups far apart in x. Squared radii add up: unit spheres touch below root 2 apart (1, 2),
+    // not above (3, 4); scale multiplies the radius (5, 6 touch, 7, 8 do not); no-collide things
+    // neither touch nor are touched (9 to 11); a shot used up by its first contact still strikes
+    // both rocks it overlaps (12 to 14); the sweep skips pairs more than 12 apart in z (17, 18).
+    const std::vector<Body> bodies = {
+        {0, 0, 1, 1, R, 0},      {1.40f, 0.1f, 1, 1, R, 0},   {20, 0, 1, 1, R, 0},
+        {21.42f, 0, 1, 1, R, 0}, {40, -0.01f, 1, 2.3f, R, 0}, {42.5f, 0, 1, 1, R, 0},
+        {60, 0, 1, 1, R, 0},     {62.5f, 0, 1, 1, R, 0},      {80, 0, 1, 1, R, OFF},
+        {80.5f, 0, 1, 1, R, 0},  {80.5f, 0, 0, 1, R, OFF},    {100, 0, 1, 1, S, 0},
+        {100.8f, 0, 1, 1, N, 0}, {99.2f, 0.1f, 1, 1, N, 0},   {200, 11.9f, 20, 1, R, 0},
+        {200, 0, 20, 1, R, 0},   {300, 13, 20, 1, R, 0},      {300, 0, 20, 1, R, 0}};
+    for (int32_t sweep : {0, 1}) {
+        GameScope scope;
+        zpart = sweep;
+        std::vector<Model> models;
+        Make(bodies, models);
+        touches.clear();
+        CollideAll();
+        Pairs want = {{1, 2}, {2, 1}, {5, 6}, {6, 5}, {12, 13}, {12, 14}, {15, 16}, {16, 15}};
+        if (!sweep) want.insert(want.end(), {{17, 18}, {18, 17}});
+        std::sort(touches.begin(), touches.end());
+        EXPECT_EQ(touches, want) << "zpart " << sweep;
+    }
     zpart = 0;
 }
 

@@ -60,7 +60,7 @@ TEST(Light, ColoursOfOneTriangle) {
         Colour want;
     };
     const Vec3 eye = {0, 0, 10}, back = {0, 0, -10}, up = {0, 0, 1}, smooth = {0, -0.6f, 0.8f};
-    const uint32_t NO_DYN = THING_NO_DYNAMIC_LIGHT;
+    const uint32_t NO_DYN = THING_NO_DYNAMIC_LIGHT, SHADE = THING_SHADE_VARIANT;
     const Case cases[] = {
         {"head on", eye, 0.5f, up, 0, 0, 0, 0, {1, 1, 1}},
         {"dark level", eye, 0.0f, up, 0, 0, 0, 0, {0, 0, 0}},
@@ -70,15 +70,7 @@ TEST(Light, ColoursOfOneTriangle) {
         {"inside, tilted normals", eye, 0.5f, {0.6f, 0, 0.8f}, 0, 0, 0, 3, {1.6, 0.8, 1.2}},
         {"beyond the reach", eye, 0.5f, up, 0, 0, 0, 4, {1, 1, 1}},
         {"smooth normals", eye, 0.5f, smooth, 0, 0, 0, 0, {0.8, 0.8, 0.8}},
-        {"the shade variant's face normal",
-         eye,
-         0.5f,
-         smooth,
-         THING_SHADE_VARIANT,
-         0,
-         0,
-         0,
-         {1, 1, 1}},
+        {"the shade variant: face normals", eye, 0.5f, smooth, SHADE, 0, 0, 0, {1, 1, 1}},
         {"vertex normal facing away", eye, 0.5f, {0, 0, -1}, 0, 0, 0, 0, {0, 0, 0}},
         {"viewer behind", back, 0.5f, up, 0, 0, 0, 0, {-1, 0, 0}},
         {"turned round to the viewer", back, 0.5f, up, 0, 180, 0, 0, {1, 1, 1}},
@@ -113,36 +105,6 @@ TEST(Light, ColoursOfOneTriangle) {
                 EXPECT_NEAR(got.b, c.want.b, 1e-5) << c.what;
             }
     }
-}
-
-TEST(Light, TheNearestByReachLightEachVertexByItsOwnDistance) {
-    GameScope scope;
-    GLRecorderScope rec;
-    OneTriangleModel tri;
-    Thing thing{};
-    thing.model = &tri.model;
-    thing.scale = 1.0f;
-    const Vec3 eye = {0, 0, 10};
-    LightSetViewer(&eye, 0.5f);
-    // Squared distance over reach: 9 / 4 and 0.64 are out; 0.16, 0.25 and 0.36 in, in that order.
-    Light* in[3] = {};
-    const float z[5] = {3, 8, 4, 6, 5}, reach[5] = {4, 100, 100, 100, 100};
-    for (int i = 0; i < 5; ++i) {
-        const Vec3 p = {0, 0, z[i]};
-        Light* l = LightCreate(&p, reach[i], 1, 1, 1);
-        if (i >= 2) in[i == 2 ? 0 : i == 4 ? 1 : 2] = l;
-    }
-    Draw(thing);
-    ASSERT_EQ(lightSortIndex.count, 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(lightSortIndex.items[i], in[i]) << i;
-    LightClearAll();
-    const Vec3 p = {1.0f, 0.0f, 6.5f};
-    LightCreate(&p, 49.0f, 0.5f, 0.0f, 0.0f);
-    const std::vector<Colour> c = Draw(thing);
-    ASSERT_EQ(c.size(), 3u);
-    EXPECT_GT(c[0].r, c[1].r); // vertex (-1, -1) is nearer by the offset-plus-vertex rule
-    EXPECT_GT(c[1].r, 1.0);
 }
 
 } // namespace

@@ -119,53 +119,14 @@ TEST_F(ModelDeathTest, MalformedFilesAndAFullPoolEndTheProgram) {
     EXPECT_FATAL_LOG(ModelAlloc(), "error.log", "ModelAlloc: overflowed model table\n");
 }
 
-// ModelInit over a model directory: the nine models with their names, finite normals and texture
-// coordinates, and the rail shot's collision spheres.
-void CheckInitModels() {
-    const Model* models[] = {unitSphere, bigRock,     explosionModel, backSphere,   shipModel,
-                             medRock,    bannerModel, saucerModel,    railShotModel};
-    const char* names[] = {"unitSphere",      "model/bigrock.3d", "explosion",
-                           "backSphere",      "model/ship.3d",    "model/medrock.3d",
-                           "model/banner.3d", "saucer",           "railShot"};
-    for (int i = 0; i < 9; ++i) {
-        ASSERT_NE(models[i], nullptr) << i;
-        EXPECT_STREQ(models[i]->name, names[i]);
-        EXPECT_GT(models[i]->triangleCount, 0) << names[i];
-        for (int t = 0; t < models[i]->triangleCount; ++t)
-            for (const ModelVertex& v : models[i]->triangles[t].vertex)
-                ASSERT_TRUE(std::isfinite(v.normal.x + v.normal.y + v.normal.z + v.s + v.t))
-                    << names[i];
-    }
-    ASSERT_EQ(railShotModel->pointCount, 9);
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(railShotModel->points[i].z, float(8 - 2 * i));
-        EXPECT_EQ(railShotModel->pointRadiusSq[i], 1.0f);
-    }
-}
-
-TEST_F(ModelTest, InitBuildsTheNineModels) {
-    ScratchDir dir;
-    const char* tetra = "4\n0 1 0 0.5 1  1 0 0 1 0  0 0 1 0 0\n0 1 0 0.5 1  0 0 -1 1 0  1 0 0 0 0\n"
-                        "0 1 0 0.5 1  0 0 1 1 0  0 0 -1 0 0\n1 0 0 0 0  0 0 -1 0 1  0 0 1 1 1\n";
-    for (const char* file :
-         {"model/bigrock.3d", "model/medrock.3d", "model/ship.3d", "model/banner.3d"})
-        WriteFile(file, tetra);
-    ModelInit();
-    CheckInitModels();
-    EXPECT_EQ(shipModel->triangleCount, 24); // subdivided
-    EXPECT_EQ(saucerModel->triangleCount, 96);
-}
-
 // The generated models load, and their smoothed normals are bit for bit what comparing every
-// corner with every other corner gives (shared corners, creases and seams).
+// corner with every other corner gives (shared corners, creases and seams; the ship subdivided).
 TEST_F(ModelTest, GeneratedModelsLoadWithAllPairsSmoothedNormals) {
     if (!HaveGenerated("model")) GTEST_SKIP() << "no generated models";
     ScratchDir dir;
     ASSERT_EQ(symlink((RunDir() + "/model").c_str(), "model"), 0);
     ModelInit();
-    CheckInitModels();
-    for (const char* name : {"model/medrock.3d", "model/ship.3d"}) {
-        const Model* model = ModelRead(name);
+    for (const Model* model : {bigRock, shipModel, medRock, bannerModel}) {
         const ModelTriangle* t = model->triangles;
         const int n = model->triangleCount;
         for (int i = 0; i < n; ++i)
@@ -179,7 +140,7 @@ TEST_F(ModelTest, GeneratedModelsLoadWithAllPairsSmoothedNormals) {
                             ++matches;
                         }
                 VecDivide(&sum, matches);
-                ASSERT_TRUE(VecEqual(&sum, &v.normal)) << name << " triangle " << i;
+                ASSERT_TRUE(VecEqual(&sum, &v.normal)) << model->name << " triangle " << i;
             }
     }
 }

@@ -1,5 +1,5 @@
-// Scene frame: the projection for any window shape and view size, with the HUD's corners, and the
-// order of one frame, checked against the recording GL table.
+// The projection for any window shape and view size, with the HUD's corners, against the recording
+// GL table. The frame itself is compared with a reference picture by tests/scene_shot.cpp.
 #include "render/scene.h"
 
 #include "game/game.h"
@@ -65,45 +65,6 @@ TEST(SetProjection, EveryWindowShapeAndViewSize) {
         EXPECT_NEAR(FindDrawn(texts, "Score:").x, 160.0 + dx, 1e-3);
         EXPECT_NEAR(FindDrawn(texts, "Score:").y, 235.0 + dy, 1e-3);
     }
-}
-
-int hookCalls = 0;
-void Hook() {
-    ++hookCalls;
-    gl.Flush(); // a marker in the recorded stream
-}
-
-TEST(ClientRender, CameraInTheProjectionThenThePassesThenThe2DHook) {
-    SceneRestore restore;
-    GLRecorderScope rec;
-    cameraPos = {1.0f, 2.0f, -3.0f};
-    cameraPitch = -20.0f;
-    cameraYaw = 30.0f;
-    cameraRoll = 5.0f;
-    drawHook = Hook;
-    for (int32_t finish : {1, 0}) {
-        finishFrame = finish;
-        GLRecorderClear();
-        ClientRender();
-        EXPECT_EQ(GLRecorderCount("Finish"), finish);
-    }
-    EXPECT_EQ(hookCalls, 2);
-    // Pitch, yaw and roll, then the position, into the projection matrix before anything draws.
-    const GLRecordedCall* c = GLRecorderCalls();
-    const int rotate = GLRecorderFind("Rotatef");
-    ASSERT_GE(rotate, 2);
-    EXPECT_EQ(c[rotate - 1].name, std::string("PushMatrix"));
-    EXPECT_EQ(c[rotate - 2].args[0], GL_PROJECTION);
-    const double camera[4][4] = {{20, 1, 0, 0}, {-30, 0, 1, 0}, {-5, 0, 0, 1}, {-1, -2, 3, 0}};
-    for (int k = 0; k < 4; ++k)
-        for (int j = 0; j < 4; ++j)
-            EXPECT_EQ(c[rotate + k].args[j], camera[k][j]) << k << " " << j;
-    // The 2-D pass: the fixed 640 x 480 space, then the screen's hook.
-    const int ortho = GLRecorderFind("Ortho");
-    const double space[6] = {-320, 320, -240, 240, -1, 250};
-    for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(c[ortho].args[k], space[k]);
-    EXPECT_GT(GLRecorderFind("Flush", ortho), ortho);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Texture font: cell layout and quads, widths, the recorded draw (line feeds, skipped characters,
-// empty text), bad images, and the generated fonts.
+// empty text) and bad images. tests/unit/test_assets.cpp checks the generated atlases.
 #include "render/textfont.h"
 
 #include "gl_recorder.h"
@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -77,29 +76,6 @@ TEST_F(FontFixture, ALayoutBeyondByteRangeIsFatalAnImageWithoutPixelsIsLogged) {
     font = TextFontCreateMonospaced(&image, TEXT_FONT_CHARACTERS, 12, 17);
     ASSERT_NE(font, nullptr);
     EXPECT_NE(ReadFile("error.log").find("texture/Raster12.bmp has no image"), std::string::npos);
-}
-
-TEST(TextFont, GeneratedFontsFitTheirImages) {
-    if (!HaveGenerated("texture")) GTEST_SKIP() << "no generated textures";
-    ScratchDir dir;
-    ASSERT_EQ(symlink((RunDir() + "/texture").c_str(), "texture"), 0);
-    GLRecorderScope rec;
-    TextureInit();
-    TextFontInit();
-    for (TexFont* font : {smallFont, largeFont}) {
-        ASSERT_NE(font, nullptr);
-        const Texture* image = font->texture;
-        EXPECT_EQ(image->fontFilter, 1);
-        // Every glyph cell lies wholly inside its image, or characters would show their neighbours.
-        for (int i = 0; i < font->numChars; ++i) {
-            const TexFontChar& cell = font->tfChar[i];
-            EXPECT_LE(cell.x + cell.width, image->width) << cell.c;
-            EXPECT_LE(cell.y + cell.height, image->height) << cell.c;
-        }
-    }
-    EXPECT_EQ(smallFont->texture, &textures[TEXTURE_RASTER8]);
-    EXPECT_EQ(largeFont->texture, &textures[TEXTURE_RASTER12]);
-    EXPECT_EQ(TextFontHeight(largeFont), 17.0f);
 }
 
 } // namespace

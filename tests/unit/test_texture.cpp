@@ -39,8 +39,9 @@ TEST(Bitmap, PaddedRowsDataOffsetLongerHeadersAndTopDownRows) {
     EXPECT_EQ(Texel(t, 99, -4).r, 21); // clamped to column 2, row 0
     BitmapFree(&t);
     for (uint32_t info : {108u, 124u}) {
-        WriteFile("v5.bmp", MakeBmp({.height = -2, .infoSize = info},
-                                    [](int, int y) { return Rgb{uint8_t(y), 0, 0}; }));
+        WriteFile("v5.bmp", MakeBmp({.height = -2, .infoSize = info}, [](int, int y) {
+                      return Rgb{uint8_t(y), 0, 0};
+                  }));
         BitmapLoadRGBA(&t, "v5.bmp");
         ASSERT_EQ(t.height, 2);
         EXPECT_EQ(t.pixels[4], 1) << "row 0 is the bottom row";
@@ -69,9 +70,13 @@ TEST(BitmapDeathTest, MalformedFilesEndTheProgramWithTheReason) {
         {"w0.bmp", {.width = 0}, "error.log", "w0.bmp - bad image size 0 x 1"},
         {"wide.bmp", {.width = 4097, .truncateTo = 60}, "error.log", "wide.bmp - bad image size"},
         // One byte short of the last row; an offset far beyond the end; one inside the header.
-        {"short.bmp", {.width = 4, .height = 4, .truncateTo = 101}, "error.log",
+        {"short.bmp",
+         {.width = 4, .height = 4, .truncateTo = 101},
+         "error.log",
          "short.bmp - file shorter than its pixel data"},
-        {"far.bmp", {.width = 2, .height = 2, .dataOffset = 1 << 20}, "error.log",
+        {"far.bmp",
+         {.width = 2, .height = 2, .dataOffset = 1 << 20},
+         "error.log",
          "far.bmp - file shorter than its pixel data"},
         {"inside.bmp", {.dataOffset = 20}, "error.log", "inside.bmp - pixel data offset"},
         {"stub.bmp", {.truncateTo = 30}, "error.log", "stub.bmp - file too short"},
@@ -80,7 +85,8 @@ TEST(BitmapDeathTest, MalformedFilesEndTheProgramWithTheReason) {
         SCOPED_TRACE(c.name);
         WriteFile(c.name, MakeBmp(c.layout, Gray));
         Texture t{};
-        EXPECT_FATAL_LOG(BitmapLoadRGBA(&t, c.name), c.log, std::string("BitmapLoadRGBA: ") + c.text);
+        EXPECT_FATAL_LOG(BitmapLoadRGBA(&t, c.name), c.log,
+                         std::string("BitmapLoadRGBA: ") + c.text);
     }
     Texture t{};
     EXPECT_FATAL_LOG(BitmapLoadRGBA(&t, "texture/none.bmp"), "error.log",
@@ -114,7 +120,8 @@ TEST(Texture, InitLoadsKeysAndUploadsTheTableWithItsFilters) {
         // The alphas of white, black, (200, 10, 90) and (0, 0, 1) by the entry's rule.
         const std::vector<int> alpha = {t.pixels[3], t.pixels[7], t.pixels[11], t.pixels[15]};
         const int key = i == TEXTURE_BORDER2 ? 200 : 0;
-        const std::vector<int> want[] = {{255, 255, 255, 255}, {255, 0, 200, 1}, {255, key, 255, 255}};
+        const std::vector<int> want[] = {
+            {255, 255, 255, 255}, {255, 0, 200, 1}, {255, key, 255, 255}};
         EXPECT_EQ(alpha, want[textureTable[size_t(i)].alphaRule]) << i;
     }
     // One upload per image, in table order: fonts by flinear, the others by tlinear; the entry
@@ -122,7 +129,8 @@ TEST(Texture, InitLoadsKeysAndUploadsTheTableWithItsFilters) {
     for (int round = 0; round < 2; ++round) {
         const GLRecordedCall* c = GLRecorderCalls();
         int next = 1;
-        for (int i = GLRecorderFind("BindTexture"); i >= 0; i = GLRecorderFind("BindTexture", i + 1)) {
+        for (int i = GLRecorderFind("BindTexture"); i >= 0;
+             i = GLRecorderFind("BindTexture", i + 1)) {
             const int name = int(c[i].args[1]);
             if (next == TEXTURE_BUTTON + 1) ++next;
             EXPECT_EQ(name, next++);

@@ -1,9 +1,8 @@
-// Renderer timing test: the seven boot-log lines and the state it leaves, and what the verdicts
-// switch off at and just above their thresholds.
+// Renderer timing test: the measurement and the state it leaves, and what the verdicts switch off
+// at and just above their thresholds (tests/integration/boot.sh checks its boot-log lines).
 #include "render/timing.h"
 
 #include "core/clock.h"
-#include "core/log.h"
 #include "core/window.h"
 #include "gl_recorder.h"
 #include "render/particle.h"
@@ -13,14 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 namespace {
 
-TEST(TimingTest, DrawsAndLogsTheSevenTimingsInOrder) {
+TEST(TimingTest, DrainsTheQueueForEveryReadingAndLeavesTheFixedState) {
     ScratchDir dir;
-    LogInit();
-    LogResetForTest();
     ClockInit();
     GLRecorderScope rec;
     TimingTest();
@@ -31,13 +26,6 @@ TEST(TimingTest, DrawsAndLogsTheSevenTimingsInOrder) {
     const int last = GLRecorderSize() - 1;
     EXPECT_STREQ(calls[last].name, "LoadIdentity");
     EXPECT_EQ(calls[last - 1].args[0], GL_MODELVIEW);
-    std::string pattern = "Timing info:\n";
-    for (const char* name : {"Color Buffer Clear", "Z Buffer Clear", "Gouraud Fill Test",
-                             "Z-Buffered Fill Test", "Alpha Blending Fill Test",
-                             "Linear Texture Fill Test", "Nearest Texture Fill Test"})
-        pattern += std::string(R"([\s\S]*?\) +\d+\.\d\dms )") + name + "\n";
-    EXPECT_TRUE(std::regex_search(ReadFile("boot.log"), std::regex(pattern)))
-        << ReadFile("boot.log");
 }
 
 TEST(TimingVerdicts, EachSlowFillSwitchesOffItsEffectsAboveTheThreshold) {
@@ -46,12 +34,12 @@ TEST(TimingVerdicts, EachSlowFillSwitchesOffItsEffectsAboveTheThreshold) {
         int32_t width, fx, stars, particleTexture, textureFilter, fontFilter;
     };
     const Case cases[] = {
-        {20.0f, 20.0f, 10.0f, 640, 1, 1, 1, 1, 1},  // at the thresholds: nothing changes
-        {20.01f, 1.0f, 1.0f, 640, 1, 1, 1, 0, 0},   // fonts nearest only at 640 x 480
+        {20.0f, 20.0f, 10.0f, 640, 1, 1, 1, 1, 1}, // at the thresholds: nothing changes
+        {20.01f, 1.0f, 1.0f, 640, 1, 1, 1, 0, 0},  // fonts nearest only at 640 x 480
         {30.0f, 1.0f, 1.0f, 800, 1, 1, 1, 0, 1},
-        {1.0f, 25.0f, 5.0f, 640, 0, 1, 0, 1, 1},    // slow blending
-        {1.0f, 1.0f, 10.01f, 640, 1, 0, 1, 1, 1},   // stars need 10 ms
-        {1.0f, 1.0f, 20.5f, 640, 1, 0, 0, 1, 1},    // particle textures 20
+        {1.0f, 25.0f, 5.0f, 640, 0, 1, 0, 1, 1},  // slow blending
+        {1.0f, 1.0f, 10.01f, 640, 1, 0, 1, 1, 1}, // stars need 10 ms
+        {1.0f, 1.0f, 20.5f, 640, 1, 0, 0, 1, 1},  // particle textures 20
     };
     GLRecorderScope rec;
     const int32_t width = screenWidth, height = screenHeight;

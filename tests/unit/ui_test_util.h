@@ -79,50 +79,39 @@ struct UiTestScope {
     UiTestScope& operator=(const UiTestScope&) = delete;
 };
 
-// One string drawn by TextFontDraw, read back from the recorded GL calls: each quad's texture
-// coordinates identify the glyph and its font; (x, y) is the pen start TextFontDraw was given.
+// One string drawn by TextFontDraw, read back from the recorded GL calls: each quad's first two
+// texture coordinates identify the glyph and its font; (x, y) is the pen start it was given.
 struct DrawnText {
     std::string text;
     const TexFont* font;
     float x, y;
 };
 
-inline bool SameCorner(const TexFontCorner& corner, double s, double t) {
-    return std::fabs(corner.s - s) < 1e-5 && std::fabs(corner.t - t) < 1e-5;
-}
-
-// Decodes every Begin/End block of textured quads in the recording made with smallFont and
-// largeFont installed; blocks whose quads are not glyphs of either font are left out.
+// Every Begin/End block of glyph quads of smallFont or largeFont in the recording.
 inline std::vector<DrawnText> DrawnTexts() {
     std::vector<DrawnText> texts;
-    const GLRecordedCall* calls = GLRecorderCalls();
-    int size = GLRecorderSize();
-    for (int begin = GLRecorderFind("Begin"); begin >= 0;
-         begin = GLRecorderFind("Begin", begin + 1)) {
+    const GLRecordedCall* c = GLRecorderCalls();
+    auto at = [](const TexFontCorner& k, const GLRecordedCall& call) {
+        return std::fabs(k.s - call.args[0]) < 1e-5 && std::fabs(k.t - call.args[1]) < 1e-5;
+    };
+    for (int b = GLRecorderFind("Begin"); b >= 0; b = GLRecorderFind("Begin", b + 1)) {
         DrawnText drawn{"", nullptr, 0.0f, 0.0f};
         bool glyphs = true;
-        int i = begin + 1;
-        for (; i + 7 < size && std::string(calls[i].name) == "TexCoord2f"; i += 8) {
+        for (int i = b + 1; i + 7 < GLRecorderSize() && std::string(c[i].name) == "TexCoord2f";
+             i += 8) {
             char found = 0;
-            for (const TexFont* font : {largeFont, smallFont}) {
-                for (int32_t c = 0; c < font->numChars && !found; ++c) {
-                    const TexFontVertex& v = font->tfVertex[c];
-                    if (SameCorner(v.corner[0], calls[i].args[0], calls[i].args[1]) &&
-                        SameCorner(v.corner[1], calls[i + 2].args[0], calls[i + 2].args[1]) &&
-                        (!drawn.font || drawn.font == font)) {
-                        found = static_cast<char>(font->tfChar[c].c);
-                        if (drawn.text.empty()) {
-                            drawn.font = font;
-                            drawn.x = static_cast<float>(calls[i + 1].args[0]) - 0.25f;
-                            drawn.y = static_cast<float>(calls[i + 1].args[1]);
-                        }
+            for (const TexFont* font : {largeFont, smallFont})
+                for (int32_t k = 0; k < font->numChars && !found; ++k)
+                    if ((!drawn.font || drawn.font == font) &&
+                        at(font->tfVertex[k].corner[0], c[i]) &&
+                        at(font->tfVertex[k].corner[1], c[i + 2])) {
+                        found = static_cast<char>(font->tfChar[k].c);
+                        drawn.font = font;
                     }
-                }
-                if (found) break;
-            }
-            if (!found) {
-                glyphs = false;
-                break;
+            if (!(glyphs = found != 0)) break;
+            if (drawn.text.empty()) {
+                drawn.x = static_cast<float>(c[i + 1].args[0]) - 0.25f;
+                drawn.y = static_cast<float>(c[i + 1].args[1]);
             }
             drawn.text += found;
         }
