@@ -1,4 +1,5 @@
-// Collision pass: broad spheres, the rail shot's collision spheres, both strategies, callbacks.
+// Collision pass: broad spheres, both strategies, callbacks (the rail shot's spheres are played
+// through in tests/unit/test_game_things.cpp).
 #include "game/collision.h"
 #include "game_fixture.h"
 
@@ -80,39 +81,6 @@ TEST(Collision, WhoTouchesWhomInBothStrategies) {
         EXPECT_EQ(touches, want) << "zpart " << sweep;
     }
     zpart = 0;
-}
-
-// The rail shot's 9 spheres of squared radius 1 lie along z from 8 to -8, turned by its yaw.
-TEST(Collision, RailShotTouchesThroughItsSpheresOnly) {
-    GameScope scope;
-    struct Case {
-        float yaw, scale, x, z;
-        bool rail, touch;
-    };
-    const Case cases[] = {
-        {0, 1, 1.3f, 7.9f, false, true},     // 1.70 from the sphere at z = 8: below 1 + 1
-        {0, 1, 1.5f, 7.0f, false, false},    // inside the broad sphere, between two centres
-        {0, 1, 8.0f, 1.3f, false, false},    // yaw turns the spheres ...
-        {90, 1, 8.0f, 1.3f, false, true},    // ... along x at 90 degrees
-        {0, 0.5f, 1.1f, 4.0f, false, true},  // scale moves the centres in, q = 0.25: 1.21 < 1.25
-        {0, 0.5f, 1.2f, 4.0f, false, false}, // 1.44 > 1.25
-        {0, 0.5f, 1.1f, 7.0f, false, false}, // beyond the scaled shot's end
-        {0, 1, 1.9f, 10.0f, true, false},    // two rails: sphere to sphere, 3.61 >= 2
-        {0, 1, 1.4f, 10.0f, true, true},     // 1.96 < 2
-        {0, 1, 1.4f, 16.0f, true, false},    // end to end: the broad test fails
-    };
-    Model rock = SphereModel(1.0f);
-    for (const Case& c : cases) {
-        Thing shot{}, other{};
-        shot.model = railShotModel;
-        shot.yaw = c.yaw;
-        shot.scale = c.scale;
-        other.model = c.rail ? railShotModel : &rock;
-        other.scale = 1.0f;
-        other.pos = {c.x, 0.0f, c.z};
-        EXPECT_EQ(CollideTest(&shot, &other), c.touch) << c.x << " " << c.z;
-        EXPECT_EQ(CollideTest(&other, &shot), c.touch) << c.x << " " << c.z;
-    }
 }
 
 TEST(Collision, DeadThingsAreStillTestedAndNewOnesJoinTheSamePass) {

@@ -1,8 +1,7 @@
 // The rules of a level's things that the shipped demos would not notice quickly: rocks score once
 // and by their size, the level waits for the last piece, even the last spare ship comes back,
-// bonus times add up and end exactly on zero, spread shots pass each other, a rail shot strikes a
-// line of rocks, and explosions stay within their pools.
-#include "game/explosion.h"
+// bonus times add up and end exactly on zero, spread shots pass each other, and a rail shot strikes
+// a line of rocks.
 #include "game/rock.h"
 #include "game/saucer.h"
 #include "game_fixture.h"
@@ -136,23 +135,6 @@ TEST(Player, SpreadShotsFanOutPassEachOtherAndTheShipAndARailShotStrikesALine) {
     for (int k = 0; k < 3; k++)
         EXPECT_GT(GameFindThink(MedRockThink, k)->lifetime, 0.0f);
     EXPECT_EQ(score, 60);
-}
-
-TEST(Explosion, PiecesParticlesAndLightsStayWithinTheirPools) {
-    GameScope scope;
-    const Vec3 pos = {1.0f, 2.0f, 3.0f};
-    niceFx = 0;
-    ExplosionCreate(&pos, nullptr, 4, 0.3f, 2.0f, 1.3f, 0);
-    EXPECT_EQ(GameCountThink(ExplosionThink), 5);
-    EXPECT_EQ(particleIndex.count, 50);
-    niceFx = 1;
-    for (int k = 0; k < 200; k++)
-        ExplosionCreate(&pos, nullptr, 4, 0.3f, 2.0f, 1.3f, 0);
-    EXPECT_LE(GameCountThink(ExplosionThink), 120);
-    GameSlice(DT); // more lights wanted than the pool holds: the rest go without
-    EXPECT_LE(lightIndex.count, LIGHT_MAX);
-    GameRun(175, DT); // a core lives 1.4 s, the second one of nicefx 1.7 s
-    EXPECT_EQ(GameCountThink(ExplosionThink), 0);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
-// The overlays against the recording GL table: the texts, where they go, and the GL state.
+// The overlays and the projection for any window shape, against the recording GL table: the
+// texts, where they go, and the GL state. tests/scene_shot.cpp compares a whole frame.
 #include "ui/hud.h"
 
 #include "core/app.h"
+#include "game/player.h"
 #include "game/game.h"
 #include "render/scene.h"
 #include "ui_test_util.h"
@@ -21,6 +23,7 @@ class Hud : public ::testing::Test {
         GameReset();
         SceneReset();
         HudSetShowFps(0);
+        SetProjection(640, 480, 1.0f); // the 4:3 window the other tests draw in
     }
     UiTestScope scope;
     GLRecorderScope recorder;
@@ -46,20 +49,11 @@ TEST_F(Hud, ScoreLivesGameOverFrameRateAndTheWeaponBonus) {
     EXPECT_EQ(FindDrawn(texts, "Score:").text, "Score: 1234567");
     EXPECT_EQ(FindDrawn(texts, "Game Over").text, "Game Over");
     EXPECT_EQ(FindDrawn(texts, "FPS:").text, "FPS: 59");
-    // The bonus: its icon and its whole seconds; an unknown kind shows the seconds only.
-    textures[TEXTURE_SHOT2I].glName = TEXTURE_SHOT2I + 1;
-    showFps = 0;
-    for (int32_t kind : {2, 7}) {
-        weaponKind = kind;
-        weaponTimer = 4.9f;
-        texts = Draw(HudDraw);
-        EXPECT_EQ(FindDrawn(texts, "4").text, "4");
-        int icons = 0;
-        for (int i = GLRecorderFind("BindTexture"); i >= 0;
-             i = GLRecorderFind("BindTexture", i + 1))
-            icons += GLRecorderCalls()[i].args[1] == TEXTURE_SHOT2I + 1;
-        EXPECT_EQ(icons, kind == 2 ? 1 : 0);
-    }
+    // The bonus's whole seconds, its icon beside them.
+    weaponKind = WEAPON_RAIL;
+    weaponTimer = 4.9f;
+    EXPECT_EQ(FindDrawn(Draw(HudDraw), "4").text, "4");
+    EXPECT_EQ(GLRecorderCount("BindTexture"), 6); // the five texts and the icon
 }
 
 TEST_F(Hud, TitleAndBannerTextsAndEveryOverlayEndsWithDepthTestOnAndBlendingOff) {
@@ -77,6 +71,48 @@ TEST_F(Hud, TitleAndBannerTextsAndEveryOverlayEndsWithDepthTestOnAndBlendingOff)
         EXPECT_EQ(c[0].args[0], GL_BLEND); // turned off
         EXPECT_STREQ(c[1].name, "Enable");
         EXPECT_EQ(c[1].args[0], GL_DEPTH_TEST);
+    }
+}
+
+// At fov 90 the height seen is the one 4:3 gives (frustum top 0.525 at near 0.7) and the sides
+// follow the width; the 640 x 480 layout keeps square pixels in the largest centred 4:3 area and
+// the HUD's corner items keep their corners. A smaller view (a quarter at least) is centred.
+TEST_F(Hud, EveryWindowShapeAndViewSizeKeepsTheHeightTheLayoutAndTheCorners) {
+    struct Shape {
+        int32_t width, height;
+        float scale;
+        double viewport[4], right, halfWidth, halfHeight, horizontalFov;
+    };
+    const Shape shapes[] = {
+        {640, 480, 1.0f, {0, 0, 640, 480}, 0.7, 320.0, 240.0, 90.0},
+        {640, 480, 0.1f, {240, 180, 160, 120}, 0.7, 320.0, 240.0, 90.0},
+        {640, 480, 1.5f, {0, 0, 640, 480}, 0.7, 320.0, 240.0, 90.0},
+        {1920, 1080, 0.5f, {480, 270, 960, 540}, 0.7 * 4 / 3, 1280.0 / 3, 240.0, 106.260},
+        {2560, 1080, 1.0f, {0, 0, 2560, 1080}, 0.7 * 16 / 9, 5120.0 / 9, 240.0, 121.284},
+        {480, 640, 1.0f, {0, 0, 480, 640}, 0.39375, 320.0, 1280.0 / 3, 58.716},
+        {1, 1, 1.0f, {0, 0, 1, 1}, 0.525, 320.0, 320.0, 73.740},
+        {640, 0, 1.0f, {0, 0, 640, 1}, 0.525, 320.0, 320.0, 73.740}, // minimised: the last shape
+    };
+    for (const Shape& s : shapes) {
+        SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << " at " << s.scale);
+        GLRecorderClear();
+        SetProjection(s.width, s.height, s.scale);
+        const GLRecordedCall* c = GLRecorderCalls();
+        const double frustum[] = {-s.right, s.right, -0.525, 0.525, 0.7, 250.0};
+        for (int k = 0; k < 6; ++k)
+            EXPECT_NEAR(c[GLRecorderFind("Frustum")].args[k], frustum[k], 1e-6) << k;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(c[GLRecorderFind("Viewport")].args[k], s.viewport[k]) << k;
+        EXPECT_EQ(c[GLRecorderSize() - 1].args[0], GL_MODELVIEW); // left selected
+        EXPECT_NEAR(overlayExtent.halfWidth, s.halfWidth, 1e-9);
+        EXPECT_NEAR(overlayExtent.halfHeight, s.halfHeight, 1e-9);
+        EXPECT_NEAR(SceneHorizontalFov(), s.horizontalFov, 1e-3);
+        const std::vector<DrawnText> texts = Draw(HudDraw);
+        const double dx = s.halfWidth - 320.0, dy = s.halfHeight - 240.0;
+        EXPECT_NEAR(FindDrawn(texts, "Lives:").x, -315.0 - dx, 1e-3);
+        EXPECT_NEAR(FindDrawn(texts, "Lives:").y, 235.0 + dy, 1e-3);
+        EXPECT_NEAR(FindDrawn(texts, "Score:").x, 160.0 + dx, 1e-3);
+        EXPECT_NEAR(FindDrawn(texts, "Score:").y, 235.0 + dy, 1e-3);
     }
 }
 

@@ -1,5 +1,6 @@
-// Models: spheres, subdivision, scaling and radius, the text model reader on good and malformed
-// files, the pool limit, the nine models of start-up and the smoothed normals of generated ones.
+// Models: subdivision, scaling and radius, the text model reader on good and malformed files, the
+// pool limit, and the smoothed normals of the generated models (tests/unit/test_assets.cpp checks
+// their shapes).
 #include "render/model.h"
 
 #include "loader_files.h"
@@ -20,32 +21,6 @@ using ModelDeathTest = ModelTest;
 
 double Dot(const Vec3& a, const Vec3& b) {
     return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
-}
-
-TEST_F(ModelTest, SpheresFaceOutwardAndShareCornersExactly) {
-    EXPECT_EQ(ModelCreateSphere(5, 1, 1.0f, 0)->triangleCount, 5); // one band: one per slice
-    EXPECT_EQ(ModelCreateSphere(5, 0, 1.0f, 0)->triangleCount, 0);
-    Model* m = ModelCreateSphere(6, 6, 200.0f, 1);
-    EXPECT_EQ(m->triangleCount, 60);
-    EXPECT_FLOAT_EQ(m->radius, 200.0f);
-    for (int i = 0; i < m->triangleCount; ++i) {
-        const ModelTriangle& t = m->triangles[i];
-        EXPECT_GT(Dot(t.normal, t.vertex[0].pos) + Dot(t.normal, t.vertex[1].pos), 0.0) << i;
-        EXPECT_NEAR(std::sqrt(Dot(t.normal, t.normal)), 1.0, 1e-5);
-        // Corners that neighbouring triangles share (the seam and the poles included) must be one
-        // exact position, or their normals would not be smoothed across the edge.
-        for (const ModelVertex& a : t.vertex)
-            for (int u = 0; u < m->triangleCount; ++u)
-                for (const ModelVertex& b : m->triangles[u].vertex) {
-                    Vec3 d = a.pos;
-                    VecSub(&d, &b.pos);
-                    if (VecLength(&d) > 0.1) continue;
-                    ASSERT_TRUE(VecEqual(&a.pos, &b.pos) && VecEqual(&a.normal, &b.normal));
-                }
-    }
-    // Per-segment texture: the first (bottom) triangle shows the image whole.
-    EXPECT_EQ(m->triangles[0].vertex[0].t, 1.0f);
-    EXPECT_EQ(m->triangles[0].vertex[2].s, 0.5f);
 }
 
 TEST_F(ModelTest, SubdivideKeepsSurfaceWindingAndTextureAndScalingOnlyRaisesTheRadius) {
