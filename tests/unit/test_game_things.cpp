@@ -1,6 +1,6 @@
-// The rules of a level's things that the shipped demos would not notice quickly: rocks score once
-// and by their size, the level waits for the last piece, even the last spare ship comes back,
-// bonus times add up and end exactly on zero, spread shots pass each other, and a rail shot strikes
+// The rules of a level's things that the shipped demos would not notice quickly: spread shots pass
+// each other, rocks score once and by their size, the level waits for the last piece, even the
+// last spare ship comes back, bonus times add up and end exactly on zero, and a rail shot strikes
 // a line of rocks.
 #include "game/rock.h"
 #include "game/saucer.h"
@@ -14,42 +14,43 @@ namespace {
 constexpr float DT = 0.01f;
 const Vec3 STILL = {0.0f, 0.0f, 0.0f};
 
-Thing* MakeShot(const Vec3& pos, uint32_t owner) {
-    Thing* shot = ThingCreate();
-    shot->pos = pos;
-    shot->model = unitSphere;
-    shot->scale = 0.15f;
-    shot->think = ShotThink;
-    shot->touch = ShotTouch;
-    shot->owner = owner;
-    shot->lifetime = 2.0f;
-    return shot;
-}
-
 Thing* At(Thing* (*create)(const Vec3*, const Vec3*), Vec3 pos) {
     return create(&pos, &STILL);
 }
 
-void Fire(int32_t weapon) {
+// Fires one round of the weapon; returns the point 10 units ahead of the ship along the shots.
+Vec3 Fire(int32_t weapon) {
     weaponKind = weapon;
     CommandExecute("+attack");
     GameSlice(DT);
     CommandExecute("-attack");
+    Vec3 ahead = GameFindThink(ShotThink)->vel;
+    VecScale(&ahead, 10.0 / VecLength(&ahead));
+    return ahead;
 }
 
-TEST(Rock, ShotRocksScoreOnceByTheirSizeAndTheLevelEndsWithTheLastPiece) {
+TEST(Rock, SpreadShotsPassEachOtherRocksScoreOnceByTheirSizeAndTheLevelWaitsForTheLastPiece) {
     GameScope scope;
     Thing* ship = GameBareLevel(2);
     sliceHook = GameCheck;
-    Thing* rock = At(RockCreateBig, {20.0f, 0.0f, 0.0f});
+    ship->yaw = 90.0f;
+    Thing* rock = At(RockCreateBig, {40.0f, 0.0f, 40.0f});
     ThingHit(rock, THING_HIT_SAUCER_SHOT); // only the ship's shots count
     ThingHit(rock, THING_HIT_RAMMED);
     EXPECT_EQ(rock->lifetime, 0.0f);
-    MakeShot({19.0f, 0.0f, 0.0f}, ship->id);
-    MakeShot({21.0f, 0.0f, 0.0f}, ship->id);
-    GameSlice(DT);
-    EXPECT_EQ(score, 5); // two shots in one slice: one hit
-    GameRun(130, DT);
+    rock->pos = Fire(WEAPON_SPREAD);
+    std::vector<double> headings;
+    for (int k = 0; Thing* t = GameFindThink(ShotThink, k); k++)
+        headings.push_back(VecHeading(&t->vel));
+    std::sort(headings.begin(), headings.end());
+    ASSERT_EQ(headings.size(), 3u);
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(headings[size_t(k)], 87.0 + 3 * k, 1e-3);
+    GameSlice(DT); // overlapping each other and the ship: nothing happens
+    EXPECT_EQ(GameCountThink(ShotThink), 3);
+    EXPECT_EQ(ship->lifetime, 0.0f);
+    GameRun(180, DT);
+    EXPECT_EQ(score, 5); // three shots: one hit of a big rock
     ASSERT_EQ(GameCountThink(MedRockThink), 4);
     for (int k = 0; k < 4; k++)
         ThingHit(GameFindThink(MedRockThink, k), THING_HIT_SHIP_SHOT);
@@ -83,17 +84,16 @@ TEST(Player, AStruckShipIsHelplessThenEvenTheLastSpareOneReturnsAtTheCentre) {
     EXPECT_EQ(ship->pos.z, 0.0f);
 }
 
-TEST(Pickup, BonusTimesAddUpAndEndEvenExactlyOnZero) {
+TEST(Pickup, ShotsPassBonusTimesAddUpEndExactlyOnZeroAndARailShotStrikesALine) {
     GameScope scope;
     Thing* ship = GameBareLevel(1);
     sliceHook = GameCheck;
     At(RockCreateMedium, {30.0f, 0.0f, 30.0f}); // keeps the level going
-    // A ship's shot is used up on a pick-up, which stays.
-    Vec3 pos = {0.0f, 0.0f, -10.0f};
-    Thing* spread = PickupCreate(PICKUP_SPREAD, &pos, &STILL);
-    Thing* shot = MakeShot(pos, ship->id);
-    GameSlice(DT);
-    EXPECT_TRUE(shot->flags & THING_DEAD);
+    Thing* spread =
+        At([](const Vec3* p, const Vec3* v) { return PickupCreate(PICKUP_SPREAD, p, v); },
+           Fire(WEAPON_NORMAL));
+    GameRun(60, DT);
+    EXPECT_EQ(GameCountThink(ShotThink), 0); // used up on the pick-up, which stays
     EXPECT_FALSE(spread->flags & THING_DEAD);
     EXPECT_EQ(weaponKind, WEAPON_NORMAL);
     spread->flags |= THING_DEAD;
@@ -104,37 +104,16 @@ TEST(Pickup, BonusTimesAddUpAndEndEvenExactlyOnZero) {
     EXPECT_EQ(weaponKind, WEAPON_RAIL);
     EXPECT_NEAR(weaponTimer, 45.0f - DT, 1e-4); // rail's 35 s on top of what was left
     EXPECT_EQ(score, 50);
-    weaponTimer = 0.5f;
-    GameRun(4, 0.125f); // exact binary steps land on 0
-    EXPECT_EQ(weaponKind, WEAPON_NORMAL);
-}
-
-TEST(Player, SpreadShotsFanOutPassEachOtherAndTheShipAndARailShotStrikesALine) {
-    GameScope scope;
-    Thing* ship = GameBareLevel(1);
-    ship->yaw = 90.0f;
-    Fire(WEAPON_SPREAD);
-    std::vector<double> headings;
-    for (int k = 0; Thing* t = GameFindThink(ShotThink, k); k++) {
-        EXPECT_NEAR(VecLength(&t->vel), 20.0, 1e-3);
-        headings.push_back(VecHeading(&t->vel));
-    }
-    std::sort(headings.begin(), headings.end());
-    ASSERT_EQ(headings.size(), 3u);
-    EXPECT_NEAR(headings[0], 87.0, 1e-3);
-    EXPECT_NEAR(headings[2], 93.0, 1e-3);
-    GameSlice(DT); // overlapping each other and the ship: nothing happens
-    EXPECT_EQ(GameCountThink(ShotThink), 3);
-    EXPECT_EQ(ship->lifetime, 0.0f);
-    GameRun(200, DT);
-    ship->yaw = 180.0f;
     for (int k = 0; k < 3; k++)
         At(RockCreateMedium, {0.0f, 0.0f, -10.0f - 10.0f * k});
     Fire(WEAPON_RAIL);
     GameRun(30, DT);
-    for (int k = 0; k < 3; k++)
+    for (int k = 1; k < 4; k++)
         EXPECT_GT(GameFindThink(MedRockThink, k)->lifetime, 0.0f);
-    EXPECT_EQ(score, 60);
+    EXPECT_EQ(score, 110);
+    weaponTimer = 0.5f;
+    GameRun(4, 0.125f); // exact binary steps land on 0
+    EXPECT_EQ(weaponKind, WEAPON_NORMAL);
 }
 
 } // namespace

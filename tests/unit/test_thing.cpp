@@ -1,7 +1,12 @@
-// Thing engine: pool and ids, deferred death, culling, draw order, bounce.
+// Thing engine: pool and ids, deferred death, culling, draw order, bounce; the collision pass:
+// broad spheres, both strategies, callbacks (the rail shot's spheres are played through in
+// tests/unit/test_game_things.cpp).
+#include "game/collision.h"
 #include "game_fixture.h"
 #include "gl_recorder.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -130,4 +135,97 @@ TEST(Thing, BounceTurnsOnlyOutgoingVelocityBeyondTheBound) {
         EXPECT_TRUE(VecEqual(&t.vel, &c.after)) << c.pos.x << " " << c.pos.z;
         EXPECT_TRUE(VecEqual(&t.pos, &c.pos));
     }
+}
+
+namespace {
+
+using Pairs = std::vector<std::pair<uint32_t, uint32_t>>;
+Pairs touches;
+void RecordTouch(Thing* a, Thing* b) {
+    touches.emplace_back(a->id, b->id);
+}
+void KillBothTouch(Thing* a, Thing* b) {
+    RecordTouch(a, b);
+    a->flags |= THING_DEAD;
+    b->flags |= THING_DEAD;
+}
+void UsedUpTouch(Thing* shot, Thing* other) { // used up by its first contact
+    RecordTouch(shot, other);
+    shot->flags |= THING_DEAD;
+}
+void SpawnTouch(Thing* a, Thing* b) {
+    RecordTouch(a, b);
+    a->touch = RecordTouch;
+    Thing* t = ThingCreate();
+    t->model = b->model;
+    t->pos = a->pos;
+    t->touch = RecordTouch;
+}
+
+struct Body {
+    float x, z, radius, scale;
+    ThingTouchFn touch;
+    uint32_t flags;
+};
+
+void Make(const std::vector<Body>& bodies, std::vector<Model>& models) {
+    models.reserve(models.size() + bodies.size()); // earlier batches are freed by now
+    for (const Body& b : bodies) {
+        models.push_back(SphereModel(b.radius));
+        Thing* t = ThingCreate();
+        t->model = b.radius > 0 ? &models.back() : nullptr;
+        t->pos = {b.x, 0.0f, b.z};
+        t->scale = b.scale;
+        t->touch = b.touch;
+        t->flags = b.flags;
+    }
+}
+
+} // namespace
+
+// Both strategies (zpart 0 and 1) give the same touches, except beyond the sweep's window.
+TEST(Collision, WhoTouchesWhomInBothStrategies) {
+    const ThingTouchFn R = RecordTouch, S = UsedUpTouch, N = nullptr;
+    const uint32_t OFF = THING_NO_COLLIDE;
+    // Groups far apart in x. Squared radii add up: unit spheres touch below root 2 apart (1, 2),
+    // not above (3, 4); scale multiplies the radius (5, 6 touch, 7, 8 do not); no-collide things
+    // neither touch nor are touched (9 to 11); a shot used up by its first contact still strikes
+    // both rocks it overlaps (12 to 14); the sweep skips pairs more than 12 apart in z (17, 18).
+    const std::vector<Body> bodies = {
+        {0, 0, 1, 1, R, 0},      {1.40f, 0.1f, 1, 1, R, 0},   {20, 0, 1, 1, R, 0},
+        {21.42f, 0, 1, 1, R, 0}, {40, -0.01f, 1, 2.3f, R, 0}, {42.5f, 0, 1, 1, R, 0},
+        {60, 0, 1, 1, R, 0},     {62.5f, 0, 1, 1, R, 0},      {80, 0, 1, 1, R, OFF},
+        {80.5f, 0, 1, 1, R, 0},  {80.5f, 0, 0, 1, R, OFF},    {100, 0, 1, 1, S, 0},
+        {100.8f, 0, 1, 1, N, 0}, {99.2f, 0.1f, 1, 1, N, 0},   {200, 11.9f, 20, 1, R, 0},
+        {200, 0, 20, 1, R, 0},   {300, 13, 20, 1, R, 0},      {300, 0, 20, 1, R, 0}};
+    for (int32_t sweep : {0, 1}) {
+        GameScope scope;
+        zpart = sweep;
+        std::vector<Model> models;
+        Make(bodies, models);
+        touches.clear();
+        CollideAll();
+        Pairs want = {{1, 2}, {2, 1}, {5, 6}, {6, 5}, {12, 13}, {12, 14}, {15, 16}, {16, 15}};
+        if (!sweep) want.insert(want.end(), {{17, 18}, {18, 17}});
+        std::sort(touches.begin(), touches.end());
+        EXPECT_EQ(touches, want) << "zpart " << sweep;
+    }
+    zpart = 0;
+}
+
+TEST(Collision, DeadThingsAreStillTestedAndNewOnesJoinTheSamePass) {
+    GameScope scope;
+    std::vector<Model> models;
+    Make({{0, 0, 1, 1, KillBothTouch, 0}, {0.5f, 0, 1, 1, RecordTouch, 0}}, models);
+    touches.clear();
+    CollideAll();
+    EXPECT_EQ(touches, (Pairs{{1, 2}, {2, 1}})); // both callbacks run after a death
+    CollideAll();                                // both dead, not yet freed: still reported
+    EXPECT_EQ(touches.size(), 4u);
+    ThingUpdateAll(0.01f);
+    Make({{20, 0, 1, 1, SpawnTouch, 0}, {20.5f, 0, 1, 1, RecordTouch, 0}}, models);
+    touches.clear();
+    CollideAll();
+    // (3,4) makes 5 at thing 3; then (3,5) and (4,5) are tested in the same pass.
+    EXPECT_EQ(touches, (Pairs{{3, 4}, {4, 3}, {3, 5}, {5, 3}, {4, 5}, {5, 4}}));
 }
