@@ -11,17 +11,12 @@ struct Colour {
 
 TEST(Light, SettingsAndTheFixedPool) {
     {
-        GameScope scope("lights = 7\ngamma = 1.5\n");
+        GameScope scope("lights = 7\n");
         EXPECT_EQ(lights, 4);
-        EXPECT_EQ(lightGamma, 1.5f);
     }
     GameScope scope("lights = -2\n");
     EXPECT_EQ(lights, 0);
-    Vec3 p = {1, 2, 3};
-    for (int i = 0; i < LIGHT_MAX; ++i)
-        LightCreate(&p, 49.0f, 1, 1, 1);
-    LightClearAll();
-    EXPECT_EQ(lightFreeIndex.count, LIGHT_MAX);
+    const Vec3 p = {1, 2, 3};
     EXPECT_EXIT(
         {
             for (int i = 0; i <= LIGHT_MAX; ++i)
@@ -153,36 +148,22 @@ TEST(Particle, EmitterCountsFollowDensityAndCarry) {
     EXPECT_EQ(particleIndex.count, 0);
 }
 
-TEST(Particle, DrawSortsFarToNearSkipsThoseBehindAndFlatStyleTurnsOffTheDepthTest) {
-    for (int32_t textured : {1, 0}) {
-        GameScope scope(textured ? "" : "ptexture = 0\n");
-        CameraAtOrigin();
-        GLRecorderScope rec;
-        Spawn({0, 0, -5}, 1.0f);
-        Spawn({0, 0, 3}, 1.0f); // behind the camera
-        Spawn({1, 0, -20}, 1.0f);
-        Spawn({0, 0, 0}, 1.0f); // at the camera plane: drawn
-        Spawn({0, 2, -10}, 0.2f)->big = 1;
-        ParticleDraw();
-        const GLRecordedCall* c = GLRecorderCalls();
-        const float depths[] = {-20.0f, -10.0f, -5.0f, 0.0f}; // of each quad's corners, no more
-        ASSERT_EQ(GLRecorderCount("Vertex3f"), 16);           // than its size off
-        for (int i = GLRecorderFind("Vertex3f"), k = 0; i >= 0;
-             i = GLRecorderFind("Vertex3f", i + 1))
-            EXPECT_NEAR(c[i].args[2], depths[k++ / 4], 0.5);
-        const int last = GLRecorderSize() - 1;
-        if (textured) { // the fading one gets alpha life * 2.5, the others plain colour
-            EXPECT_EQ(GLRecorderCount("Color4f"), 1);
-            EXPECT_NEAR(c[GLRecorderFind("Color4f")].args[3], 0.5, 1e-6);
-        } else {
-            int off = GLRecorderFind("Disable");
-            while (c[off].args[0] != GL_DEPTH_TEST)
-                ASSERT_GE(off = GLRecorderFind("Disable", off + 1), 0);
-            EXPECT_LT(off, GLRecorderFind("Begin"));
-            EXPECT_STREQ(c[last].name, "Enable");
-            EXPECT_EQ(c[last].args[0], GL_DEPTH_TEST);
-        }
-    }
+// Far to near for blending, none behind the camera; a fading one gets alpha life * 2.5.
+TEST(Particle, DrawSortsFarToNearAndSkipsThoseBehind) {
+    GameScope scope;
+    CameraAtOrigin();
+    GLRecorderScope rec;
+    for (float z : {-5.0f, 3.0f, -20.0f, 0.0f})
+        Spawn({1, 0, z}, 1.0f);
+    Spawn({0, 2, -10}, 0.2f)->big = 1;
+    ParticleDraw();
+    const float depths[] = {-20.0f, -10.0f, -5.0f, 0.0f}; // of each quad's corners, no more
+    ASSERT_EQ(GLRecorderCount("Vertex3f"), 16);           // than its size off
+    const GLRecordedCall* c = GLRecorderCalls();
+    for (int i = GLRecorderFind("Vertex3f"), k = 0; i >= 0; i = GLRecorderFind("Vertex3f", i + 1))
+        EXPECT_NEAR(c[i].args[2], depths[k++ / 4], 0.5);
+    EXPECT_EQ(GLRecorderCount("Color4f"), 1);
+    EXPECT_NEAR(c[GLRecorderFind("Color4f")].args[3], 0.5, 1e-6);
 }
 
 } // namespace

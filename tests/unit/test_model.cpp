@@ -1,6 +1,5 @@
-// Models: subdivision, scaling and radius, the text model reader on good and malformed files, the
-// pool limit, and the smoothed normals of the generated models (tests/unit/test_assets.cpp checks
-// their shapes).
+// Models: subdivision, scaling and radius, the text model reader on good and malformed files and
+// the pool limit (tests/unit/test_assets.cpp checks the generated models).
 #include "render/model.h"
 
 #include "loader_files.h"
@@ -9,7 +8,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -92,32 +90,6 @@ TEST_F(ModelDeathTest, MalformedFilesAndAFullPoolEndTheProgram) {
     for (int i = 0; i < MODEL_POOL_SIZE; ++i)
         ASSERT_NE(ModelAlloc(), nullptr);
     EXPECT_FATAL_LOG(ModelAlloc(), "error.log", "ModelAlloc: overflowed model table\n");
-}
-
-// The generated models load, and their smoothed normals are bit for bit what comparing every
-// corner with every other corner gives (shared corners, creases and seams; the ship subdivided).
-TEST_F(ModelTest, GeneratedModelsLoadWithAllPairsSmoothedNormals) {
-    if (!HaveGenerated("model")) GTEST_SKIP() << "no generated models";
-    ScratchDir dir;
-    ASSERT_EQ(symlink((RunDir() + "/model").c_str(), "model"), 0);
-    ModelInit();
-    for (const Model* model : {bigRock, shipModel, medRock, bannerModel}) {
-        const ModelTriangle* t = model->triangles;
-        const int n = model->triangleCount;
-        for (int i = 0; i < n; ++i)
-            for (const ModelVertex& v : t[i].vertex) {
-                Vec3 sum{0, 0, 0};
-                int matches = 0;
-                for (int u = 0; u < n; ++u)
-                    for (const ModelVertex& w : t[u].vertex)
-                        if (VecEqual(&w.pos, &v.pos)) {
-                            VecAdd(&sum, &t[u].normal);
-                            ++matches;
-                        }
-                VecDivide(&sum, matches);
-                ASSERT_TRUE(VecEqual(&sum, &v.normal)) << model->name << " triangle " << i;
-            }
-    }
 }
 
 } // namespace

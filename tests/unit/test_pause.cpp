@@ -59,14 +59,12 @@ TEST(Pause, TheBannerHoldsTooButNotTheTitleAndAutopauseWaitsForAKey) {
     bannerTimer = GAME_BANNER_TIME;
     SDL_Event focus{};
     focus.type = SDL_WINDOWEVENT;
-    focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-    InputHandleSdlEvent(focus);
-    EXPECT_EQ(gamePaused, 1);
-    GameRun(100, 0.02f);
-    EXPECT_EQ(bannerTimer, GAME_BANNER_TIME);
-    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-    InputHandleSdlEvent(focus);
-    EXPECT_EQ(gamePaused, 1);
+    for (auto event : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_FOCUS_GAINED}) {
+        focus.window.event = event;
+        InputHandleSdlEvent(focus);
+        GameRun(100, 0.02f);
+        EXPECT_EQ(bannerTimer, GAME_BANNER_TIME);
+    }
     PauseToggle();
     GameRun(1, 0.02f);
     EXPECT_LT(bannerTimer, GAME_BANNER_TIME);

@@ -1,4 +1,4 @@
-// Thing engine: pool and ids, deferred death, culling, draw order, bounce; the collision pass:
+// Thing engine: pool and ids, deferred death, draw order, bounce; the collision pass:
 // broad spheres, both strategies, callbacks (the rail shot's spheres are played through in
 // tests/unit/test_game_things.cpp).
 #include "game/collision.h"
@@ -64,35 +64,6 @@ TEST(Thing, PoolIdsDeferredDeathAndThingsMadeDuringThePass) {
                 ThingCreate();
         },
         testing::ExitedWithCode(1), "");
-}
-
-TEST(Thing, CullsOnlyBySidePlanesFromModelRadiusTimesScale) {
-    struct Case {
-        Vec3 pos;
-        float scale, radius;
-        double fov;
-        float yaw;
-        bool drawn;
-    };
-    // At 90 degrees a thing straight behind is drawn while D cos 45 <= its radius.
-    const Case cases[] = {
-        {{0, 0, 1.40f}, 1, 0, 90, 0, true},     {{0, 0, 1.42f}, 1, 0, 90, 0, false},
-        {{0, 0, -1e6f}, 1, 0, 90, 0, true},     {{0, 0, 3.0f}, 2.5f, 0, 90, 0, true},
-        {{0, 0, 2.9f}, 1, 2.0f, 90, 0, false},  {{0, 0, 2.8f}, 1, 2.0f, 90, 0, true},
-        {{0, 0, 2.9f}, 1, 2.0f, 90, 180, true}, {{20, 0, -20}, 1, 0, 90, 0, true},
-        {{20, 0, -20}, 1, 0, 60, 0, false},
-    };
-    for (const Case& c : cases) {
-        GameScope scope;
-        CameraAtOrigin();
-        Model sphere = SphereModel(c.radius);
-        Thing* t = MakeDrawn(c.pos);
-        t->scale = c.scale;
-        if (c.radius > 0) t->model = &sphere;
-        fieldOfView = c.fov;
-        cameraYaw = c.yaw;
-        EXPECT_EQ(DrawAll().size(), c.drawn ? 1u : 0u) << c.pos.x << " " << c.pos.z;
-    }
 }
 
 TEST(Thing, OpaqueFirstThenTranslucentFarToNearAndEmptyPoolsStillSetTheirState) {
