@@ -1,5 +1,5 @@
 // Lights: the settings, the fixed pool, and the colours LightDrawModel sends for one triangle.
-// Particles: recycling, life, the emitters' count rule and carry, and both draw styles.
+// Particles: the emitters' count rule and carry, and the draw order.
 #include "game_fixture.h"
 #include "gl_recorder.h"
 
@@ -92,26 +92,6 @@ Particle* Spawn(Vec3 pos, float life) {
     p->pos = pos;
     p->life = life;
     return p;
-}
-
-TEST(Particle, AFullPoolRecyclesLiveOnesAndLivesEndAfterZero) {
-    GameScope scope;
-    for (int i = 0; i < PARTICLE_MAX + 2; ++i)
-        Spawn({0, 0, float(i)}, 1.0f);
-    EXPECT_EQ(particleIndex.count, PARTICLE_MAX);
-    EXPECT_EQ(static_cast<Particle*>(particleIndex.items[PARTICLE_MAX - 1])->pos.z,
-              PARTICLE_MAX + 1);
-    ParticleClearAll();
-    Spawn({0, 0, 0}, 0.01f);
-    Particle* moved = Spawn({0, 0, 0}, 0.5f); // moves into the dying one's slot
-    moved->vel = {2, 0, 0};
-    ParticleUpdate(0.25f);
-    ParticleUpdate(0.25f);
-    EXPECT_EQ(moved->life, 0.0f); // exactly zero survives the slice
-    EXPECT_EQ(moved->pos.x, 1.0f);
-    EXPECT_EQ(particleIndex.count, 1);
-    ParticleUpdate(0.25f);
-    EXPECT_EQ(particleFreeIndex.count, PARTICLE_MAX);
 }
 
 TEST(Particle, EmitterCountsFollowDensityAndCarry) {

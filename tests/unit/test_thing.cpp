@@ -139,12 +139,11 @@ struct Body {
     uint32_t flags;
 };
 
-void Make(const std::vector<Body>& bodies, std::vector<Model>& models) {
-    models.reserve(models.size() + bodies.size()); // earlier batches are freed by now
+void Make(const std::vector<Body>& bodies) {
+    static Model spheres[] = {SphereModel(1.0f), SphereModel(20.0f)};
     for (const Body& b : bodies) {
-        models.push_back(SphereModel(b.radius));
         Thing* t = ThingCreate();
-        t->model = b.radius > 0 ? &models.back() : nullptr;
+        t->model = b.radius > 0 ? &spheres[b.radius > 1] : nullptr;
         t->pos = {b.x, 0.0f, b.z};
         t->scale = b.scale;
         t->touch = b.touch;
@@ -172,8 +171,7 @@ TEST(Collision, WhoTouchesWhomInBothStrategies) {
     for (int32_t sweep : {0, 1}) {
         GameScope scope;
         zpart = sweep;
-        std::vector<Model> models;
-        Make(bodies, models);
+        Make(bodies);
         touches.clear();
         CollideAll();
         Pairs want = {{1, 2}, {2, 1}, {5, 6}, {6, 5}, {12, 13}, {12, 14}, {15, 16}, {16, 15}};
@@ -186,15 +184,14 @@ TEST(Collision, WhoTouchesWhomInBothStrategies) {
 
 TEST(Collision, DeadThingsAreStillTestedAndNewOnesJoinTheSamePass) {
     GameScope scope;
-    std::vector<Model> models;
-    Make({{0, 0, 1, 1, KillBothTouch, 0}, {0.5f, 0, 1, 1, RecordTouch, 0}}, models);
+    Make({{0, 0, 1, 1, KillBothTouch, 0}, {0.5f, 0, 1, 1, RecordTouch, 0}});
     touches.clear();
     CollideAll();
     EXPECT_EQ(touches, (Pairs{{1, 2}, {2, 1}})); // both callbacks run after a death
     CollideAll();                                // both dead, not yet freed: still reported
     EXPECT_EQ(touches.size(), 4u);
     ThingUpdateAll(0.01f);
-    Make({{20, 0, 1, 1, SpawnTouch, 0}, {20.5f, 0, 1, 1, RecordTouch, 0}}, models);
+    Make({{20, 0, 1, 1, SpawnTouch, 0}, {20.5f, 0, 1, 1, RecordTouch, 0}});
     touches.clear();
     CollideAll();
     // (3,4) makes 5 at thing 3; then (3,5) and (4,5) are tested in the same pass.
