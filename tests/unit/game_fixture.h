@@ -17,7 +17,6 @@
 #include "render/scene.h"
 #include "test_util.h"
 #include "ui/gui.h"
-#include "ui/screens.h"
 
 #include <gtest/gtest.h>
 
@@ -53,10 +52,7 @@ struct GameScope {
         ParticleClearAll();
         ResetState();
     }
-    static void CloseScreens() {
-        if (GuiFindScreen(NameEntryScreen) != nullptr) GuiFreeLayer(NameEntryScreen);
-        if (GuiFindScreen(MenuScreen) != nullptr) GuiFreeLayer(MenuScreen);
-    }
+    static void CloseScreens() { GuiInit(); }
     // The state of a fresh program, through each module's own reset.
     static void ResetState() {
         GameReset();
@@ -67,13 +63,11 @@ struct GameScope {
     }
 };
 
-// The camera at the origin looking down -z, level.
 inline void CameraAtOrigin() {
     cameraPos = {0.0f, 0.0f, 0.0f};
     cameraYaw = cameraPitch = cameraRoll = 0.0f;
 }
 
-// Level n as a game reaches it, with shipsLeft ships.
 inline void GameStartLevel(int32_t n, int32_t shipsLeft = 5) {
     level = n;
     lives = shipsLeft;

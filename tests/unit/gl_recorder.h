@@ -13,18 +13,15 @@ struct GLRecordedCall {
     double args[GL_RECORDER_MAX_ARGS];
 };
 
-// Saves the current table and installs the recording one, with an empty log.
+// Install saves the current table and installs the recording one with an empty log; Restore puts
+// the saved one back. Size counts the calls logged (those beyond the capacity are dropped), Calls
+// gives them oldest first, Count those with a name, Find the first at or after `from` (or -1).
 void GLRecorderInstall();
-// Puts back the table saved by the last install.
 void GLRecorderRestore();
 void GLRecorderClear();
-// Number of calls logged (later calls beyond the capacity are dropped).
 int GLRecorderSize();
-// The logged calls, oldest first.
 const GLRecordedCall* GLRecorderCalls();
-// How many logged calls have this name.
 int GLRecorderCount(const char* name);
-// Index of the first call with this name at or after `from`, or -1.
 int GLRecorderFind(const char* name, int from = 0);
 
 // Installs the recorder for one scope and restores the previous table at its end.

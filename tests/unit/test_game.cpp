@@ -3,6 +3,7 @@
 #include "game/rock.h"
 #include "game/saucer.h"
 #include "game_fixture.h"
+#include "ui/screens.h"
 
 #include <cmath>
 

@@ -28,7 +28,7 @@ TEST(Light, SettingsAndTheFixedPool) {
 // One triangle facing +z at the origin, its vertex normals set by the case, seen from the viewer
 // with a grey (0.5 is white head-on at the default gamma of 2). Lights: 1 red at z = 3, 2 the same
 // and a white one with "lights = 0", 3 a purple one inside the triangle's reach, 4 a white one
-// beyond its reach. A red of -1 wants nothing drawn (culled), -2 any three colours.
+// beyond its reach. A red of -1 wants nothing drawn (culled).
 TEST(Light, ColoursOfOneTriangle) {
     struct Case {
         const char* what;
@@ -48,7 +48,6 @@ TEST(Light, ColoursOfOneTriangle) {
         {"no dynamic light", eye, 0.0f, up, NO_DYN, 0, 0, 1, {1, 1, 1}},
         {"lights = 0", eye, 0.5f, up, 0, 0, 0, 2, {1, 1, 1}},
         {"light inside", eye, 0.5f, up, 0, 0, 0, 3, {2, 1, 1.5}},
-        {"inside, tilted normals", eye, 0.5f, {0.6f, 0, 0.8f}, 0, 0, 0, 3, {1.6, 0.8, 1.2}},
         {"beyond the reach", eye, 0.5f, up, 0, 0, 0, 4, {1, 1, 1}},
         {"smooth normals", eye, 0.5f, smooth, 0, 0, 0, 0, {0.8, 0.8, 0.8}},
         {"the shade variant: face normals", eye, 0.5f, smooth, SHADE, 0, 0, 0, {1, 1, 1}},
@@ -56,8 +55,6 @@ TEST(Light, ColoursOfOneTriangle) {
         {"viewer behind", back, 0.5f, up, 0, 0, 0, 0, {-1, 0, 0}},
         {"turned round to the viewer", back, 0.5f, up, 0, 180, 0, 0, {1, 1, 1}},
         {"pitched away", eye, 0.5f, up, 0, 0, 100, 0, {-1, 0, 0}},
-        {"pitched toward", {0, -10, 0}, 0.5f, up, 0, 0, 100, 0, {-2, 0, 0}},
-        {"viewer at the centre", {0, 0, 0}, 0.5f, up, 0, 0, 0, 0, {-1, 0, 0}},
     };
     for (const Case& c : cases) {
         GameScope scope(c.lights == 2 ? "lights = 0\n" : "");
@@ -79,8 +76,7 @@ TEST(Light, ColoursOfOneTriangle) {
         if (c.lights == 4) LightCreate(&far, 49.0f, 1, 1, 1);
         LightDrawModel(&thing);
         ASSERT_EQ(GLRecorderCount("Color3f"), c.want.r == -1 ? 0 : 3) << c.what;
-        for (int i = GLRecorderFind("Color3f"); i >= 0 && c.want.r >= 0;
-             i = GLRecorderFind("Color3f", i + 1))
+        for (int i = GLRecorderFind("Color3f"); i >= 0; i = GLRecorderFind("Color3f", i + 1))
             for (int k = 0; k < 3; ++k)
                 EXPECT_NEAR(GLRecorderCalls()[i].args[k], (&c.want.r)[k], 1e-5) << c.what;
     }

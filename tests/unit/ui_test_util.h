@@ -75,8 +75,6 @@ struct UiTestScope {
         smallFont = savedSmall;
         largeFont = savedLarge;
     }
-    UiTestScope(const UiTestScope&) = delete;
-    UiTestScope& operator=(const UiTestScope&) = delete;
 };
 
 // One string drawn by TextFontDraw, read back from the recorded GL calls: each quad's first two
