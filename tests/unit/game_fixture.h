@@ -45,14 +45,13 @@ struct GameScope {
         ResetState();
     }
     ~GameScope() {
-        CloseScreens();
+        GuiInit();
         ThingKillAll();
         ThingUpdateAll(0.0f);
         LightClearAll();
         ParticleClearAll();
         ResetState();
     }
-    static void CloseScreens() { GuiInit(); }
     // The state of a fresh program, through each module's own reset.
     static void ResetState() {
         GameReset();

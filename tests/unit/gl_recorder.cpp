@@ -18,8 +18,7 @@ template <class T> double RecordedValue(T value) {
         return static_cast<double>(value);
 }
 
-// Called as Recorder{"Name"}(args...): the macro below has the arguments as one parenthesised
-// list, which becomes the call's argument list.
+// Called as Recorder{"Name"}(args...): the macro's parenthesised argument list becomes the call's.
 struct Recorder {
     const char* name;
     template <class... T> void operator()(T... values) const {

@@ -51,7 +51,6 @@ TEST(Game, LevelsAttractModeAndDifficulty) {
     // The harder rows fire on level 1 already.
     GameRun(110, DT);
     EXPECT_GT(GameCountThink(SaucerShotThink), 0);
-
     AttractMode();
     EXPECT_EQ(level, 0);
     EXPECT_NE(GuiFindScreen(MenuScreen), nullptr);
@@ -60,7 +59,7 @@ TEST(Game, LevelsAttractModeAndDifficulty) {
     EXPECT_EQ(cameraPos.z, 4.0f);
     EXPECT_EQ(GameCountThink(SaucerShotThink), 0);
     EXPECT_EQ(score, 0);
-    GameScope::CloseScreens();
+    GuiInit(); // the title menu closed
     // Without nicefx: no big rocks; menurocks is not capped below the pool.
     niceFx = 0;
     menuRocks = 100;
@@ -74,7 +73,7 @@ TEST(Game, NewGameBannerLevelsAndTheEnd) {
     GameScope scope;
     startLevel = 3;
     AttractMode();
-    GameScope::CloseScreens();
+    GuiInit(); // the title menu closed
     score = 77;
     NewGame();
     EXPECT_EQ(lives, 5);
@@ -107,38 +106,33 @@ TEST(Game, NewGameBannerLevelsAndTheEnd) {
 // The chase camera after one slice, ship at (10, 0, 5): its yaw, and its place behind the ship (or
 // in the cockpit) turned by that yaw. Easing turns 720 degrees a second unless snapped.
 TEST(Camera, ModesEasingLookBackAndMouseLook) {
-    struct Case {
-        int32_t mode;
-        float shipYaw, velZ;
-        bool snap;
-        float mouseYaw, cameraYaw;
-    };
     const float NO_MOUSE = 999.0f;
-    const Case cases[] = {
-        {0, 90, 0, true, NO_MOUSE, -90},    // resting: behind the nose
-        {0, -120, 5, true, NO_MOUSE, 180},  // moving: behind the flight
-        {3, -120, 5, true, NO_MOUSE, 60},   // the cockpit, on the nose
-        {1, 90, 5, true, NO_MOUSE, -135},   // halfway between the flight and the nose
-        {0, 180, 3, false, NO_MOUSE, 7.2f}, // eased toward the flight behind it
-        {0, 180, 0, false, 30, -150},       // mouse look: no easing
+    // Camera mode, ship yaw, ship speed along z, snap, mouse yaw, the camera's yaw.
+    const float cases[][6] = {
+        {0, 90, 0, 1, NO_MOUSE, -90},   // resting: behind the nose
+        {0, -120, 5, 1, NO_MOUSE, 180}, // moving: behind the flight
+        {3, -120, 5, 1, NO_MOUSE, 60},  // the cockpit, on the nose
+        {1, 90, 5, 1, NO_MOUSE, -135},  // halfway between the flight and the nose
+        {0, 180, 3, 0, NO_MOUSE, 7.2f}, // eased toward the flight behind it
+        {0, 180, 0, 0, 30, -150},       // mouse look: no easing
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         GameScope scope;
         Thing* ship = GameBareLevel(1);
         ship->pos = {10.0f, 0.0f, 5.0f};
-        ship->yaw = c.shipYaw;
-        ship->vel = {0.0f, 0.0f, c.velZ};
-        cameraMode = c.mode;
+        ship->yaw = c[1];
+        ship->vel = {0.0f, 0.0f, c[2]};
+        cameraMode = int32_t(c[0]);
         cameraYaw = 0.0f;
-        cameraSnap = c.snap;
-        cmdMouselook = c.mouseYaw != NO_MOUSE;
-        mouseYaw = c.mouseYaw;
+        cameraSnap = int32_t(c[3]);
+        cmdMouselook = c[4] != NO_MOUSE;
+        mouseYaw = c[4];
         GameSlice(DT);
-        EXPECT_NEAR(cameraYaw, c.cameraYaw, 1e-3) << c.mode << " " << c.shipYaw;
-        Vec3 offset = c.mode == 3 ? Vec3{0.0f, 0.5f, 0.2f} : Vec3{0.0f, 2.0f, -4.0f};
-        VecRotateY(&offset, c.cameraYaw + 180.0f);
-        EXPECT_NEAR(cameraPos.x, ship->pos.x + offset.x, 1e-3) << c.mode;
-        EXPECT_NEAR(cameraPos.z, ship->pos.z + offset.z, 1e-3) << c.mode;
+        EXPECT_NEAR(cameraYaw, c[5], 1e-3) << c[0] << " " << c[1];
+        Vec3 offset = c[0] == 3 ? Vec3{0.0f, 0.5f, 0.2f} : Vec3{0.0f, 2.0f, -4.0f};
+        VecRotateY(&offset, c[5] + 180.0f);
+        EXPECT_NEAR(cameraPos.x, ship->pos.x + offset.x, 1e-3) << c[0];
+        EXPECT_NEAR(cameraPos.z, ship->pos.z + offset.z, 1e-3) << c[0];
     }
     GameScope scope;
     GameBareLevel(1)->yaw = 180.0f;

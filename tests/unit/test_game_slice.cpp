@@ -4,9 +4,8 @@
 
 #include <cstdlib>
 
-// Counting allocator for this test program: every malloc, calloc and realloc (operator new goes
-// through malloc) of the thread that armed it is counted. Sanitizer builds keep their own
-// allocator and skip the check.
+// Counting allocator: the malloc, calloc and realloc calls (operator new goes through malloc) of
+// the thread that armed it. Sanitizer builds keep their own allocator and skip the check.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define WORLD_COUNTS_ALLOCATIONS 0
 #else

@@ -8,15 +8,13 @@
 #include <string>
 #include <sys/stat.h>
 
-using namespace std::string_literals;
-
 namespace {
 
 // The table as "name score," rows.
 std::string Rows() {
     std::string out;
     for (const auto& row : hiScoreTable)
-        out += row.name + " "s + std::to_string(row.score) + ",";
+        out += std::string(row.name) + " " + std::to_string(row.score) + ",";
     return out;
 }
 
@@ -72,7 +70,7 @@ TEST(HiScore, RowsAreScannedAcrossLinesAndBlanksAndMissingRowsAreEmpty) {
     // A 10 000-character name, binary bytes, a row split over two lines, two rows on one line, a
     // non-numeric score that becomes the next name, an out-of-range score.
     WriteFile(HISCORE_FILE, std::string(10000, 'N') + " 777\n" +
-                                "bi\x01\x7f\xff\0n\n666 C 99999999999 bad x9\n"s);
+                                std::string("bi\x01\x7f\xff\0n\n666 C 99999999999 bad x9\n", 33));
     HiScoreLoad();
     EXPECT_EQ(Rows(), std::string(19, 'N') + " 777,bi____n 666,C 2147483647,bad 0,x9 0,");
     WriteFile(HISCORE_FILE, "A 5\nB 4\n");

@@ -25,10 +25,9 @@ TEST(Light, SettingsAndTheFixedPool) {
         testing::ExitedWithCode(1), "");
 }
 
-// One triangle facing +z at the origin, its vertex normals set by the case, seen from the viewer
-// with a grey (0.5 is white head-on at the default gamma of 2). Lights: 1 red at z = 3, 2 the same
-// and a white one with "lights = 0", 3 a purple one inside the triangle's reach, 4 a white one
-// beyond its reach. A red of -1 wants nothing drawn (culled).
+// One triangle facing +z with the case's vertex normals, seen from the viewer with a grey (0.5 is
+// white head-on at gamma 2). Lights: 1 red at z = 3; 2 that and a white one, with "lights = 0";
+// 3 a purple one in reach, 4 a white one out of reach. A red of -1 wants it culled.
 TEST(Light, ColoursOfOneTriangle) {
     struct Case {
         const char* what;

@@ -1,5 +1,5 @@
-// Models: subdivision, scaling and radius, the text model reader on good and malformed files and
-// the pool limit (tests/unit/test_assets.cpp checks the generated models).
+// Models: subdivision, scaling and radius, the text model reader on malformed files and the pool
+// limit (every game test reads hand-made models; tests/unit/test_assets.cpp the generated ones).
 #include "render/model.h"
 
 #include "loader_files.h"
@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -48,20 +47,6 @@ TEST_F(ModelTest, SubdivideKeepsSurfaceWindingAndTextureAndScalingOnlyRaisesTheR
     EXPECT_FLOAT_EQ(saucer->radius, 1.0f);
     ModelScaleZ(saucer, 9.0f);
     EXPECT_FLOAT_EQ(saucer->radiusSq, 81.0f);
-}
-
-TEST_F(ModelTest, ReaderIgnoresLineLayout) {
-    ScratchDir dir;
-    WriteFile("lines.3d", "1\n1 2 3 0.25 0.5\n-1 0 0 0 1\n0 -2 0.5 1 0\n");
-    WriteFile("column.3d", "  1\r\n1\r\n2\r\n3\r\n0.25\r\n0.5\r\n-1\n0\n0\n0\n1\n0\n-2\n0.5\n1\n0");
-    WriteFile("empty.3d", "0\n");
-    Model* a = ModelRead("lines.3d");
-    Model* b = ModelRead("column.3d");
-    ASSERT_EQ(b->triangleCount, 1);
-    EXPECT_EQ(std::memcmp(&a->triangles[0], &b->triangles[0], sizeof(ModelTriangle)), 0);
-    EXPECT_EQ(a->triangles[0].vertex[0].s, 0.25f);
-    EXPECT_FLOAT_EQ(a->radius, std::sqrt(14.0f));
-    EXPECT_EQ(ModelRead("empty.3d")->radius, 0.0f);
 }
 
 TEST_F(ModelDeathTest, MalformedFilesAndAFullPoolEndTheProgram) {

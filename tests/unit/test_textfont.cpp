@@ -1,8 +1,7 @@
-// Texture font: cell layout and quads, widths, the recorded draw (line feeds, skipped characters,
-// empty text) and bad images. tests/unit/test_assets.cpp checks the generated atlases.
+// Texture font: cell layout and quads, widths and bad images (the HUD and GUI tests read their
+// texts back from the font's quads; tests/unit/test_assets.cpp checks the generated atlases).
 #include "render/textfont.h"
 
-#include "gl_recorder.h"
 #include "loader_files.h"
 
 #include <gtest/gtest.h>
@@ -38,22 +37,6 @@ TEST_F(FontFixture, CellsFillRowsAndQuadsKeepHalfPixelInsets) {
     EXPECT_EQ(TextFontFindChar(font, 200), -1);
     EXPECT_EQ(TextFontWidth(font, "Level  5"), 64.0f) << "eight characters, blanks included";
     EXPECT_EQ(TextFontWidth(font, "a\tb\n\xc3"), 16.0f) << "tab, line feed, high bytes: nothing";
-}
-
-TEST_F(FontFixture, DrawPlacesLinesAndSkipsUnknownCharacters) {
-    Build(128, 128, 8, 12);
-    GLRecorderScope rec;
-    TextFontDraw(font, "", 10, 400);
-    EXPECT_EQ(GLRecorderSize(), 0) << "an empty text changes no GL state";
-    TextFontDraw(font, "ab\n\tc\x7f", 10, 400);
-    const GLRecordedCall* c = GLRecorderCalls();
-    ASSERT_EQ(GLRecorderCount("Vertex3f"), 3 * 4);
-    auto topLeft = [&](int quad) { return c[3 + quad * 8 + 1]; };
-    EXPECT_EQ(topLeft(0).args[0], 10.25);
-    EXPECT_EQ(topLeft(0).args[1], 400);
-    EXPECT_EQ(topLeft(1).args[0], 18.25) << "'b' follows one advance later";
-    EXPECT_EQ(topLeft(2).args[0], 10.25) << "the tab neither draws nor moves the pen";
-    EXPECT_EQ(topLeft(2).args[1], 388) << "the second line lies one height lower";
 }
 
 TEST_F(FontFixture, ALayoutBeyondByteRangeIsFatalAnImageWithoutPixelsIsLogged) {
