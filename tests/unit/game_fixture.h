@@ -62,11 +62,6 @@ struct GameScope {
     }
 };
 
-inline void CameraAtOrigin() {
-    cameraPos = {0.0f, 0.0f, 0.0f};
-    cameraYaw = cameraPitch = cameraRoll = 0.0f;
-}
-
 inline void GameStartLevel(int32_t n, int32_t shipsLeft = 5) {
     level = n;
     lives = shipsLeft;

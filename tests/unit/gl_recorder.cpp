@@ -45,6 +45,14 @@ template <class R> R RecordedResult() {
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
 
+// The answers a window of 640 x 480 gives: its viewport and a largest texture of 1024.
+void RecordGetIntegervAnswer(GLenum name, GLint* out) {
+    Recorder{"GetIntegerv"}(name, out);
+    static const GLint viewport[4] = {0, 0, 640, 480};
+    if (name == GL_VIEWPORT) std::memcpy(out, viewport, sizeof viewport);
+    if (name == GL_MAX_TEXTURE_SIZE) *out = 1024;
+}
+
 } // namespace
 
 void GLRecorderInstall() {
@@ -52,6 +60,7 @@ void GLRecorderInstall() {
 #define GL_FUNCTION(ret, name, params, args) gl.name = Record##name;
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
+    gl.GetIntegerv = RecordGetIntegervAnswer;
     GLRecorderClear();
 }
 

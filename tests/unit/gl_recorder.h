@@ -1,5 +1,6 @@
 // Recording GL table for tests: every GL call appends its name (without the "gl" prefix) and its
-// numeric arguments (pointers as their address) to a fixed log that tests inspect.
+// numeric arguments (pointers as their address) to a fixed log that tests inspect. glGetIntegerv
+// answers as a 640 x 480 window would.
 #pragma once
 
 #include "render/gl.h"

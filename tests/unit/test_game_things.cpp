@@ -1,7 +1,6 @@
 // The rules of a level's things that the shipped demos would not notice quickly: spread shots pass
 // each other, rocks score once and by their size, the level waits for the last piece, even the
-// last spare ship comes back, bonus times add up and end exactly on zero, and a rail shot strikes
-// a line of rocks.
+// last spare ship comes back, and bonus times add up and end exactly on zero.
 #include "game/rock.h"
 #include "game/saucer.h"
 #include "game_fixture.h"
@@ -80,7 +79,7 @@ TEST(Player, AStruckShipIsHelplessThenEvenTheLastSpareOneReturnsAtTheCentre) {
     EXPECT_EQ(ship->pos.z, 0.0f);
 }
 
-TEST(Pickup, BonusTimesAddUpEndExactlyOnZeroAndARailShotStrikesALine) {
+TEST(Pickup, BonusTimesAddUpAndEndEvenExactlyOnZero) {
     GameScope scope;
     Thing* ship = GameBareLevel(1);
     sliceHook = GameCheck;
@@ -92,13 +91,6 @@ TEST(Pickup, BonusTimesAddUpEndExactlyOnZeroAndARailShotStrikesALine) {
     EXPECT_EQ(weaponKind, WEAPON_RAIL);
     EXPECT_NEAR(weaponTimer, 45.0f - DT, 1e-4); // rail's 35 s on top of what was left
     EXPECT_EQ(score, 50);
-    for (int k = 0; k < 3; k++)
-        At(RockCreateMedium, {0.0f, 0.0f, -10.0f - 10.0f * k});
-    Fire(WEAPON_RAIL);
-    GameRun(30, DT);
-    for (int k = 1; k < 4; k++)
-        EXPECT_GT(GameFindThink(MedRockThink, k)->lifetime, 0.0f);
-    EXPECT_EQ(score, 110);
     weaponTimer = 0.5f;
     GameRun(4, 0.125f); // exact binary steps land on 0
     EXPECT_EQ(weaponKind, WEAPON_NORMAL);

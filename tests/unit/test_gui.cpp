@@ -92,22 +92,6 @@ TEST_F(Gui, FocusWalksTheEntriesAndEnterActivatesTheFocusedOne) {
     EXPECT_EQ(GuiCreateEdit(first->parent, 0, 0, 10, 10, nullptr, ""), focusLayer);
 }
 
-TEST_F(Gui, TextEntryStopsAt127AndTakesBackspaceEvenWhenEmpty) {
-    GuiOpenScreen(ScreenOne);
-    GuiLayer* edit = focusLayer;
-    const std::string full(127, 'k');
-    std::snprintf(edit->text, GUI_TEXT_SIZE, "%s", full.c_str());
-    TypeText("z");
-    EXPECT_EQ(std::string(edit->text), full);
-    PressKey(SDL_SCANCODE_BACKSPACE);
-    EXPECT_EQ(std::string(edit->text), std::string(126, 'k'));
-    edit->text[0] = '\0';
-    PressKey(SDL_SCANCODE_BACKSPACE);
-    EXPECT_TRUE(BindingKeys().empty());
-}
-
-// The model-view matrix is selected before the GUI space is placed (origin top left, y down);
-// labels are centred in their boxes, or on their point in a box of no size.
 TEST_F(Gui, DrawsInScreenSpaceWithCentredLabels) {
     GuiLayer* screen = GuiOpenScreen(ScreenTwo);
     screen->font = largeFont;

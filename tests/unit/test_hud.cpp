@@ -3,7 +3,6 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "game/player.h"
 #include "game/game.h"
 #include "render/scene.h"
 #include "ui_test_util.h"
@@ -35,7 +34,7 @@ std::vector<DrawnText> Draw(void (*overlay)()) {
     return DrawnTexts();
 }
 
-TEST_F(Hud, ScoreLivesGameOverFrameRateAndTheWeaponBonus) {
+TEST_F(Hud, ScoreLivesGameOverAndFrameRate) {
     score = 150;
     std::vector<DrawnText> texts = Draw(HudDraw);
     EXPECT_EQ(FindDrawn(texts, "Score:").text, "Score: 000150");
@@ -49,11 +48,6 @@ TEST_F(Hud, ScoreLivesGameOverFrameRateAndTheWeaponBonus) {
     EXPECT_EQ(FindDrawn(texts, "Score:").text, "Score: 1234567");
     EXPECT_EQ(FindDrawn(texts, "Game Over").text, "Game Over");
     EXPECT_EQ(FindDrawn(texts, "FPS:").text, "FPS: 59");
-    // The bonus's whole seconds, its icon beside them.
-    weaponKind = WEAPON_RAIL;
-    weaponTimer = 4.9f;
-    EXPECT_EQ(FindDrawn(Draw(HudDraw), "4").text, "4");
-    EXPECT_EQ(GLRecorderCount("BindTexture"), 6); // the five texts and the icon
 }
 
 TEST_F(Hud, TitleAndBannerTexts) {

@@ -1,13 +1,34 @@
 // Lights: the settings, the fixed pool, and the colours LightDrawModel sends for one triangle.
-// Particles: the emitters' count rule and carry, and the draw order.
+// Particles: the emitters' count rule and carry.
 #include "game_fixture.h"
 #include "gl_recorder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 namespace {
 
 struct Colour {
     double r, g, b;
 };
+
+// LightDrawModel of thing: the vertices of its draw calls, and the colours of the last call's
+// (the batch it hands to GL as a colour array).
+int DrawLit(const Thing& thing, std::vector<float>* colours = nullptr) {
+    GLRecorderClear();
+    LightDrawModel(&thing);
+    const GLRecordedCall* c = GLRecorderCalls();
+    int count = 0, last = 0;
+    for (int i = GLRecorderFind("DrawArrays"); i >= 0; i = GLRecorderFind("DrawArrays", i + 1))
+        count += last = int(c[i].args[2]);
+    const auto* v = reinterpret_cast<const LightVertex*>(
+        uintptr_t(c[std::max(0, GLRecorderFind("ColorPointer"))].args[3]) -
+        offsetof(LightVertex, red));
+    for (int i = 0; colours && i < last; ++i)
+        colours->insert(colours->end(), {v[i].red, v[i].green, v[i].blue});
+    return count;
+}
 
 TEST(Light, SettingsAndTheFixedPool) {
     {
@@ -73,20 +94,29 @@ TEST(Light, ColoursOfOneTriangle) {
         if (c.lights == 2) LightCreate(&inside, 100.0f, 1, 1, 1);
         if (c.lights == 3) LightCreate(&inside, 100.0f, 0.5f, 0, 0.25f);
         if (c.lights == 4) LightCreate(&far, 49.0f, 1, 1, 1);
-        LightDrawModel(&thing);
-        ASSERT_EQ(GLRecorderCount("Color3f"), c.want.r == -1 ? 0 : 3) << c.what;
-        for (int i = GLRecorderFind("Color3f"); i >= 0; i = GLRecorderFind("Color3f", i + 1))
-            for (int k = 0; k < 3; ++k)
-                EXPECT_NEAR(GLRecorderCalls()[i].args[k], (&c.want.r)[k], 1e-5) << c.what;
+        std::vector<float> colours;
+        ASSERT_EQ(DrawLit(thing, &colours), c.want.r == -1 ? 0 : 3) << c.what;
+        for (size_t i = 0; i < colours.size(); ++i)
+            EXPECT_NEAR(colours[i], (&c.want.r)[i % 3], 1e-5) << c.what;
     }
 }
 
-Particle* Spawn(Vec3 pos, float life) {
-    Particle* p = ParticleAlloc();
-    *p = Particle{};
-    p->pos = pos;
-    p->life = life;
-    return p;
+// Every triangle of a closed model faces one of two opposite viewers: the two draws together send
+// them all, however many batches that takes.
+TEST(Light, ABigModelIsSentInBatchesAndNoneIsLost) {
+    GameScope scope;
+    GLRecorderScope rec;
+    Thing thing{};
+    thing.model = ModelCreateSphere(64, 40, 1.0f, 0);
+    thing.scale = 1.0f;
+    int sent = 0;
+    for (float side : {1.0f, -1.0f}) {
+        const Vec3 eye = {3 * side, 5 * side, 1000 * side};
+        LightSetViewer(&eye, 0.5f);
+        sent += DrawLit(thing);
+    }
+    EXPECT_GT(thing.model->triangleCount, LIGHT_BATCH_VERTICES);
+    EXPECT_EQ(sent, thing.model->triangleCount * 3);
 }
 
 TEST(Particle, EmitterCountsFollowDensityAndCarry) {
@@ -121,24 +151,6 @@ TEST(Particle, EmitterCountsFollowDensityAndCarry) {
     ParticleExhaust(&at, &v, 100.0f, 0.1f, carry);
     EXPECT_EQ(carry, 0.5f);
     EXPECT_EQ(particleIndex.count, 0);
-}
-
-// Far to near for blending, none behind the camera; a fading one gets alpha life * 2.5.
-TEST(Particle, DrawSortsFarToNearAndSkipsThoseBehind) {
-    GameScope scope;
-    CameraAtOrigin();
-    GLRecorderScope rec;
-    for (float z : {-5.0f, 3.0f, -20.0f, 0.0f})
-        Spawn({1, 0, z}, 1.0f);
-    Spawn({0, 2, -10}, 0.2f)->big = 1;
-    ParticleDraw();
-    const float depths[] = {-20.0f, -10.0f, -5.0f, 0.0f}; // of each quad's corners, no more
-    ASSERT_EQ(GLRecorderCount("Vertex3f"), 16);           // than its size off
-    const GLRecordedCall* c = GLRecorderCalls();
-    for (int i = GLRecorderFind("Vertex3f"), k = 0; i >= 0; i = GLRecorderFind("Vertex3f", i + 1))
-        EXPECT_NEAR(c[i].args[2], depths[k++ / 4], 0.5);
-    EXPECT_EQ(GLRecorderCount("Color4f"), 1);
-    EXPECT_NEAR(c[GLRecorderFind("Color4f")].args[3], 0.5, 1e-6);
 }
 
 } // namespace

@@ -32,7 +32,6 @@ std::vector<uint32_t> DrawAll() {
 
 TEST(Thing, PoolIdsDeferredDeathAndThingsMadeDuringThePass) {
     GameScope scope;
-    CameraAtOrigin();
     GLRecorderScope rec;
     thinkCalls = 0;
     Thing* a = ThingCreate();
@@ -68,7 +67,6 @@ TEST(Thing, PoolIdsDeferredDeathAndThingsMadeDuringThePass) {
 
 TEST(Thing, OpaqueFirstThenTranslucentFarToNearAndEmptyPoolsStillSetTheirState) {
     GameScope scope;
-    CameraAtOrigin();
     GLRecorderScope rec;
     ThingDrawAll();
     ParticleDraw();

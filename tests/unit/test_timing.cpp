@@ -1,10 +1,11 @@
-// The GL function table's loader against the system library, and what the renderer timing test's
-// verdicts switch off at and just above their thresholds (tests/integration/boot.sh runs the
-// measurement and checks its boot-log lines).
+// The GL function table's loader against the system library, the sky's kept copy, and what the
+// renderer timing test's verdicts switch off at and just above their thresholds
+// (tests/integration/boot.sh runs the measurement and checks its boot-log lines).
 #include "render/timing.h"
 
 #include "core/window.h"
 #include "gl_recorder.h"
+#include "render/backdrop.h"
 #include "render/particle.h"
 #include "render/scene.h"
 #include "render/texture.h"
@@ -75,6 +76,21 @@ TEST(GLTable, InitFillsEveryEntryFromTheLibraryOrSaysWhyNot) {
     dlclose(lib);
     OpenGLUnInit();
     gl = before;
+}
+
+// The copy is taken of a view that held for two frames and drawn only while the view is the same.
+TEST(Backdrop, TheCopyIsDrawnOnlyForTheViewItWasTakenOf) {
+    GLRecorderScope rec;
+    BackdropReset();
+    const BackdropView view = {{0, 0, 0}, 0, 0, 0, 1, 5};
+    BackdropKeep(&view);
+    EXPECT_FALSE(BackdropDraw(&view));
+    BackdropKeep(&view);
+    EXPECT_TRUE(BackdropDraw(&view));
+    cameraYaw += 1.0f; // the ship turned: the stars must turn with it
+    EXPECT_FALSE(BackdropDraw(&view));
+    cameraYaw -= 1.0f;
+    BackdropReset();
 }
 
 } // namespace
