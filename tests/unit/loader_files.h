@@ -29,7 +29,7 @@ struct BmpLayout {
 // Bytes of a BMP whose pixel (x, y), y = 0 the bottom row, is pixel(x, y).
 inline std::string MakeBmp(const BmpLayout& l, const std::function<Rgb(int, int)>& pixel) {
     std::string out = "BM";
-    auto put = [&](uint32_t value, int bytes) {
+    auto put = [&](uint64_t value, int bytes) {
         for (int i = 0; i < bytes; ++i)
             out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
     };
