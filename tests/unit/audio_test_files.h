@@ -35,11 +35,3 @@ inline void AudioWriteSounds(uint32_t frames, uint8_t value) {
         WriteFile(std::string("sound/") + name + ".wav",
                   AudioMakeWav(std::vector<uint8_t>(frames, value)));
 }
-
-// Lines given as "key=value" are written in the file's "key = value" form.
-inline void AudioWriteIni(const std::string& text) {
-    std::string spaced;
-    for (char c : text)
-        spaced += c == '=' ? std::string(" = ") : std::string(1, c);
-    WriteFile("vantor.ini", spaced);
-}

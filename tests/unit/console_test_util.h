@@ -51,7 +51,6 @@ class ConsoleTest : public ::testing::Test {
   protected:
     ScratchDir dir;
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
         LogResetForTest();
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         RecordedEvents().clear();
