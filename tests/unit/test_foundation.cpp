@@ -95,9 +95,9 @@ TEST(Vec, HeadingPitchRotationAndCross) {
     EXPECT_NEAR(VecPitch(&up), 90, 1e-3);
     EXPECT_NEAR(VecPitch(&down), 270, 1e-3);
     for (double h = -80; h < 260; h += 17) {
-        Vec3 z{0, 0, 1};
-        VecRotateY(&z, h);
-        EXPECT_NEAR(VecHeading(&z), h, 1e-3) << "heading inverts the Y rotation";
+        Vec3 v{1, 0, 1};
+        VecRotateY(&v, h);
+        EXPECT_NEAR(std::remainder(VecHeading(&v) - 45 - h, 360), 0, 1e-3) << "turned by " << h;
     }
     Vec3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1}, out{};
     VecRotateX(&z, 30);
