@@ -12,15 +12,7 @@ for demo in "$SKX_SOURCE_DIR"/data/demos/*.skd; do
     name=$(basename "$demo" .skd)
     cp "$demo" demos/
     expected=$(cat "${demo%.skd}.outcome") || fail "no ${demo%.skd}.outcome beside $demo"
-    printf 'fscreen = 0\nwidth = 640\nheight = 480\ntimedemo = %s\n' "$name" > vantor.ini
-    rm -f boot.log error.log
-    start_game 150
-    wait_game
-    [ "$STATUS" -eq 0 ] || fail "the timedemo of $name exited with $STATUS"
-    got=$(sed -n "s/.*\(Demo $name: score .*\)/\1/p" boot.log)
-    [ "$got" = "$expected" ] ||
-        fail "demo $name replayed to '$got' but was recorded as '$expected': a game rule changed"
-    grep -q "Demo $name: playback matches the recording" boot.log || fail "$name: no match line"
+    replay timedemo "$name" "$expected"
     echo "$expected"
     count=$((count + 1))
 done

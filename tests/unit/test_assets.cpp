@@ -105,16 +105,6 @@ TEST_F(AssetTest, FontGlyphsKeepToTheirCells) {
     }
 }
 
-Vec3 Sub(Vec3 a, Vec3 b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vec3 Cross(Vec3 a, Vec3 b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Dot(Vec3 a, Vec3 b) {
-    return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z;
-}
-
 // Every edge must be run once in each direction (closed and consistently wound, or back faces
 // show through holes) and every connected piece must enclose positive volume (wound
 // counter-clockwise seen from outside, or it is drawn inside out). Returns the bounding box.
@@ -154,7 +144,9 @@ std::pair<Vec3, Vec3> CheckClosedOutward(const Model* m) {
     std::map<int, double> volume;
     for (int i = 0; i < m->triangleCount; ++i) {
         const ModelVertex* v = m->triangles[i].vertex;
-        volume[find(id(v[0].pos))] += Dot(v[0].pos, Cross(v[1].pos, v[2].pos)) / 6.0;
+        Vec3 across;
+        VecCross(&across, &v[1].pos, &v[2].pos);
+        volume[find(id(v[0].pos))] += VecDot(&v[0].pos, &across) / 6.0;
     }
     for (const auto& [piece, v] : volume)
         EXPECT_GT(v, 0.0) << m->name << ": a piece is inside out";
@@ -173,7 +165,7 @@ TEST_F(AssetTest, ModelsAreClosedOutwardAndFaceTheirWay) {
     int front = 0;
     for (int i = 0; i < banner->triangleCount; ++i) {
         const ModelVertex* v = banner->triangles[i].vertex;
-        if (Cross(Sub(v[1].pos, v[0].pos), Sub(v[2].pos, v[0].pos)).z <= 0.0f) continue;
+        if (banner->triangles[i].normal.z <= 0.0f) continue;
         ++front;
         for (int k = 0; k < 3; ++k) {
             EXPECT_NEAR(v[k].s, (v[k].pos.x - lo.x) / (hi.x - lo.x), 1e-3f);
