@@ -42,7 +42,6 @@ import -window root root.png || fail "import of the root window failed"
 inside=$(convert root.png -format '%[fx:int(255*p{320,240}.intensity)]' info:)
 [ "$inside" -lt 200 ] || fail "the window's centre on the root is white: the window is not shown"
 [ "$(convert root.png -format '%[hex:p{900,700}]' info:)" = "FFFFFF" ] || fail "the root is not white"
-[ -n "${SKX_SHOT_DIR:-}" ] && cp root.png "$SKX_SHOT_DIR"/
 # Bound keys, Escape (its quit action does nothing before the UI installs one) and the buttons.
 for key in minus minus equal space w Left Alt_L KP_Add Escape Shift_L; do
     hold "$key" 0.1

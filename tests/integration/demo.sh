@@ -1,8 +1,8 @@
 # Demos and screenshots in the real program under Xvfb. F12 on the title writes a PNG of the
 # window's size that matches a screenshot taken from outside. A game recorded with held keys
-# (`record = itest`, ended by the quit prompt) plays back to the outcome it logged; a timedemo of
-# it runs to the end and logs its figures; a timedemo of a broken file is one error line and
-# exit status 1.
+# (`record = itest`, ended by the quit prompt; its first level shows a lit, varied scene) plays
+# back to the outcome it logged; a timedemo of it runs to the end and logs its figures; a timedemo
+# of a broken file is one error line and exit status 1.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"
@@ -27,6 +27,8 @@ differ=$(compare -metric AE -fuzz 5% -extract 640x190+0+290 f12.png outside.png 
 # A short game with held keys: thrust, turn both ways and fire, then quit through the prompt.
 hold space
 wait_for boot.log "DemoRecord: recording demos/itest.skd" 10
+wait_shot level 20 is_hud
+lit level 0.02 500
 xdotool keydown Up keydown Left keydown space
 sleep 2
 xdotool keyup Left keydown Right
