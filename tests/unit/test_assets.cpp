@@ -13,7 +13,6 @@
 #include "render/textfont.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <tuple>
