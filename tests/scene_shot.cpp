@@ -14,6 +14,7 @@
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/thing.h"
+#include "render/backdrop.h"
 #include "render/gl.h"
 #include "render/light.h"
 #include "render/model.h"
@@ -188,7 +189,8 @@ int main(int argc, char** argv) {
     std::string attractOut = argc > 3 ? Absolute(argv[3]) : "";
     std::string reference = argc > 4 ? Absolute(argv[4]) : "";
     const char* frames = std::getenv("SKX_SHOT_FRAMES");
-    const int attractFrames = frames ? std::atoi(frames) : 1;
+    // Three frames: the sky drawn afresh, then copied, then drawn from the copy.
+    const int attractFrames = frames ? std::atoi(frames) : 3;
     if (chdir(argv[1]) != 0) {
         std::fprintf(stderr, "cannot enter %s\n", argv[1]);
         return 2;
@@ -250,6 +252,21 @@ int main(int argc, char** argv) {
                     reference.c_str());
         ok &= Check("the attract frame matches its reference (at most 0.5 % differ)",
                     differing * 200 <= WIDTH * HEIGHT);
+        if (attractFrames >= 3)
+            ok &= Check("the still sky comes from its copy", backdropCopyDraws > 0);
+        // A turned camera draws its own sky at once, and its copy two frames later is the same.
+        SceneSetCameraYaw(cameraYaw + 30.0f);
+        std::vector<unsigned char> turned(shot.size()), fresh(shot.size()), copied(shot.size());
+        ClientRender();
+        ReadAndWrite(GL_BACK, attractOut + ".turned.ppm", turned);
+        BackdropReset();
+        ClientRender();
+        ReadAndWrite(GL_BACK, attractOut + ".fresh.ppm", fresh);
+        ClientRender();
+        ClientRender();
+        ReadAndWrite(GL_BACK, attractOut + ".copied.ppm", copied);
+        ok &= Check("a turned camera does not reuse the old sky", turned == fresh);
+        ok &= Check("the copy of the turned sky matches it", copied == fresh);
     }
 
     OpenGLDeleteContext(context);

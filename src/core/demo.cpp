@@ -22,6 +22,7 @@
 #include "game/thing.h"
 #include "render/particle.h"
 #include "render/scene.h"
+#include "render/screenshot.h"
 #include "ui/gui.h"
 
 #include <algorithm>
@@ -90,6 +91,7 @@ size_t playSize = 0;
 size_t playCursor = 0;
 DemoInfo playInfo{};
 int32_t playFrame = 0; // frames begun
+int32_t shotFrame = 0; // vantor.ini "demoshot": the played frame to take a screenshot of (0: none)
 DemoControls playControls{};
 bool timing = false;
 float* frameTimes = nullptr; // seconds per frame, filled while a timedemo runs
@@ -471,6 +473,11 @@ void DemoPlayFrame(float* dt, int32_t* steps) {
     }
     ControlsApply(playControls);
     playFrame++;
+    // The same frame of the same demo is the same picture on every run: a fixed frame to compare.
+    if (playFrame == shotFrame) {
+        Log(LOG_BOOT, "DemoPlay: screenshot of frame %ld\n", static_cast<long>(playFrame));
+        ScreenshotCommand(nullptr);
+    }
 }
 
 void DemoPlayFinish() {
@@ -643,6 +650,7 @@ bool DemoInit() {
     IniGetString(INI_FILE, "record", "", record, sizeof(record));
     IniGetString(INI_FILE, "playdemo", "", play, sizeof(play));
     IniGetString(INI_FILE, "timedemo", "", timed, sizeof(timed));
+    shotFrame = IniGetInt(INI_FILE, "demoshot", 0);
     if (timed[0]) return DemoPlayLoad(timed, true);
     if (play[0]) {
         DemoPlayLoad(play, false); // a demo that cannot play leaves the title screen

@@ -5,6 +5,7 @@
 #include "foundation/mem.h"
 #include "game/game.h"
 #include "game/thing.h"
+#include "render/backdrop.h"
 #include "render/gl.h"
 #include "render/light.h"
 #include "render/model.h"
@@ -82,7 +83,7 @@ void SkyCreate() {
     sky->flags =
         THING_UNLIT | THING_INSIDE_OUT | THING_NO_COLLIDE | THING_BACKGROUND | THING_NO_DEPTH_TEST;
     sky->think = SkyThink;
-    sky->draw = ThingDrawModel;
+    sky->draw = SkyDraw;
 }
 
 void PlanetCreate(int32_t n) {
@@ -249,6 +250,20 @@ Thing* BannerCreate() {
 
 void SkyThink(Thing* sky, float dt) {
     sky->pos = cameraPos;
+}
+
+void SkyDraw(Thing* sky) {
+    BackdropView view;
+    view.offset = sky->pos;
+    VecSub(&view.offset, &cameraPos);
+    view.pitch = sky->pitch;
+    view.yaw = sky->yaw;
+    view.roll = sky->roll;
+    view.scale = sky->scale;
+    view.texture = sky->texture ? sky->texture->glName : 0;
+    if (BackdropDraw(&view)) return;
+    ThingDrawModel(sky);
+    BackdropKeep(&view);
 }
 
 void PlanetThink(Thing* planet, float dt) {

@@ -50,6 +50,7 @@ void BuildScenery(int32_t n);
 Thing* BannerCreate();
 
 void SkyThink(Thing* sky, float dt);       // keeps the sphere around the viewer
+void SkyDraw(Thing* sky);                  // from the backdrop copy while the view holds still
 void PlanetThink(Thing* planet, float dt); // fixed offset from the camera, slow turn
 void PostThink(Thing* post, float dt);     // spin, and a blue light with lights >= 4
 void BannerThink(Thing* banner, float dt); // tumbles over at 30 degrees per second

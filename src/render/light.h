@@ -12,6 +12,14 @@ struct Thing;
 
 constexpr int32_t LIGHT_MAX = 100;
 constexpr int32_t LIGHT_MAX_PER_THING = 4;
+// One vertex of a lit draw as LightDrawModel hands it to GL (client arrays, GL_FLOAT).
+struct LightVertex {
+    float s, t;
+    float red, green, blue;
+    float x, y, z;
+};
+// Vertices sent in one draw call; a model with more facing triangles takes several.
+constexpr int32_t LIGHT_BATCH_VERTICES = 3072;
 
 struct Light {
     Vec3 pos;

@@ -3,6 +3,8 @@
 #include "world_fixture.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,14 +14,20 @@ struct Colour {
     double r, g, b;
 };
 
-// The Color3f arguments of one LightDrawModel call of thing, in order.
+// The vertex colours of one LightDrawModel call of thing, in order: the colour array it hands to
+// GL, read back for each draw call.
 std::vector<Colour> Draw(const Thing& thing) {
     GLRecorderClear();
     LightDrawModel(&thing);
     std::vector<Colour> out;
     const GLRecordedCall* c = GLRecorderCalls();
-    for (int i = GLRecorderFind("Color3f"); i >= 0; i = GLRecorderFind("Color3f", i + 1))
-        out.push_back({c[i].args[0], c[i].args[1], c[i].args[2]});
+    const int pointer = GLRecorderFind("ColorPointer");
+    if (pointer < 0) return out;
+    const auto* first = reinterpret_cast<const LightVertex*>(
+        reinterpret_cast<const char*>(uintptr_t(c[pointer].args[3])) - offsetof(LightVertex, red));
+    for (int i = GLRecorderFind("DrawArrays"); i >= 0; i = GLRecorderFind("DrawArrays", i + 1))
+        for (int v = 0; v < int(c[i].args[2]); ++v)
+            out.push_back({first[v].red, first[v].green, first[v].blue});
     return out;
 }
 
