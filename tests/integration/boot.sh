@@ -1,8 +1,6 @@
-# The real program's life around play: the story of a windowed run that quits by itself (ftest)
-# in boot.log; the window showing a cleared, drawn frame; joystick detection and real key presses
-# and clicks through the input layer; exit status 2 when the log cannot be written and 1 for an
-# exhausted pool, with the mixer's thread running; the defaults without vantor.ini; the
-# fatal-signal guard; a start from another directory.
+# The real program's life around play, run after run under a white-rooted Xvfb: the boot story,
+# the window's frame, joysticks, keys and clicks, exit statuses 2 and 1 with the mixer running,
+# the defaults, the fatal-signal guard, a start from elsewhere (see docs/testing.md).
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"

@@ -1,8 +1,5 @@
-# Demos and screenshots in the real program under Xvfb. F12 on the title writes a PNG of the
-# window's size that matches a screenshot taken from outside. A game recorded with held keys
-# (`record = itest`, ended by the quit prompt; its first level shows a lit, varied scene) plays
-# back to the outcome it logged; a timedemo of it runs to the end and logs its figures; a timedemo
-# of a broken file is one error line and exit status 1.
+# Demos and screenshots: F12 on the title against an outside screenshot; a game recorded with held
+# keys plays back and timedemos to the outcome it logged; a broken demo's timedemo fails cleanly.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"

@@ -1,9 +1,6 @@
-# Display modes: a GL driver that cannot be loaded (with and without the message box), full screen
-# at a size the X screen lacks, and today's displays on a 1920 x 1080 screen:
-# desktop full screen at the screen's size without a mode search, the title menu centred and
-# undistorted over a scene that spans the whole width, Alt+Enter out to the resizable window, a
-# resize that redraws at the new size, and Alt+Enter in and out again with the resized window
-# coming back. Set SKX_SHOT_DIR to keep the screenshots.
+# Display modes: a GL driver that cannot be loaded, full screen at a size the X screen lacks, and
+# desktop full screen on a 1920 x 1080 screen with the menu's proportions measured, a resized
+# window and Alt+Enter in and out. Set SKX_SHOT_DIR to keep the screenshots.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"

@@ -1,9 +1,6 @@
-# `cmake --install` into a scratch prefix: the launcher creates the per-user directory with the
-# default settings and links to the assets, runs the game there, and keeps the player's settings
-# on the next start. Then the Debian package as a player gets it: built with cpack, installed with
-# apt, started from its desktop entry's Exec line with the shipped settings (music on), removed
-# without a trace. That part changes the system, so it needs root and a machine without another
-# copy of the game; elsewhere it is skipped.
+# `cmake --install` and the launcher's per-user directory; then the Debian package as a player
+# gets it, from cpack to purge. That part changes the system, so it needs root and a machine
+# without another copy of the game; elsewhere it is skipped.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 skx_setup "$1" "$2"
 build=$(dirname "$(dirname "$PROGRAM")")

@@ -1,7 +1,6 @@
-# The music path end to end: the real program, with the sound effects off so the music has SDL's
-# disk driver to itself, plays the generator's two short test tracks. Sound comes out of track 2
-# (peak 0.5), and when it ends the device is reopened for track 3 (the disk driver starts its file
-# afresh), whose peak is 0.25.
+# The music path end to end: with the sound effects off the music has SDL's disk driver to itself;
+# the generator's test track 2 (peak 0.5) plays, and when it ends the device is reopened (the disk
+# driver starts its file afresh) for track 3, whose peak is 0.25.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 export SDL_AUDIODRIVER=disk
 skx_setup "$1" "$2"

@@ -1,11 +1,7 @@
-# The screens and a whole game of the real program, driven by real input on a German keyboard
-# (setxkbmap de): the title menu over the moving, lit attract scene; Space starting a dark level
-# (banner, then the HUD over a scene that is not black); Escape opening the quit prompt through its
-# binding and the quit command, N closing it; the left mouse button and held keys until the last
-# ship is lost; the name entry, a name typed key by key and Enter; hiscore.tbl then holds the name
-# in its place (the old rows moved down, the lowest dropped) and the menu shows that row in yellow;
-# on the quit prompt over the menu the key labelled Z (the US Y position) does nothing and the key
-# labelled Y ends the program in order. Set SKX_SHOT_DIR to keep the screenshots.
+# The screens and a whole game with real input on a German keyboard: the title menu, a dark level's
+# banner and HUD, the quit prompt opened by Escape and closed by N, a game played to its end with
+# keys and the mouse, the name entry and the new high-score row, and on the quit prompt Z doing
+# nothing and Y quitting in order (see docs/testing.md). Set SKX_SHOT_DIR to keep the screenshots.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"

@@ -113,10 +113,11 @@ stop_game() {
     tail -n 1 "$log" | grep -q "LogUnInit: Releasing critical section" || fail "incomplete shutdown"
 }
 
-# replay MODE NAME OUTCOME: demos/NAME.skd played back (MODE playdemo or timedemo) in a window must
-# end with status 0, the OUTCOME it logged when recorded and the line saying that it matches.
+# replay MODE NAME OUTCOME [LINE...]: demos/NAME.skd played back (MODE playdemo or timedemo) in a
+# window, with any further settings, must end with status 0, the OUTCOME it logged when recorded
+# and the line saying that it matches.
 replay() {
-    windowed "$1 = $2"
+    windowed "$1 = $2" "${4:-}"
     start_game 150
     wait_game 0
     got=$(sed -n "s/.*\(Demo $2: score .*\)/\1/p" boot.log)
