@@ -166,8 +166,8 @@ bool Fire(Rgb c) {
     return c.r > 200 && c.b < 60 && c.g < 200;
 }
 
-bool Check(const char* what, bool ok) {
-    std::printf("%-60s %s\n", what, ok ? "ok" : "FAILED");
+bool Check(const std::string& what, bool ok) {
+    std::printf("%-60s %s\n", what.c_str(), ok ? "ok" : "FAILED");
     return ok;
 }
 
@@ -254,19 +254,25 @@ int main(int argc, char** argv) {
                     differing * 200 <= WIDTH * HEIGHT);
         if (attractFrames >= 3)
             ok &= Check("the still sky comes from its copy", backdropCopyDraws > 0);
-        // A turned camera draws its own sky at once, and its copy two frames later is the same.
-        SceneSetCameraYaw(cameraYaw + 30.0f);
+        ok &= Check("the sky's copy is put back with a framebuffer blit", BackdropBlits());
+        // A turned camera draws its own sky at once, and its copy two frames later is the same,
+        // put back by the blit and by the GL 1.1 textured quad alike.
         std::vector<unsigned char> turned(shot.size()), fresh(shot.size()), copied(shot.size());
-        ClientRender();
-        ReadAndWrite(GL_BACK, attractOut + ".turned.ppm", turned);
-        BackdropReset();
-        ClientRender();
-        ReadAndWrite(GL_BACK, attractOut + ".fresh.ppm", fresh);
-        ClientRender();
-        ClientRender();
-        ReadAndWrite(GL_BACK, attractOut + ".copied.ppm", copied);
-        ok &= Check("a turned camera does not reuse the old sky", turned == fresh);
-        ok &= Check("the copy of the turned sky matches it", copied == fresh);
+        for (bool blits : {true, false}) {
+            backdropBlitAllowed = blits;
+            SceneSetCameraYaw(cameraYaw + 30.0f);
+            ClientRender();
+            ReadAndWrite(GL_BACK, attractOut + ".turned.ppm", turned);
+            BackdropReset();
+            ClientRender();
+            ReadAndWrite(GL_BACK, attractOut + ".fresh.ppm", fresh);
+            ClientRender();
+            ClientRender();
+            ReadAndWrite(GL_BACK, attractOut + ".copied.ppm", copied);
+            const std::string how = blits ? " (blit)" : " (quad)";
+            ok &= Check("a turned camera does not reuse the old sky" + how, turned == fresh);
+            ok &= Check("the copy of the turned sky matches it" + how, copied == fresh);
+        }
     }
 
     OpenGLDeleteContext(context);

@@ -14,7 +14,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:log_path=$WORK/ubsan"
 export LSAN_OPTIONS="suppressions=$SKX_SOURCE_DIR/tests/lsan.supp:print_suppressions=0"
 start_game $((seconds + 120))
 wait_for boot.log "Server initialization complete" 60
-win=$(xdotool search --sync --name Skarnex3D | head -n 1)
+win=$(timeout 60 xdotool search --sync --name Skarnex3D | head -n 1)
 [ -n "$win" ] || fail "no window"
 xdotool windowfocus "$win" 2>/dev/null
 

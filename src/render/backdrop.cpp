@@ -7,8 +7,76 @@
 #include <cstring>
 
 int32_t backdropCopyDraws = 0;
+bool backdropBlitAllowed = true;
 
 namespace {
+
+// Where the driver has framebuffer objects and their blit (GL_EXT_framebuffer_object,
+// GL_EXT_framebuffer_blit), the copy is put back with a framebuffer blit: a software driver turns
+// that into a plain memory copy, where the textured quad of the GL 1.1 path costs the rasteriser
+// tens of instructions a pixel.
+constexpr GLenum GL_FRAMEBUFFER_EXT = 0x8D40;
+constexpr GLenum GL_READ_FRAMEBUFFER_EXT = 0x8CA8;
+constexpr GLenum GL_COLOR_ATTACHMENT0_EXT = 0x8CE0;
+constexpr GLenum GL_FRAMEBUFFER_COMPLETE_EXT = 0x8CD5;
+
+struct BackdropBlitTable {
+    void (*GenFramebuffers)(GLsizei n, GLuint* names);
+    void (*BindFramebuffer)(GLenum target, GLuint name);
+    void (*FramebufferTexture2D)(GLenum target, GLenum attachment, GLenum textureTarget,
+                                 GLuint texture, GLint level);
+    GLenum (*CheckFramebufferStatus)(GLenum target);
+    void (*BlitFramebuffer)(GLint srcX0, GLint srcY0, GLint srcX1, GLint srcY1, GLint dstX0,
+                            GLint dstY0, GLint dstX1, GLint dstY1, GLbitfield mask, GLenum filter);
+};
+BackdropBlitTable blit;
+bool blitLooked = false;    // the driver was asked once for the entry points
+GLuint blitFramebuffer = 0; // holds the copy texture; 0 while the blit is not usable
+
+// Whether the driver's extension string names this extension as a whole word.
+bool BackdropHasExtension(const char* name) {
+    const char* all = reinterpret_cast<const char*>(gl.GetString(GL_EXTENSIONS));
+    const size_t length = std::strlen(name);
+    for (const char* at = all; at && (at = std::strstr(at, name)) != nullptr; at += length) {
+        const bool starts = at == all || at[-1] == ' ';
+        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
+    }
+    return false;
+}
+
+template <class F> bool BackdropEntry(F* slot, const char* name) {
+    *slot = reinterpret_cast<F>(OpenGLGetProcAddress(name));
+    return *slot != nullptr;
+}
+
+void BackdropLookUpBlit() {
+    blitLooked = true;
+    if (!BackdropHasExtension("GL_EXT_framebuffer_object") ||
+        !BackdropHasExtension("GL_EXT_framebuffer_blit"))
+        return;
+    if (!BackdropEntry(&blit.GenFramebuffers, "glGenFramebuffersEXT") ||
+        !BackdropEntry(&blit.BindFramebuffer, "glBindFramebufferEXT") ||
+        !BackdropEntry(&blit.FramebufferTexture2D, "glFramebufferTexture2DEXT") ||
+        !BackdropEntry(&blit.CheckFramebufferStatus, "glCheckFramebufferStatusEXT") ||
+        !BackdropEntry(&blit.BlitFramebuffer, "glBlitFramebufferEXT"))
+        return;
+    GLuint name = 0;
+    blit.GenFramebuffers(1, &name);
+    blitFramebuffer = name;
+}
+
+// Attaches the copy texture (again, after its storage changed) and keeps the blit only when the
+// driver accepts the result as a framebuffer.
+void BackdropAttach() {
+    if (!blitFramebuffer) return;
+    blit.BindFramebuffer(GL_FRAMEBUFFER_EXT, blitFramebuffer);
+    blit.FramebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
+                              BACKDROP_TEXTURE, 0);
+    const bool complete =
+        blit.CheckFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    blit.BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    if (!complete) blitFramebuffer = 0;
+}
 
 // The whole view the copy was taken of. Compared bytewise, so it holds no padding.
 struct BackdropKey {
@@ -61,6 +129,7 @@ bool BackdropTextureFor(int32_t width, int32_t height) {
     gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     textureSize[0] = w;
     textureSize[1] = h;
+    BackdropAttach();
     return true;
 }
 
@@ -70,6 +139,15 @@ bool BackdropDraw(const BackdropView* view) {
     if (!kept) return false;
     const BackdropKey key = BackdropKeyOf(view);
     if (std::memcmp(&key, &keptKey, sizeof key) != 0) return false;
+    ++backdropCopyDraws;
+    const GLint* port = key.viewport;
+    if (blitFramebuffer && backdropBlitAllowed) {
+        blit.BindFramebuffer(GL_READ_FRAMEBUFFER_EXT, blitFramebuffer);
+        blit.BlitFramebuffer(0, 0, port[2], port[3], port[0], port[1], port[0] + port[2],
+                             port[1] + port[3], GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        blit.BindFramebuffer(GL_READ_FRAMEBUFFER_EXT, 0);
+        return true;
+    }
     const float w = static_cast<float>(key.viewport[2]), h = static_cast<float>(key.viewport[3]);
     const float u = w / static_cast<float>(textureSize[0]);
     const float v = h / static_cast<float>(textureSize[1]);
@@ -103,7 +181,6 @@ bool BackdropDraw(const BackdropView* view) {
     gl.MatrixMode(GL_PROJECTION);
     gl.PopMatrix();
     gl.MatrixMode(GL_MODELVIEW);
-    ++backdropCopyDraws;
     return true;
 }
 
@@ -115,9 +192,10 @@ void BackdropKeep(const BackdropView* view) {
     lastValid = true;
     if (!held) return;
     kept = false;
+    if (!blitLooked) BackdropLookUpBlit();
     if (!BackdropTextureFor(key.viewport[2], key.viewport[3])) return;
-    gl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, key.viewport[0], key.viewport[1], key.viewport[2],
-                         key.viewport[3]);
+    const GLint* port = key.viewport;
+    gl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, port[0], port[1], port[2], port[3]);
     keptKey = key;
     kept = true;
 }
@@ -125,5 +203,8 @@ void BackdropKeep(const BackdropView* view) {
 void BackdropReset() {
     kept = false;
     lastValid = false;
-    textureSize[0] = textureSize[1] = 0;
+}
+
+bool BackdropBlits() {
+    return blitFramebuffer != 0;
 }

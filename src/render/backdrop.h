@@ -18,6 +18,8 @@ struct BackdropView {
 
 // Frames whose background came from the copy (a check that the copy is in use).
 extern int32_t backdropCopyDraws;
+// False: the copy is always drawn as a textured quad, never blitted (tests of the GL 1.1 path).
+extern bool backdropBlitAllowed;
 
 // GL texture name of the copy; the program's textures use 1 to 24, the timing test 999.
 constexpr unsigned BACKDROP_TEXTURE = 998;
@@ -27,5 +29,7 @@ bool BackdropDraw(const BackdropView* view);
 // After the background was drawn afresh: when the same view was drawn the frame before too, copies
 // the viewport into the backdrop texture so the next frames of that view come from it.
 void BackdropKeep(const BackdropView* view);
-// Forgets the copy (a new GL context, or images reloaded).
+// Forgets the copy: the next frames draw the background afresh (images reloaded, tests).
 void BackdropReset();
+// Whether the copy is put back by a framebuffer blit (else by a textured quad).
+bool BackdropBlits();

@@ -1,7 +1,6 @@
-# The music path end to end: the real program, with the sound effects off so the music has SDL's
-# disk driver to itself, plays the generator's two short test tracks. Sound comes out of track 2
-# (peak 0.5), and when it ends the device is reopened for track 3 (the disk driver starts its file
-# afresh), whose peak is 0.25.
+# The music path end to end: with the sound effects off the music has SDL's disk driver to itself;
+# the generator's test track 2 (peak 0.5) plays, and when it ends the device is reopened (the disk
+# driver starts its file afresh) for track 3, whose peak is 0.25.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 export SDL_AUDIODRIVER=disk
 skx_setup "$1" "$2"
@@ -17,29 +16,20 @@ peak() {
                                     END { printf "%d\n", m * 1000 }'
 }
 
-printf 'fscreen = 0\nsfx = 0\nplaycd = 1\nrandom = 0\ncdvolume = 65535\n' > vantor.ini
+settings 'fscreen = 0' 'sfx = 0' 'playcd = 1' 'random = 0' 'cdvolume = 65535'
 start_game 60
 wait_for boot.log "CDAudioInit: asynchronous track changes enabled" 40
 # 44100 stereo float frames are 352800 bytes a second. Take a second of the first track, see the
 # file start again, take half a second of the next.
-phase=first
-size=0
-i=0
-while [ $i -lt 400 ] && [ $phase != done ]; do
-    now=$(stat -c %s out.raw 2>/dev/null || echo 0)
-    case $phase in
-        first) [ "$now" -ge 352800 ] && cp out.raw first.raw && phase=wait ;;
-        wait) [ "$now" -lt "$size" ] && phase=next ;;
-        next) [ "$now" -ge 176400 ] && cp out.raw next.raw && phase=done ;;
-    esac
-    size=$now
-    sleep 0.05
-    i=$((i + 1))
-done
+size() { stat -c %s out.raw 2>/dev/null || echo 0; }
+holds() { [ "$(size)" -ge "$1" ] && cp out.raw "$2"; }
+restarted() { now=$(size); [ "$now" -lt "$last" ] || { last=$now; false; }; }
+wait_until 20 holds 352800 first.raw || fail "not a second of music in out.raw"
+last=$(size)
+wait_until 20 restarted || fail "out.raw did not start afresh for the next track"
+wait_until 20 holds 176400 next.raw || fail "not half a second of the next track in out.raw"
 kill -TERM "$SKX_PID"
-wait_game
-[ "$phase" = done ] || fail "music output stopped in phase '$phase' (file size $size)"
-[ "$STATUS" -eq 0 ] || fail "run exited with $STATUS"
+wait_game 0
 grep -q 'WaveInit: sfx setting is 0, sound effects off' boot.log || fail "sound effects not off"
 a=$(peak first.raw)
 b=$(peak next.raw)

@@ -14,7 +14,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <utility>
 #include <vector>
 
 // Every event a handler saw, in order.
@@ -28,6 +28,17 @@ inline int RecordEvent(const InputEvent* event) {
     return 0;
 }
 
+// The key codes and flags of the events recorded so far, which are then forgotten.
+using KeyList = std::vector<std::pair<int32_t, uint32_t>>;
+inline KeyList TakeKeys() {
+    KeyList keys;
+    for (const InputEvent& e : RecordedEvents())
+        keys.emplace_back(e.key, e.flags);
+    RecordedEvents().clear();
+    return keys;
+}
+constexpr uint32_t P = INPUT_PRESS, R = INPUT_RELEASE;
+
 // A scancode state array as SDL_GetKeyboardState lays it out.
 struct KeyboardState {
     uint8_t keys[SDL_NUM_SCANCODES] = {};
@@ -40,7 +51,6 @@ class ConsoleTest : public ::testing::Test {
   protected:
     ScratchDir dir;
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
         LogResetForTest();
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         RecordedEvents().clear();

@@ -9,25 +9,20 @@
 #include <map>
 #include <string>
 
-namespace {
-std::map<std::string, FuzzEntry>& Registry() {
+static std::map<std::string, FuzzEntry>& Registry() {
     static std::map<std::string, FuzzEntry> registry;
     return registry;
 }
-} // namespace
 
 bool FuzzRegister(const char* name, FuzzEntry entry) {
     Registry()[name] = entry;
     return true;
 }
 
-namespace {
-
 TEST(FuzzReplay, StoredInputsRunCleanThroughEveryReader) {
     const char* source = std::getenv("SKX_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     ScratchDir dir; // the readers log; keep that out of the build tree
-    ASSERT_FALSE(Registry().empty());
     size_t replayed = 0;
     for (const auto& [name, entry] : Registry()) {
         for (const char* kind : {"corpus", "regressions"}) {
@@ -43,5 +38,3 @@ TEST(FuzzReplay, StoredInputsRunCleanThroughEveryReader) {
     }
     EXPECT_GT(replayed, 0u);
 }
-
-} // namespace

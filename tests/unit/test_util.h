@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -70,4 +71,17 @@ struct ScopedEnv {
 
 inline bool FileExists(const std::string& name) {
     return access(name.c_str(), F_OK) == 0;
+}
+
+// Runs body in a forked child that ends with status 0 when body returns, and gives waitpid's
+// status: for faults, signal handlers and process priorities that must not touch the test runner.
+template <typename Body> int RunInChild(Body body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
 }

@@ -6,11 +6,9 @@ set -u
 
 fail() {
     echo "FAIL: $*" >&2
-    if [ -n "${WORK:-}" ]; then
-        for f in boot.log error.log; do
-            [ -f "$WORK/$f" ] && { echo "--- $f" >&2; tail -n 40 "$WORK/$f" >&2; }
-        done
-    fi
+    for f in boot.log error.log; do
+        [ -f "${WORK:-/nonexistent}/$f" ] && { echo "--- $f" >&2; tail -n 40 "$WORK/$f" >&2; }
+    done
     exit 1
 }
 
@@ -30,28 +28,25 @@ skx_setup() {
 }
 
 skx_cleanup() {
-    if [ -n "${SKX_PID:-}" ] && kill -0 "$SKX_PID" 2>/dev/null; then
-        kill -KILL "$SKX_PID" 2>/dev/null
-    fi
+    [ -n "${SKX_PID:-}" ] && kill -KILL "$SKX_PID" 2>/dev/null
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
     cd /
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
 }
 
-# wait_for FILE TEXT SECONDS: polls until FILE contains TEXT; fails after SECONDS.
-wait_for() {
-    file=$1
-    text=$2
-    limit=$(( $3 * 10 ))
-    i=0
-    while [ $i -lt "$limit" ]; do
-        if [ -f "$file" ] && grep -qF -- "$text" "$file"; then
-            return 0
-        fi
+# wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; false after SECONDS.
+wait_until() {
+    until_end=$(($(date +%s) + $1))
+    shift
+    until "$@"; do
+        [ "$(date +%s)" -lt "$until_end" ] || return 1
         sleep 0.1
-        i=$((i + 1))
     done
-    fail "timed out waiting for '$text' in $file"
+}
+
+# wait_for FILE TEXT SECONDS: waits until FILE contains TEXT; fails after SECONDS.
+wait_for() {
+    wait_until "$3" grep -qF -- "$2" "$1" 2>/dev/null || fail "timed out waiting for '$2' in $1"
 }
 
 # start_xvfb [WxH] [ARG...]: a private X server (1024x768 unless given) on a free display, exported
@@ -61,26 +56,25 @@ wait_for() {
 start_xvfb() {
     size=1024x768
     case "${1:-}" in [0-9]*x[0-9]*) size=$1; shift ;; esac
-    rm -f "$WORK/.display"
     Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$WORK/.display" >/dev/null 2>&1 &
     XVFB_PID=$!
-    i=0
-    while [ $i -lt 200 ]; do
-        n=$(cat "$WORK/.display" 2>/dev/null)
-        if [ -n "$n" ]; then
-            export DISPLAY=":$n"
-            xdpyinfo >/dev/null 2>&1 && return 0
-        fi
-        kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start"
-        sleep 0.1
-        i=$((i + 1))
-    done
-    fail "Xvfb did not start"
+    wait_until 20 xvfb_up || fail "Xvfb did not start"
+    export DISPLAY=":$(cat "$WORK/.display")"
+}
+xvfb_up() {
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start"
+    n=$(cat "$WORK/.display" 2>/dev/null)
+    [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1
 }
 
-# settings LINE...: vantor.ini made of the given lines.
+# settings LINE...: vantor.ini made of the given lines, and no logs of an earlier run (a wait
+# must not find their lines). windowed LINE...: the same in a 640 x 480 window.
 settings() {
     printf '%s\n' "$@" > vantor.ini
+    rm -f boot.log error.log
+}
+windowed() {
+    settings 'fscreen = 0' 'width = 640' 'height = 480' "$@"
 }
 
 # start_game [SECONDS]: runs the program in the background with a hard limit.
@@ -105,12 +99,30 @@ run_game() {
     wait_game "$2"
 }
 
-# stop_game: SIGTERM once start-up is complete; an orderly shutdown with status 0.
+# gone: true once the program has ended.
+gone() {
+    ! kill -0 "$SKX_PID" 2>/dev/null
+}
+
+# stop_game [BOOTLOG]: SIGTERM once start-up is complete; an orderly shutdown with status 0.
 stop_game() {
-    wait_for boot.log "Server initialization complete" 60
+    log=${1:-boot.log}
+    wait_for "$log" "Server initialization complete" 60
     kill -TERM "$SKX_PID"
     wait_game 0
-    tail -n 1 boot.log | grep -q "LogUnInit: Releasing critical section" || fail "incomplete shutdown"
+    tail -n 1 "$log" | grep -q "LogUnInit: Releasing critical section" || fail "incomplete shutdown"
+}
+
+# replay MODE NAME OUTCOME [LINE...]: demos/NAME.skd played back (MODE playdemo or timedemo) in a
+# window, with any further settings, must end with status 0, the OUTCOME it logged when recorded
+# and the line saying that it matches.
+replay() {
+    windowed "$1 = $2" "${4:-}"
+    start_game 150
+    wait_game 0
+    got=$(sed -n "s/.*\(Demo $2: score .*\)/\1/p" boot.log)
+    [ "$got" = "$3" ] || fail "$1 of $2 ended '$got', recorded as '$3': a game rule changed"
+    grep -q "Demo $2: playback matches the recording" boot.log || fail "$1 $2: no match line"
 }
 
 # in_order FILE TEXT...: each TEXT occurs in FILE after the previous one.

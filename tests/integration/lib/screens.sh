@@ -2,11 +2,23 @@
 # held across frames, screenshots of the window and checks on regions of them (window pixels,
 # origin top-left). Needs common.sh first and a running program (start_game).
 
+# geometry WxH: the window has that size.
+geometry() {
+    [ "$(xdotool getwindowgeometry "$WIN" 2>/dev/null | sed -n 's/.*Geometry: //p')" = "$1" ]
+}
+
 # wait_window: the game window's id in WIN, focused so that key events reach it.
 wait_window() {
     WIN=$(timeout 60 xdotool search --sync --name '^Skarnex3D$' 2>/dev/null | head -n 1)
     [ -n "$WIN" ] || fail "no window named Skarnex3D"
     xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN" 2>/dev/null
+}
+
+# start_window [SECONDS]: start_game, then the end of start-up and the window (wait_window).
+start_window() {
+    start_game "${1:-120}"
+    wait_for boot.log "Server initialization complete" 60
+    wait_window
 }
 
 # hold KEY [SECONDS]: the key down across several frames (the keyboard is polled once a frame),
@@ -20,10 +32,7 @@ hold() {
 
 # type_slowly TEXT: each character of TEXT (letters and digits) held across a frame.
 type_slowly() {
-    rest=$1
-    while [ -n "$rest" ]; do
-        c=${rest%"${rest#?}"}
-        rest=${rest#?}
+    for c in $(echo "$1" | sed 's/./& /g'); do
         hold "$c"
     done
 }
@@ -41,25 +50,15 @@ shot() {
     fi
 }
 
-# white NAME X Y W H: the share (0..1) of near-white pixels (text) in the rectangle.
-white() {
-    convert "$1.png" -crop "${4}x${5}+${2}+${3}" +repage \
-        -fx 'r > 0.8 && g > 0.8 && b > 0.8' -format '%[fx:mean]' info:
+# share FX NAME X Y W H: the share (0..1) of the pixels in the rectangle for which FX holds.
+# white: near-white (text); yellow: red and green high, blue low; grey: plain grey of medium or
+# high brightness (the metal of the quit prompt's button).
+share() {
+    convert "$2.png" -crop "${5}x${6}+${3}+${4}" +repage -fx "$1" -format '%[fx:mean]' info:
 }
-
-# yellow NAME X Y W H: the share of yellow pixels (red and green high, blue low).
-yellow() {
-    convert "$1.png" -crop "${4}x${5}+${2}+${3}" +repage \
-        -fx 'r > 0.7 && g > 0.7 && b < 0.35' -format '%[fx:mean]' info:
-}
-
-# grey NAME X Y W H: the share of plain grey pixels of medium or high brightness (the metal of
-# the quit prompt's button).
-grey() {
-    convert "$1.png" -crop "${4}x${5}+${2}+${3}" +repage \
-        -fx 'min(r, min(g, b)) > 0.22 && max(r, max(g, b)) - min(r, min(g, b)) < 0.1' \
-        -format '%[fx:mean]' info:
-}
+white() { share 'r > 0.8 && g > 0.8 && b > 0.8' "$@"; }
+yellow() { share 'r > 0.7 && g > 0.7 && b < 0.35' "$@"; }
+grey() { share 'min(r, min(g, b)) > 0.22 && max(r, max(g, b)) - min(r, min(g, b)) < 0.1' "$@"; }
 
 # changed A B X Y W H: the share of pixels that differ clearly between two screenshots.
 changed() {
@@ -74,6 +73,15 @@ text_changed() {
     convert "$1.png" "$2.png" -crop "${5}x${6}+${3}+${4}" +repage \
         -fx '(u.r > 0.9 && u.g > 0.9 && u.b > 0.9) != (v.r > 0.9 && v.g > 0.9 && v.b > 0.9)' \
         -format '%[fx:round(mean * w * h)]' info:
+}
+
+# lit NAME MEAN COLOURS: screenshot NAME shows a lit, varied scene: a mean brightness (0..1) above
+# MEAN and more than COLOURS colours (not a blank or single-colour screen).
+lit() {
+    m=$(convert "$1.png" -colorspace Gray -format '%[fx:mean]' info:)
+    k=$(identify -format '%k' "$1.png")
+    echo "$1: mean $m, $k colours"
+    above "$m" "$2" && [ "$k" -gt "$3" ] || fail "$1 is not a lit scene: mean $m, $k colours"
 }
 
 # above VALUE LIMIT: true when VALUE > LIMIT (decimal fractions).
@@ -126,31 +134,25 @@ row_area() {
 # wait_shot NAME SECONDS TEST...: takes screenshots NAME until the command TEST NAME holds;
 # fails after SECONDS.
 wait_shot() {
-    name=$1
-    limit=$2
+    shot_name=$1
+    shot_limit=$2
     shift 2
-    start=$(date +%s)
-    while :; do
-        alive "waiting for $name"
-        shot "$name"
-        "$@" "$name" && return 0
-        [ $(($(date +%s) - start)) -lt "$limit" ] || fail "timed out waiting for screen $name ($*)"
-        sleep 0.3
-    done
+    wait_until "$shot_limit" shot_is "$shot_name" "$@" || fail "timed out waiting for $shot_name ($*)"
+}
+shot_is() {
+    alive "waiting for $1"
+    shot "$1"
+    shot_test=$1
+    shift
+    "$@" "$shot_test"
 }
 
 # quit_with_y: Y on the open quit prompt ends the program: exit status 0, the shutdown lines in
 # order with the log's own last, and nothing in error.log.
 quit_with_y() {
     hold y
-    i=0
-    while kill -0 "$SKX_PID" 2>/dev/null && [ $i -lt 300 ]; do
-        sleep 0.1
-        i=$((i + 1))
-    done
-    kill -0 "$SKX_PID" 2>/dev/null && fail "Y on the quit prompt did not end the program"
-    wait_game
-    [ "$STATUS" -eq 0 ] || fail "the program exited with $STATUS after Y"
+    wait_until 30 gone || fail "Y on the quit prompt did not end the program"
+    wait_game 0
     in_order boot.log "Server initialization complete" "Average Frames per Second" \
         "WM_DESTROY: Releasing window context" "WaveUnInit: Restoring original volume settings" \
         "InputUnInit: Freeing input index storage" "LogUnInit: Releasing critical section"

@@ -1,0 +1,271 @@
+// Core: the vantor.ini reader, the logs, the frame loop's settings, the fatal-signal
+// guard (real faults in a child process), the full-screen decision and the process priority.
+// Full screen at the desktop's size and at a size without a mode: tests/integration/window.sh.
+#include "core/app.h"
+#include "core/fatal.h"
+#include "core/ini.h"
+#include "core/log.h"
+#include "core/window.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <regex>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+TEST(Ini, KeysValuesCommentsAndNumberConversions) {
+    ScratchDir dir;
+    WriteFile("t.ini",
+              "FScreen = 0\nwidth=800\nheight =600 ; tall\n  depth   =   24   extra words\n"
+              "# fov = 10\n   ; fov = 20\nfov = 60\nfov = 75\nlights =\nopengl =\nbare\n"
+              "a = 12abc\r\nb = 0x10\r\nd = -7\r\nslice = 0.02\r\ne = 1e3\n"
+              "n = nan\ni = inf\nx = -2.5e1z\nbig = 4294967296\n"
+              "neg = -9999999999\nmaxfps = 144");
+    const struct {
+        const char* key;
+        int32_t fallback, value;
+    } ints[] = {{"fscreen", 1, 0},     {"width", 640, 640}, // width=800 is a single word
+                {"height", 480, 600},  {"DEPTH", 16, 24},    {"maxfps", 200, 144}, {"#", 7, 7},
+                {"lights", 3, 0},      {"a", 1, 12},         {"b", 1, 0},          {"d", 1, -7},
+                {"big", 1, INT32_MAX}, {"neg", 1, INT32_MIN}};
+    for (const auto& c : ints)
+        EXPECT_EQ(IniGetInt("t.ini", c.key, c.fallback), c.value) << c.key;
+    const struct {
+        const char* key;
+        float value;
+    } floats[] = {{"fov", 60}, {"bare", 0}, {"slice", 0.02f}, {"e", 1000},
+                  {"n", 0},    {"i", 0},    {"x", -25}};
+    for (const auto& c : floats)
+        EXPECT_EQ(IniGetFloat("t.ini", c.key, 90.0f), c.value) << c.key;
+    char out[INI_VALUE_SIZE];
+    IniGetString("t.ini", "opengl", "auto", out); // empty text gives the default
+    EXPECT_STREQ(out, "auto");
+}
+
+TEST(Ini, MissingFileAndSmallBuffers) {
+    ScratchDir dir;
+    LogResetForTest();
+    char out[4];
+    EXPECT_EQ(IniGetInt("vantor.ini", "width", 640), 640);
+    IniGetString("vantor.ini", "opengl", "auto", out, sizeof(out));
+    EXPECT_STREQ(out, "aut");
+    const std::string line = "Unable to open INI file vantor.ini.\n";
+    std::string log = ReadFile("error.log");
+    EXPECT_EQ(log.find(line, log.find(line) + 1) + line.size(), log.size()) << log; // two lines
+    WriteFile("t.ini", "value = " + std::string(300, 'v') + "\nok = 3\n");
+    IniGetString("t.ini", "ok", "default", out, sizeof(out));
+    EXPECT_STREQ(out, "3");
+    IniGetString("t.ini", "value", "default", out, sizeof(out));
+    EXPECT_STREQ(out, "vvv");
+}
+
+const std::string STAMP = R"(\d\d/\d\d\(\d\d:\d\d\) )";
+
+TEST(Log, StampsAndErrorsCopiedToBootLogUntilStartUpCompletes) {
+    ScratchDir dir;
+    LogInit();
+    LogResetForTest();
+    Log(LOG_BOOT, "Vendor: ");
+    LogPrintf(LOG_BOOT, "Mesa\n"); // continues the line: one stamp
+    Log(LOG_ERROR, "LightAlloc: Out of lights - ergh!\n");
+    Log(7, "seven\n"); // out of range: an error
+    LogInitComplete();
+    Log(LOG_ERROR, "after\n");
+    const std::string boot = ReadFile("boot.log"), err = ReadFile("error.log");
+    EXPECT_TRUE(std::regex_match(
+        boot, std::regex(STAMP + "Vendor: Mesa\n" + STAMP + "LightAlloc: Out of lights - ergh!\n" +
+                         STAMP + "seven\n" + STAMP + "Server initialization complete\n")))
+        << boot;
+    EXPECT_TRUE(std::regex_match(
+        err, std::regex(STAMP + "LightAlloc.*\n" + STAMP + "seven\n" + STAMP + "after\n")))
+        << err;
+    LogResetForTest();
+}
+
+TEST(Log, InitRotatesAbove100000BytesAndReadOnlyFilesAreMadeWritable) {
+    ScratchDir dir;
+    WriteFile("boot.log", "previous run\n");
+    WriteFile("error.log", std::string(100001, 'e'));
+    WriteFile("error.old", "older\n");
+    WriteFile("port.log", std::string(100000, 'p'));
+    LogInit();
+    EXPECT_FALSE(FileExists("boot.log"));
+    EXPECT_FALSE(FileExists("error.log"));
+    EXPECT_EQ(ReadFile("error.old").size(), 100001u);
+    EXPECT_EQ(ReadFile("port.log").size(), 100000u) << "exactly 100000 bytes stays";
+    EXPECT_FALSE(FileExists("port.old"));
+    WriteFile("error.log", "old line\n");
+    chmod("error.log", S_IRUSR);
+    LogResetForTest();
+    Log(LOG_ERROR, "appended\n");
+    const std::string err = ReadFile("error.log");
+    EXPECT_TRUE(err.rfind("old line\n", 0) == 0 && err.find("appended") != std::string::npos);
+}
+
+TEST(Log, TwoThreadsNeverInterleaveWithinAMessage) {
+    ScratchDir dir;
+    LogResetForTest();
+    LogInitComplete(); // no boot copies: only error.log
+    auto writer = [](char c) {
+        for (int i = 0; i < 200; ++i)
+            Log(LOG_ERROR, "%s\n", std::string(60, c).c_str());
+    };
+    std::thread a(writer, 'a'), b(writer, 'b');
+    a.join();
+    b.join();
+    std::istringstream lines(ReadFile("error.log"));
+    int n = 0;
+    for (std::string line; std::getline(lines, line); ++n)
+        ASSERT_TRUE(std::regex_match(line, std::regex(STAMP + "(a{60}|b{60})"))) << line;
+    EXPECT_EQ(n, 400);
+    LogResetForTest();
+}
+
+// How a frame is cut into steps: every shipped demo's replay (tests/integration/demo_replay.sh).
+TEST(FrameLoop, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
+    ScratchDir dir;
+    LogResetForTest();
+    WriteFile("vantor.ini", "slice = 0\nmaxfps = 0\n");
+    AppReadLoopSettings();
+    EXPECT_FLOAT_EQ(timeSlice, 0.035f);
+    EXPECT_EQ(maxFps, 200);
+    std::string err = ReadFile("error.log");
+    EXPECT_NE(err.find("slice"), std::string::npos);
+    EXPECT_NE(err.find("maxfps"), std::string::npos);
+    WriteFile("vantor.ini", "slice = 1e-20\n"); // its step count would overflow
+    AppReadLoopSettings();
+    EXPECT_FLOAT_EQ(timeSlice, 0.035f);
+}
+
+volatile int* volatile nowhere = nullptr;
+volatile int zero = 0;
+volatile bool keepGoing = true;
+int Recurse(int depth) {
+    volatile char pad[4096];
+    pad[0] = static_cast<char>(depth);
+    return (keepGoing ? Recurse(depth + 1) : 0) + pad[0];
+}
+
+// ASan and UBSan report a null write or a division by zero themselves before any handler of ours
+// runs, so those real faults are checked in the plain build only.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool SANITIZED = true;
+#else
+constexpr bool SANITIZED = false;
+#endif
+
+TEST(Fatal, RealFaultsAreLoggedAndEndTheProcessByTheirSignal) {
+    const struct {
+        void (*fault)();
+        bool startedUp, sanitizerOwns;
+        int signal;
+        const char* name;
+    } cases[] = {
+        {[] { *nowhere = 1; }, false, true, SIGSEGV, "Access Violation"}, // both logs
+        {[] { zero = 1000 / zero; }, true, true, SIGFPE, "Integer Divide By Zero"},
+        {[] { Recurse(0); }, true, false, SIGSEGV, "Stack Overflow"}, // from the alternate stack
+    };
+    for (const auto& c : cases) {
+        if (c.sanitizerOwns && SANITIZED) continue;
+        ScratchDir dir;
+        int status = RunInChild([&] {
+            // A bounded stack, so that running off it is a fault and not a machine out of memory.
+            struct rlimit stack = {8u << 20, 8u << 20};
+            setrlimit(RLIMIT_STACK, &stack);
+            FatalGuardInstall();
+            LogInit();
+            LogResetForTest();
+            if (c.startedUp) LogInitComplete();
+            c.fault();
+        });
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.name;
+        const std::string line = std::string("Fatal Exception: ") + c.name + "\n";
+        EXPECT_NE(ReadFile("error.log").find(line), std::string::npos) << c.name;
+        EXPECT_EQ(ReadFile("boot.log").find(line) != std::string::npos, !c.startedUp) << c.name;
+    }
+}
+
+std::vector<DisplayMode> fakeModes;
+bool FakeMode(int index, DisplayMode* out) {
+    if (index < 0 || index >= static_cast<int>(fakeModes.size())) return false;
+    *out = fakeModes[static_cast<size_t>(index)];
+    return true;
+}
+const DisplayModeSource FAKE = {[] { return static_cast<int>(fakeModes.size()); }, FakeMode,
+                                [] { return "fake0"; }};
+
+// The decision on a 1024 x 768 desktop of `bits` with the configured size and a faked mode list:
+// whether start-up goes on, full screen or not, a mode switch or not, and the decisive log lines.
+TEST(Window, FullScreenSwitchesFallsBackOrKeepsTheDesktop) {
+    ScopedEnv noBox("SKX_NO_MESSAGEBOX", "1");
+    const std::vector<DisplayMode> lists[] = {
+        {},
+        {{1024, 768, 24, 60}},
+        {{1024, 768, 24, 60}, {800, 600, 24, 60}, {640, 480, 24, 60}},
+        {{1024, 768, 24, 60}, {800, 480, 24, 60}}};
+    const struct {
+        int32_t fscreen, width, height, bits, modes;
+        bool ok;
+        int32_t fullscreen, changed;
+        const char *has, *lacks; // "~": nothing
+    } cases[] = {
+        {1, 800, 600, 24, 2, true, 1, 1, "Trying 800x600x24-bit color (60 hertz)\n", "Falling"},
+        // Small sizes try 640 x 480 and show a captioned window in it.
+        {1, 320, 240, 24, 2, true, 0, 1, "Trying 640x480x24-bit color (60 hertz)\n", "Falling"},
+        // A mode of the right width but another height is no match.
+        {1, 800, 600, 24, 3, true, 1, 0, "No matching mode to 800x600", "Trying 800x480"},
+        {1, 320, 240, 24, 1, true, 0, 0, "Falling back to a windowed screen\n",
+         "Trying 640x480x24"},
+        {1, 800, 600, 8, 0, false, 0, 0, "Hardware failed to change to 800x600x16-bit color\n",
+         "~"},
+        {1, 800, 600, 16, 0, true, 1, 0, "Falling back to a windowed screen\n", "~"},
+        {0, 640, 480, 24, 2, true, 0, 0, "", "x"}, // windowed: nothing tried, nothing logged
+    };
+    for (const auto& c : cases) {
+        fakeModes = lists[c.modes];
+        ScratchDir dir;
+        LogInit();
+        LogResetForTest();
+        WindowSetModeSource(&FAKE);
+        screenWidth = c.width;
+        screenHeight = c.height;
+        colorDepth = 16;
+        desktopWidth = 1024;
+        desktopHeight = 768;
+        desktopBits = c.bits;
+        const bool ok = WindowChooseDisplayMode(c.fscreen);
+        WindowSetModeSource(nullptr);
+        const std::string log = ReadFile("boot.log");
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << ", " << c.bits << "\n"
+                                        << log);
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_NE(log.find(c.has), std::string::npos);
+        EXPECT_EQ(log.find(c.lacks), std::string::npos);
+        if (!c.ok) continue;
+        EXPECT_EQ(fullscreenWindow, c.fullscreen);
+        EXPECT_EQ(displayModeChanged, c.changed);
+    }
+}
+
+// Focus loss lowers the priority only where it can come back.
+TEST(Window, UnprivilegedProcessIsNotLeftAtIdleForGood) {
+    EXPECT_EQ(RunInChild([] {
+                  // An ordinary user without a nice allowance: it could never come back from 19.
+                  struct rlimit none = {0, 0};
+                  setrlimit(RLIMIT_NICE, &none);
+                  if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+                  const int before = getpriority(PRIO_PROCESS, 0);
+                  SetPriority(0);
+                  if (getpriority(PRIO_PROCESS, 0) != before) _exit(1);
+                  SetPriority(3); // refused quietly
+                  if (getpriority(PRIO_PROCESS, 0) != before) _exit(2);
+              }),
+              0);
+}
+
+} // namespace
