@@ -1,5 +1,5 @@
-// Test helpers for the image, model and font loaders: BMP files built byte by byte, and a check for
-// fatal exits with their log line.
+// Test helpers for the image, model and font loaders: BMP files built byte by byte, a check for
+// fatal exits with their log line, and the generated-asset directory.
 #pragma once
 
 #include "test_util.h"
@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -69,3 +71,14 @@ inline Rgb Gray(int, int) {
         std::string logText_ = ReadFile(logFile);                                                  \
         EXPECT_NE(logText_.find(text), std::string::npos) << logFile << ":\n" << logText_;         \
     } while (0)
+
+// The run directory with the generated assets, or "" when the build has not made one.
+inline std::string RunDir() {
+    const char* dir = std::getenv("SKX_RUN_DIR");
+    return dir ? dir : "";
+}
+
+// Whether the build made the generated assets' directory sub (texture, model, sound).
+inline bool HaveGenerated(const char* sub) {
+    return !RunDir().empty() && std::filesystem::is_directory(RunDir() + "/" + sub);
+}

@@ -31,10 +31,6 @@ int DrawLit(const Thing& thing, std::vector<float>* colours = nullptr) {
 }
 
 TEST(Light, SettingsAndTheFixedPool) {
-    {
-        GameScope scope("lights = 7\n");
-        EXPECT_EQ(lights, 4);
-    }
     GameScope scope("lights = -2\n");
     EXPECT_EQ(lights, 0);
     const Vec3 p = {1, 2, 3};

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <dlfcn.h>
 
 namespace {
@@ -57,8 +56,6 @@ TEST(TimingVerdicts, EachSlowFillSwitchesOffItsEffectsAboveTheThreshold) {
 }
 
 TEST(GLTable, InitFillsEveryEntryFromTheLibraryOrSaysWhyNot) {
-    for (int i = 1; i < GL_FUNCTION_COUNT; ++i)
-        EXPECT_LT(std::strcmp(glFunctionNames[i - 1], glFunctionNames[i]), 0) << glFunctionNames[i];
     setenv("SKX_NO_MESSAGEBOX", "1", 1);
     GLTable before = gl;
     EXPECT_EQ(OpenGLInit("nosuch-driver.so"), -666);
