@@ -1,6 +1,6 @@
 // Backdrop: a full-view background (the star sky) kept as a copy of its own pixels while the view
 // that shapes it holds still, and drawn from that copy. A software rasteriser fills a 1:1 nearest
-// copy almost as fast as a memory copy, against a perspective-textured sphere for every pixel.
+// copy for about half of what the perspective-textured sphere costs it.
 #pragma once
 
 #include "foundation/vec.h"
