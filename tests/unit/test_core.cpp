@@ -1,6 +1,6 @@
 // Core: the vantor.ini reader, the logs, the frame loop's settings, the fatal-signal
 // guard (real faults in a child process), the full-screen decision and the process priority.
-// Full screen at the desktop's size and at a size without a mode: tests/integration/window.sh.
+// Full screen at the desktop's size and at a size without a mode: tests/integration/display.sh.
 #include "core/app.h"
 #include "core/fatal.h"
 #include "core/ini.h"

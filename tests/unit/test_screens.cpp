@@ -1,5 +1,5 @@
 // The title menu, the quit prompt and the name entry, driven by real key presses through the
-// input layer (tests/integration/ui_screens.sh checks what they show).
+// input layer (tests/integration/play.sh checks what they show).
 #include "ui/screens.h"
 
 #include "game/game.h"
