@@ -103,7 +103,8 @@ BackdropKey BackdropKeyOf(const BackdropView* view) {
     key.cameraRoll = cameraRoll;
     key.fov = static_cast<float>(fieldOfView);
     key.aspect = static_cast<float>(aspectRatio);
-    gl.GetIntegerv(GL_VIEWPORT, key.viewport);
+    // The scene's record of the viewport: a query would be a round trip to the driver each frame.
+    std::memcpy(key.viewport, sceneViewport, sizeof key.viewport);
     return key;
 }
 

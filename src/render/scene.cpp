@@ -20,6 +20,7 @@ int32_t cameraMode = 0;
 double fieldOfView = 90.0;
 float viewSize = 1.0f;
 double aspectRatio = 640.0 / 480.0;
+int32_t sceneViewport[4] = {0, 0, 640, 480};
 int32_t perspectiveHint = 0;
 int32_t finishFrame = 1;
 int32_t niceFx = 1;
@@ -148,7 +149,11 @@ void SetProjection(int32_t width, int32_t height, float scale) {
     if (height < 1) height = 1;
     const int32_t insetX = static_cast<int32_t>(width - width * scale);
     const int32_t insetY = static_cast<int32_t>(height - height * scale);
-    gl.Viewport(insetX / 2, insetY / 2, width - insetX, height - insetY);
+    sceneViewport[0] = insetX / 2;
+    sceneViewport[1] = insetY / 2;
+    sceneViewport[2] = width - insetX;
+    sceneViewport[3] = height - insetY;
+    gl.Viewport(sceneViewport[0], sceneViewport[1], sceneViewport[2], sceneViewport[3]);
 
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();

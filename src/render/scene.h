@@ -6,16 +6,17 @@
 
 #include <cstdint>
 
-extern Vec3 cameraPos;          // start (0, 2, 4)
-extern float cameraPitch;       // degrees; start -20
-extern float cameraYaw;         // degrees; start 0
-extern float cameraRoll;        // degrees; start 0
-extern int32_t cameraMode;      // vantor.ini "camera", also the console variable "camera"
-extern double fieldOfView;      // horizontal at 4:3, degrees (vantor.ini "fov")
-extern float viewSize;          // fraction of the window the 3D view covers, 0.25..1
-extern double aspectRatio;      // the window's width / height, kept by SetProjection
-extern int32_t perspectiveHint; // vantor.ini "pHint": non-zero asks for the fastest hint
-extern int32_t finishFrame;     // vantor.ini "glFin": glFinish before each swap
+extern Vec3 cameraPos;           // start (0, 2, 4)
+extern float cameraPitch;        // degrees; start -20
+extern float cameraYaw;          // degrees; start 0
+extern float cameraRoll;         // degrees; start 0
+extern int32_t cameraMode;       // vantor.ini "camera", also the console variable "camera"
+extern double fieldOfView;       // horizontal at 4:3, degrees (vantor.ini "fov")
+extern float viewSize;           // fraction of the window the 3D view covers, 0.25..1
+extern double aspectRatio;       // the window's width / height, kept by SetProjection
+extern int32_t sceneViewport[4]; // x, y, width, height of the 3D view, kept by SetProjection
+extern int32_t perspectiveHint;  // vantor.ini "pHint": non-zero asks for the fastest hint
+extern int32_t finishFrame;      // vantor.ini "glFin": glFinish before each swap
 // The 2-D pass's half-size in layout units. The 640 x 480 layout fills the largest centred 4:3
 // area of the window; a wider window adds room at the sides, a taller one above and below.
 struct OverlayExtent {
