@@ -183,8 +183,10 @@ void AppReadLoopSettings() {
 }
 
 int32_t AppFrameSteps(float dt, float invSlice) {
-    const double steps = static_cast<double>(dt) * invSlice;
-    return steps < INT32_MAX - 1 ? static_cast<int32_t>(steps) + 1 : INT32_MAX;
+    // Single precision, so that a frame of exactly k slices rounds to k and gives k + 1 steps.
+    const float steps = dt * invSlice;
+    if (!(steps >= 0.0f)) return 1;
+    return steps < 2147483520.0f ? static_cast<int32_t>(steps) + 1 : INT32_MAX;
 }
 
 int32_t AppRunSlices(float dt, float invSlice, void (*step)(float)) {

@@ -7,7 +7,6 @@
 #include "game/game.h"
 #include "render/gl.h"
 #include "render/textfont.h"
-#include "ui/gui.h"
 
 int32_t gamePaused = 0;
 int32_t autoPause = 0;
@@ -32,7 +31,9 @@ void PauseInit() {
 
 void PauseSet(bool on) {
     if (on == (gamePaused != 0)) return;
-    if (on && (level < 1 || GuiTopScreen() != nullptr)) return;
+    // A game is on while level >= 1; the only screen it can have open is the quit prompt, and
+    // a player who looks away from that prompt is the case autopause is for.
+    if (on && level < 1) return;
     gamePaused = on ? 1 : 0;
     if (on) InputRumbleStop();
 }

@@ -12,8 +12,8 @@ extern int32_t autoPause;  // vantor.ini "autopause": 1 pauses on focus loss, 0 
 // Client start-up: reads autopause and installs the pause command's action and the focus-loss
 // hook of the input layer.
 void PauseInit();
-// Holds the game (on true) or lets it go on. Only a game in progress pauses: not the title, nor
-// while a screen (the quit prompt, the name entry) is open. Pausing stops rumble.
+// Holds the game (on true) or lets it go on. Only a game in progress pauses (under the quit
+// prompt too), not the title or the name entry. Pausing stops rumble.
 void PauseSet(bool on);
 // The pause command: toggles.
 void PauseToggle();

@@ -1,6 +1,7 @@
 // Backdrop copy: the view key, the copy texture and its draw.
 #include "render/backdrop.h"
 
+#include "core/log.h"
 #include "render/gl.h"
 #include "render/scene.h"
 
@@ -19,6 +20,7 @@ constexpr GLenum GL_FRAMEBUFFER_EXT = 0x8D40;
 constexpr GLenum GL_READ_FRAMEBUFFER_EXT = 0x8CA8;
 constexpr GLenum GL_COLOR_ATTACHMENT0_EXT = 0x8CE0;
 constexpr GLenum GL_FRAMEBUFFER_COMPLETE_EXT = 0x8CD5;
+constexpr GLenum GL_SAMPLE_BUFFERS = 0x80A8;
 
 struct BackdropBlitTable {
     void (*GenFramebuffers)(GLsizei n, GLuint* names);
@@ -51,6 +53,10 @@ template <class F> bool BackdropEntry(F* slot, const char* name) {
 
 void BackdropLookUpBlit() {
     blitLooked = true;
+    // A blit from a single-sampled copy into a multisampled window is an error in the extension.
+    GLint sampleBuffers = 0;
+    gl.GetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    if (sampleBuffers > 0) return;
     if (!BackdropHasExtension("GL_EXT_framebuffer_object") ||
         !BackdropHasExtension("GL_EXT_framebuffer_blit"))
         return;
@@ -115,21 +121,51 @@ int32_t PowerOfTwoAtLeast(int32_t n) {
     return p;
 }
 
-// A texture of at least width x height, made (or grown) only when the view outgrows it.
+// A view size the driver would not hold a copy for: refused again without asking it, until the
+// view changes size.
+int32_t refusedSize[2] = {0, 0};
+bool freshTexture = false; // storage just made: the first copy into it is checked
+
+bool BackdropRefuse(int32_t width, int32_t height) {
+    refusedSize[0] = width;
+    refusedSize[1] = height;
+    textureSize[0] = textureSize[1] = 0;
+    Log(LOG_ERROR, "BackdropKeep: no room for a %ldx%ld copy of the sky, drawing it every frame\n",
+        static_cast<long>(width), static_cast<long>(height));
+    return false;
+}
+
+// Errors left by earlier calls would be taken for this one's; a broken driver that never stops
+// reporting is not waited for.
+void BackdropClearErrors() {
+    for (int i = 0; i < 8 && gl.GetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+// A texture of at least width x height, made (or grown) only when the view outgrows it. At 4K the
+// copy takes 64 MiB and at 8K 256 MiB: the driver is asked first and the storage checked after.
 bool BackdropTextureFor(int32_t width, int32_t height) {
+    if (width == refusedSize[0] && height == refusedSize[1]) return false;
     const int32_t w = PowerOfTwoAtLeast(width), h = PowerOfTwoAtLeast(height);
     gl.BindTexture(GL_TEXTURE_2D, BACKDROP_TEXTURE);
     if (w <= textureSize[0] && h <= textureSize[1]) return true;
     GLint largest = 0;
     gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (w > largest || h > largest) return false;
+    if (w > largest || h > largest) return BackdropRefuse(width, height);
+    GLint proxyWidth = 0;
+    gl.TexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    gl.GetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &proxyWidth);
+    if (proxyWidth == 0) return BackdropRefuse(width, height);
+    BackdropClearErrors();
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    if (gl.GetError() != GL_NO_ERROR) return BackdropRefuse(width, height);
     textureSize[0] = w;
     textureSize[1] = h;
+    freshTexture = true;
     BackdropAttach();
     return true;
 }
@@ -154,7 +190,6 @@ bool BackdropDraw(const BackdropView* view) {
     const float v = h / static_cast<float>(textureSize[1]);
     // Pixel for texel: an orthographic view of the viewport, no depth, no blending, nearest.
     gl.MatrixMode(GL_PROJECTION);
-    gl.PushMatrix();
     gl.LoadIdentity();
     gl.Ortho(0.0, key.viewport[2], 0.0, key.viewport[3], -1.0, 1.0);
     gl.MatrixMode(GL_MODELVIEW);
@@ -179,9 +214,7 @@ bool BackdropDraw(const BackdropView* view) {
     gl.Disable(GL_TEXTURE_2D);
     gl.Enable(GL_CULL_FACE);
     gl.Enable(GL_DEPTH_TEST);
-    gl.MatrixMode(GL_PROJECTION);
-    gl.PopMatrix();
-    gl.MatrixMode(GL_MODELVIEW);
+    SceneRestoreCamera();
     return true;
 }
 
@@ -197,6 +230,13 @@ void BackdropKeep(const BackdropView* view) {
     if (!BackdropTextureFor(key.viewport[2], key.viewport[3])) return;
     const GLint* port = key.viewport;
     gl.CopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, port[0], port[1], port[2], port[3]);
+    if (freshTexture) {
+        freshTexture = false;
+        if (gl.GetError() != GL_NO_ERROR) {
+            BackdropRefuse(port[2], port[3]);
+            return;
+        }
+    }
     keptKey = key;
     kept = true;
 }
@@ -204,6 +244,7 @@ void BackdropKeep(const BackdropView* view) {
 void BackdropReset() {
     kept = false;
     lastValid = false;
+    refusedSize[0] = refusedSize[1] = 0;
 }
 
 bool BackdropBlits() {

@@ -137,6 +137,28 @@ void GLStateInit(int32_t width, int32_t height) {
     gl.MatrixMode(GL_MODELVIEW);
 }
 
+namespace {
+
+void SceneApplyCamera() {
+    gl.Rotatef(-cameraPitch, 1.0f, 0.0f, 0.0f);
+    gl.Rotatef(-cameraYaw, 0.0f, 1.0f, 0.0f);
+    gl.Rotatef(-cameraRoll, 0.0f, 0.0f, 1.0f);
+    gl.Translatef(-cameraPos.x, -cameraPos.y, -cameraPos.z);
+}
+
+} // namespace
+
+void SceneRestoreCamera() {
+    // GL 1.1 promises a projection stack of two: the perspective below, the camera on top. A pass
+    // that loaded its own matrix over the camera rebuilds it from the perspective instead of
+    // pushing a third level.
+    gl.MatrixMode(GL_PROJECTION);
+    gl.PopMatrix();
+    gl.PushMatrix();
+    SceneApplyCamera();
+    gl.MatrixMode(GL_MODELVIEW);
+}
+
 void SetProjection(int32_t width, int32_t height, float scale) {
     if (scale < MIN_VIEW_SCALE) scale = MIN_VIEW_SCALE;
     if (scale > 1.0f) scale = 1.0f;
@@ -173,10 +195,7 @@ void SceneDrawWorld() {
     // objects; the perspective of SetProjection stays underneath.
     gl.MatrixMode(GL_PROJECTION);
     gl.PushMatrix();
-    gl.Rotatef(-cameraPitch, 1.0f, 0.0f, 0.0f);
-    gl.Rotatef(-cameraYaw, 0.0f, 1.0f, 0.0f);
-    gl.Rotatef(-cameraRoll, 0.0f, 0.0f, 1.0f);
-    gl.Translatef(-cameraPos.x, -cameraPos.y, -cameraPos.z);
+    SceneApplyCamera();
     gl.MatrixMode(GL_MODELVIEW);
     gl.PushMatrix();
 

@@ -69,5 +69,8 @@ double SceneHorizontalFov();
 // The 3D part of a frame: the camera into the projection matrix, then things and particles. Leaves
 // both matrix stacks pushed once; ClientRender pops them after the 2-D pass.
 void SceneDrawWorld();
+// Inside the 3D part, after a pass loaded a matrix of its own into the projection: the camera's
+// projection back, without a deeper stack. Leaves the model-view matrix selected.
+void SceneRestoreCamera();
 // One frame: clear, camera, the 3D passes, the 2-D pass in a fixed 640 x 480 space, swap.
 void ClientRender();

@@ -199,6 +199,9 @@ GuiLayer* GuiCreate(GuiLayer* parent) {
 }
 
 GuiLayer* GuiOpenScreen(GuiCallback callback) {
+    // A screen asked for again (a held Back, the quit binding under its own prompt) is already
+    // there: stacking copies would only fill the pool.
+    if (GuiLayer* open = GuiFindScreen(callback)) return open;
     GuiLayer* below = GuiTopScreen();
     if (below) {
         below->visible = 0;
@@ -301,12 +304,15 @@ int GuiHandleInput(const InputEvent* event) {
         if (i >= guiIndex.count) continue;
         GuiLayer* layer = GuiAt(i);
         if (layer == askedFirst) continue;
+        // A hidden entry takes nothing: what is typed under a prompt belongs to the prompt.
+        if (layer->kind == GUI_EDIT && !GuiShown(layer)) continue;
         if (layer->callback && layer->callback(layer, GUI_INPUT, event, 0)) return 1;
         if (i < guiIndex.count && GuiAt(i) == layer && layer->kind == GUI_SCREEN &&
             GuiNavigate(layer, event))
             return 1;
     }
-    return 0;
+    // Text is for the screens only: what none of them took never reaches the key bindings.
+    return event->key == KEY_TEXT ? 1 : 0;
 }
 
 int32_t GuiNavigate(GuiLayer* screen, const InputEvent* event) {

@@ -198,7 +198,7 @@ int32_t QuitScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
             return 1;
         }
         if (ScreenLetter(event, 'n') || event->key == KEY_ESCAPE ||
-            InputPadAction(event) == INPUT_PAD_EAST) {
+            InputPadAction(event) == INPUT_PAD_EAST || InputPadAction(event) == INPUT_PAD_BACK) {
             WavePlay(SND_MENU, MENU_SOUND_VOLUME);
             GuiFreeLayer(QuitScreen);
             return 1;
@@ -229,7 +229,8 @@ int32_t NameEntryScreen(GuiLayer* layer, int32_t message, const InputEvent* even
         if (largeFont && smallFont) NameEntryDraw();
         return 1;
     case GUI_INPUT:
-        if (!ScreenKeyPress(event) || !nameEdit) return 0;
+        // Under the quit prompt the name waits: Enter and the pad belong to the prompt.
+        if (!ScreenKeyPress(event) || !nameEdit || !layer->visible) return 0;
         if (event->key == KEY_ENTER && event->device == INPUT_KEYBOARD) {
             NameEntryCommit();
             return 1;

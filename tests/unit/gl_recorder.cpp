@@ -1,6 +1,8 @@
 // Recording GL table: one generated function per OpenGL 1.1 entry point.
 #include "gl_recorder.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -53,7 +55,50 @@ void RecordGetIntegervAnswer(GLenum name, GLint* out) {
     if (name == GL_MAX_TEXTURE_SIZE) *out = 1024;
 }
 
+// GL 1.1 promises a projection stack of 2 and a model-view stack of 32: a draw routine that needs
+// more works on a generous driver and breaks on the old ones.
+GLenum matrixMode = GL_MODELVIEW;
+int projectionDepth = 1, modelviewDepth = 1;
+bool refuseStorage = false;
+
+void RecordMatrixModeTracked(GLenum mode) {
+    Recorder{"MatrixMode"}(mode);
+    matrixMode = mode;
+}
+
+void RecordPushMatrixTracked() {
+    Recorder{"PushMatrix"}();
+    int& depth = matrixMode == GL_PROJECTION ? projectionDepth : modelviewDepth;
+    ++depth;
+    if (matrixMode == GL_PROJECTION)
+        EXPECT_LE(depth, 2) << "the projection stack is only 2 deep in GL 1.1";
+    else
+        EXPECT_LE(depth, 32);
+}
+
+void RecordPopMatrixTracked() {
+    Recorder{"PopMatrix"}();
+    int& depth = matrixMode == GL_PROJECTION ? projectionDepth : modelviewDepth;
+    EXPECT_GT(depth, 1) << "matrix stack underflow";
+    --depth;
+}
+
+// A proxy texture answers with its width when the driver could hold it, 0 when not.
+void RecordProxyAnswer(GLenum target, GLint level, GLenum name, GLint* out) {
+    Recorder{"GetTexLevelParameteriv"}(target, level, name, out);
+    *out = refuseStorage ? 0 : 1;
+}
+
+GLenum RecordGetErrorAnswer() {
+    Recorder{"GetError"}();
+    return refuseStorage ? GL_OUT_OF_MEMORY : GL_NO_ERROR;
+}
+
 } // namespace
+
+void GLRecorderRefuseStorage(bool refuse) {
+    refuseStorage = refuse;
+}
 
 void GLRecorderInstall() {
     saved = gl;
@@ -61,6 +106,14 @@ void GLRecorderInstall() {
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
     gl.GetIntegerv = RecordGetIntegervAnswer;
+    gl.MatrixMode = RecordMatrixModeTracked;
+    gl.PushMatrix = RecordPushMatrixTracked;
+    gl.PopMatrix = RecordPopMatrixTracked;
+    gl.GetTexLevelParameteriv = RecordProxyAnswer;
+    gl.GetError = RecordGetErrorAnswer;
+    matrixMode = GL_MODELVIEW;
+    projectionDepth = modelviewDepth = 1;
+    refuseStorage = false;
     GLRecorderClear();
 }
 

@@ -1,6 +1,7 @@
 // Recording GL table for tests: every GL call appends its name (without the "gl" prefix) and its
 // numeric arguments (pointers as their address) to a fixed log that tests inspect. glGetIntegerv
-// answers as a 640 x 480 window would.
+// answers as a 640 x 480 window would. Matrix stacks deeper than GL 1.1 promises (projection 2,
+// model-view 32), and pops of an empty stack, fail the running test.
 #pragma once
 
 #include "render/gl.h"
@@ -24,6 +25,8 @@ int GLRecorderSize();
 const GLRecordedCall* GLRecorderCalls();
 int GLRecorderCount(const char* name);
 int GLRecorderFind(const char* name, int from = 0);
+// true: proxy textures answer width 0 and glGetError GL_OUT_OF_MEMORY, as a driver out of memory.
+void GLRecorderRefuseStorage(bool refuse);
 
 // Installs the recorder for one scope and restores the previous table at its end.
 struct GLRecorderScope {

@@ -142,6 +142,25 @@ TEST(FrameLoop, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     EXPECT_FLOAT_EQ(timeSlice, 0.035f);
 }
 
+// A frame is cut into trunc(dt / slice) + 1 equal steps: a frame of exactly one slice is two
+// steps of half a slice; absurd frame times neither hang the loop nor overflow the count.
+TEST(FrameLoop, AFrameOfKSlicesIsKPlusOneSteps) {
+    const float inv = 1.0f / 0.035f;
+    struct {
+        float dt;
+        int32_t steps;
+    } frames[] = {{0.1f, 3}, {0.02f, 1}, {0.035f, 2}, {0.07f, 3}, {0.0f, 1}, {1e30f, INT32_MAX}};
+    for (auto [dt, steps] : frames)
+        EXPECT_EQ(AppFrameSteps(dt, inv), steps) << dt;
+    std::vector<float> taken;
+    static std::vector<float>* sink = &taken;
+    EXPECT_EQ(
+        AppRunSteps(0.035f, AppFrameSteps(0.035f, inv), [](float dt) { sink->push_back(dt); }), 2);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_FLOAT_EQ(taken[0], 0.0175f);
+    EXPECT_FLOAT_EQ(taken[0] + taken[1], 0.035f);
+}
+
 volatile int* volatile nowhere = nullptr;
 volatile int zero = 0;
 volatile bool keepGoing = true;

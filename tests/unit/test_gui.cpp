@@ -49,31 +49,33 @@ class Gui : public ::testing::Test {
 };
 
 TEST_F(Gui, OnlyTheTopScreenDrawsAndTakesKeysFirstWhatNoneTakesGoesOnOnce) {
-    GuiLayer* older = GuiOpenScreen(ScreenTwo);
     GuiLayer* one = GuiOpenScreen(ScreenOne);
-    GuiOpenScreen(ScreenTwo);
+    GuiLayer* two = GuiOpenScreen(ScreenTwo);
+    EXPECT_EQ(GuiOpenScreen(ScreenTwo), two); // a screen asked for again is the one open
     EXPECT_EQ(one->visible, 0);
     GLRecorderScope recorder;
     GuiDraw();
     EXPECT_EQ(logs[0].draws, 0); // hidden: neither the screen nor its widgets draw
-    EXPECT_EQ(logs[1].draws, 1); // the older ScreenTwo is hidden too
-    PressKey(SDL_SCANCODE_X);    // taken by the top ScreenTwo, not by the hidden entry
-    PressKey(SDL_SCANCODE_F1);   // taken by nobody: goes on to the bindings, once
+    EXPECT_EQ(logs[1].draws, 1);
+    PressKey(SDL_SCANCODE_X);  // taken by the top ScreenTwo, not by the hidden entry
+    PressKey(SDL_SCANCODE_F1); // taken by nobody: goes on to the bindings, once
     EXPECT_EQ(BindingKeys(), std::vector<int32_t>{KEY_F1});
     EXPECT_EQ(logs[1].keys[0], 'x');
     EXPECT_EQ(logs[0].keys, std::vector<int32_t>{KEY_F1}); // the hidden screen was offered it
     EXPECT_STREQ(focusLayer->text, "first");
-    TypeText("q"); // text the screen above leaves alone reaches the hidden entry
-    EXPECT_STREQ(focusLayer->text, "firstq");
-    GuiFreeLayer(ScreenTwo); // the newest screen with that callback
-    EXPECT_EQ(GuiFindScreen(ScreenTwo), older);
-    EXPECT_EQ(one->visible, 1);
-    GuiFreeLayer(ScreenOne);
+    TypeText("q"); // text typed under the top screen never edits a hidden entry
+    PressKey(SDL_SCANCODE_BACKSPACE);
+    EXPECT_STREQ(focusLayer->text, "first");
     GuiFreeLayer(ScreenTwo);
+    EXPECT_EQ(GuiFindScreen(ScreenTwo), nullptr);
+    EXPECT_EQ(one->visible, 1);
+    TypeText("q");
+    EXPECT_STREQ(focusLayer->text, "firstq");
+    GuiFreeLayer(ScreenOne);
     EXPECT_EQ(guiIndex.count, 0);
     EXPECT_EQ(focusLayer, nullptr);
     PressKey(SDL_SCANCODE_X); // no screen: the GUI takes nothing
-    EXPECT_EQ(BindingKeys(), (std::vector<int32_t>{KEY_F1, 'x'}));
+    EXPECT_EQ(BindingKeys(), (std::vector<int32_t>{KEY_F1, KEY_BACKSPACE, 'x'})); // no text
 }
 
 // Tab and Down walk forward, Up backward, both with wrap; Enter activates the focused entry.

@@ -195,11 +195,19 @@ TEST_F(Pad, TheWholeMenuFlowWithThePadAlone) {
                   back = SDL_CONTROLLER_BUTTON_BACK, start = SDL_CONTROLLER_BUTTON_START,
                   up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
                   left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
-    // Back opens the quit prompt, east says no, south says yes.
+    // Back opens the quit prompt, east or Back again says no, south says yes; the quit command
+    // under its own prompt opens no second one.
     GuiLayer* menu = GuiOpenScreen(MenuScreen);
     Press(back);
     ASSERT_EQ(GuiTopScreen()->callback, QuitScreen);
     Press(east);
+    EXPECT_EQ(GuiTopScreen(), menu);
+    Press(back);
+    Press(back);
+    EXPECT_EQ(GuiTopScreen(), menu);
+    Press(back);
+    CommandExecute("quit");
+    Press(east); // one no closes the one prompt
     EXPECT_EQ(GuiTopScreen(), menu);
     Press(back);
     Press(south);

@@ -2,6 +2,8 @@
 // the pause had never been; autopause holds the game on focus loss and only a key resumes it.
 #include "game_fixture.h"
 
+#include "ui/screens.h"
+
 #include <SDL.h>
 
 #include <vector>
@@ -68,6 +70,11 @@ TEST(Pause, TheBannerHoldsTooButNotTheTitleAndAutopauseWaitsForAKey) {
     PauseToggle();
     GameRun(1, 0.02f);
     EXPECT_LT(bannerTimer, GAME_BANNER_TIME);
+    // A player who opened the quit prompt and looked away is held as well.
+    GuiOpenScreen(QuitScreen);
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    InputHandleSdlEvent(focus);
+    EXPECT_EQ(gamePaused, 1);
 }
 
 } // namespace
