@@ -11,8 +11,9 @@ for pair in $(sed -n 's/^\([A-Za-z]*\) = \([^ ]*\)$/\1=\2/p' data/vantor.ini); d
     value=${pair#*=}
     case " $CHANGED " in *" $key "*) continue ;; esac
     # IniGetInt(INI_FILE, "key", default) or IniGetString(INI_FILE, "key", "default", ...)
-    defaults=$(grep -rhoE "IniGet[A-Za-z]*\(INI_FILE, \"$key\", [^,)]+" src |
-        sed -E 's/.*", //; s/"//g' | sort -u)
+    defaults=$( (grep -rhoE "IniGet[A-Za-z]*\(INI_FILE, \"$key\", [^,)]+" src |
+        sed -E 's/.*", //; s/"//g'
+        grep -rhoE "\{\"$key\", SETTING_[A-Z]+, [^,]+" src | sed -E 's/.*, //') | sort -u)
     [ -n "$defaults" ] || { echo "FAIL: no read of '$key' in src/"; status=1; continue; }
     for d in $defaults; do
         case $d in [A-Z_]*)

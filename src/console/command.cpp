@@ -3,6 +3,7 @@
 
 #include "core/app.h"
 #include "console/cvar.h"
+#include "console/gameinput.h"
 #include "console/input.h"
 #include "core/log.h"
 #include "render/scene.h"
@@ -12,15 +13,6 @@
 #include <cstring>
 
 Index commandIndex = {};
-
-int32_t cmdForward = 0;
-int32_t cmdBackward = 0;
-int32_t cmdAttack = 0;
-int32_t cmdLeft = 0;
-int32_t cmdRight = 0;
-int32_t cmdLookback = 0;
-int32_t cmdMouselook = 0;
-int32_t cameraSnap = 0;
 
 // The quit prompt belongs to the UI and the menu sound to the mixer; the UI installs one action
 // that does both, so this module needs neither.
@@ -37,53 +29,51 @@ constexpr float VIEW_SIZE_MIN = 0.5f;
 constexpr float VIEW_SIZE_MAX = 1.0f;
 
 void ForwardDown(const char*) {
-    cmdForward += 1;
+    GameInputPress(CONTROL_FORWARD);
 }
 void ForwardUp(const char*) {
-    cmdForward = 0;
+    GameInputRelease(CONTROL_FORWARD);
 }
 void BackwardDown(const char*) {
-    cmdBackward += 1;
+    GameInputPress(CONTROL_BACKWARD);
 }
 void BackwardUp(const char*) {
-    cmdBackward = 0;
+    GameInputRelease(CONTROL_BACKWARD);
 }
 void AttackDown(const char*) {
-    cmdAttack += 1;
+    GameInputPress(CONTROL_ATTACK);
 }
 void AttackUp(const char*) {
-    cmdAttack = 0;
+    GameInputRelease(CONTROL_ATTACK);
 }
 void LeftDown(const char*) {
-    cmdLeft += 1;
+    GameInputPress(CONTROL_LEFT);
 }
 void LeftUp(const char*) {
-    cmdLeft = 0;
+    GameInputRelease(CONTROL_LEFT);
 }
 void RightDown(const char*) {
-    cmdRight += 1;
+    GameInputPress(CONTROL_RIGHT);
 }
 void RightUp(const char*) {
-    cmdRight = 0;
+    GameInputRelease(CONTROL_RIGHT);
 }
 
 void LookbackDown(const char*) {
-    cmdLookback += 1;
-    cameraSnap = 1;
+    GameInputPress(CONTROL_LOOKBACK);
 }
 
 void LookbackUp(const char*) {
-    cmdLookback = 0;
-    cameraSnap = 1;
+    GameInputRelease(CONTROL_LOOKBACK);
 }
 
 void MouselookDown(const char*) {
-    cmdMouselook += 1;
+    GameInputPress(CONTROL_MOUSELOOK);
     InputMouseGrab();
 }
 
 void MouselookUp(const char*) {
-    cmdMouselook = 0;
+    GameInputRelease(CONTROL_MOUSELOOK);
     InputMouseRelease();
 }
 
@@ -165,12 +155,6 @@ void CommandSetPauseAction(void (*action)()) {
     pauseHook = action;
 }
 
-bool CommandTakeCameraSnap() {
-    const bool snap = cameraSnap != 0;
-    cameraSnap = 0;
-    return snap;
-}
-
 const char* StringNextWord(const char* text, char* word, size_t wordSize) {
     if (!text) return nullptr;
     size_t length = 0;
@@ -187,8 +171,9 @@ void CommandInit() {
     if (commandIndex.items) IndexFree(&commandIndex);
     IndexCreate(&commandIndex, INDEX_DEFAULT_CAPACITY, "commandIndex", 0);
     commandCount = 0;
-    cmdForward = cmdBackward = cmdAttack = cmdLeft = cmdRight = cmdLookback = cmdMouselook = 0;
-    cameraSnap = 0;
+    for (int32_t c = 0; c < CONTROL_COUNT; ++c)
+        GameInputRelease(static_cast<GameControl>(c));
+    GameInputTakeCameraSnap();
     for (const DefaultCommand& command : DEFAULT_COMMANDS)
         CommandRegister(command.name, command.handler);
 }
@@ -229,16 +214,4 @@ void CommandExecute(const char* line) {
     const char* argument = StringNextWord(line, word);
     Command* command = CommandFind(word);
     if (command && command->handler) command->handler(argument);
-}
-
-void CommandSetControls(int32_t forward, int32_t backward, int32_t attack, int32_t left,
-                        int32_t right, int32_t lookback, int32_t mouselook, int32_t snap) {
-    cmdForward = forward;
-    cmdBackward = backward;
-    cmdAttack = attack;
-    cmdLeft = left;
-    cmdRight = right;
-    cmdLookback = lookback;
-    cmdMouselook = mouselook;
-    cameraSnap = snap;
 }

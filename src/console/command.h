@@ -1,6 +1,7 @@
 // Commands: named actions with one text argument, found by name, and the command-line runner.
-// The flight controls are '+'/'-' command pairs that only raise and clear control words, which
-// the player's ship and the chase camera read each game step. Main thread only (input dispatch).
+// The flight controls are '+'/'-' command pairs that only press and release the controls of the
+// frame's input record (console/gameinput.h), which the ship and the chase camera read. Main thread
+// only (input dispatch).
 #pragma once
 
 #include "foundation/index.h"
@@ -24,19 +25,6 @@ struct Command {
 
 extern Index commandIndex; // every command, ascending by name (NameCompare)
 
-// Control words: a '+' command adds 1, its '-' twin sets 0; above 0 means held. Two keys on one
-// '+' command raise the word to 2, and releasing either clears it.
-extern int32_t cmdForward;   // +forward / -forward: the ship's forward drive
-extern int32_t cmdBackward;  // +backward / -backward
-extern int32_t cmdAttack;    // +attack / -attack: fire
-extern int32_t cmdLeft;      // +left / -left: turn
-extern int32_t cmdRight;     // +right / -right
-extern int32_t cmdLookback;  // +lookback / -lookback: the chase camera looks back
-extern int32_t cmdMouselook; // +mouselook / -mouselook: the camera heading follows mouseYaw
-// Set to 1 by +lookback and -lookback; the chase camera turns straight to its new heading once
-// (CommandTakeCameraSnap).
-extern int32_t cameraSnap;
-
 // The quit command's action, installed by the UI: play the menu sound (SND_MENU at volume 220)
 // and open the quit prompt. Until it is installed, quit does nothing.
 extern void (*quitHook)();
@@ -46,11 +34,6 @@ void CommandSetQuitAction(void (*action)());
 // The pause command's action, installed by the game flow: hold the game or let it go on. Until it
 // is installed, pause does nothing.
 void CommandSetPauseAction(void (*action)());
-// Whether a lookback key went down or up since the last call; clears the request.
-bool CommandTakeCameraSnap();
-// Puts the flight control words and the camera snap request in place at once (a demo's playback).
-void CommandSetControls(int32_t forward, int32_t backward, int32_t attack, int32_t left,
-                        int32_t right, int32_t lookback, int32_t mouselook, int32_t snap);
 
 // Copies text up to the first space (tabs are ordinary characters) into word (zero-terminated,
 // cut to wordSize - 1 characters), skips the spaces after it and returns the position of the next

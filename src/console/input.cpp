@@ -2,6 +2,8 @@
 // handler stack every event is dispatched through.
 #include "console/input.h"
 
+#include "console/gameinput.h"
+
 #include "core/ini.h"
 #include "core/log.h"
 #include "foundation/index.h"
@@ -11,7 +13,6 @@
 #include <array>
 #include <cstdio>
 
-float mouseYaw = 0.0f;
 int32_t rumbleEnabled = 1;
 void (*inputFocusLostHook)() = nullptr;
 
@@ -205,9 +206,38 @@ int InputDispatch(InputEvent* event) {
     return InputAskHandlers(event);
 }
 
+const Joystick* JoystickOfDevice(int32_t device);
+
+// What a game controller's button or direction means to a screen; resolved when the event is
+// made, so that a recorded press keeps its meaning without the pad.
+int32_t PadMeaning(const InputEvent* event) {
+    const Joystick* joy = JoystickOfDevice(event->device);
+    if (!joy || !joy->pad) return INPUT_PAD_NONE; // plain joysticks keep their codes only
+    switch (event->key - joy->keyBase) {
+    case 0:
+        return INPUT_PAD_SOUTH;
+    case JOY_BUTTON2:
+        return INPUT_PAD_EAST;
+    case JOY_UP:
+        return INPUT_PAD_UP;
+    case JOY_DOWN:
+        return INPUT_PAD_DOWN;
+    case JOY_LEFT:
+        return INPUT_PAD_LEFT;
+    case JOY_RIGHT:
+        return INPUT_PAD_RIGHT;
+    default:
+        break;
+    }
+    if (event->key == KEY_PAD_START) return INPUT_PAD_START;
+    if (event->key == KEY_PAD_BACK) return INPUT_PAD_BACK;
+    return INPUT_PAD_NONE;
+}
+
 int InputSend(int32_t device, int32_t key, uint32_t flags, int32_t x, int32_t y,
               int32_t symbol = 0) {
-    InputEvent event{device, key, flags, x, y, symbol};
+    InputEvent event{device, key, flags, x, y, symbol, INPUT_PAD_NONE};
+    if (device == INPUT_JOYSTICK1 || device == INPUT_JOYSTICK2) event.pad = PadMeaning(&event);
     return InputDispatch(&event);
 }
 
@@ -237,11 +267,12 @@ void InputPollMouse() {
     } else if (pendingDx != 0 || pendingDy != 0) {
         mouseX += pendingDx;
         mouseY += pendingDy;
-        mouseYaw += static_cast<float>(pendingDx) * MOUSE_YAW_PER_PIXEL;
-        while (mouseYaw > 180.0f)
-            mouseYaw -= 360.0f;
-        while (mouseYaw < -180.0f)
-            mouseYaw += 360.0f;
+        float yaw = gameInput.state.mouseYaw + static_cast<float>(pendingDx) * MOUSE_YAW_PER_PIXEL;
+        while (yaw > 180.0f)
+            yaw -= 360.0f;
+        while (yaw < -180.0f)
+            yaw += 360.0f;
+        GameInputSetMouseYaw(yaw);
     }
     pendingDx = pendingDy = 0;
     if (mouseX != oldX || mouseY != oldY)
@@ -507,7 +538,7 @@ void InputInit() {
     shiftDown = ctrlDown = altDown = false;
     mouseX = mouseY = cursorX = cursorY = pendingDx = pendingDy = 0;
     grabCount = 0;
-    mouseYaw = 0.0f;
+    GameInputSetMouseYaw(0.0f);
     keyScancode.fill(0);
     keySymbols.fill(0);
     rumbleEnabled = IniGetInt(INI_FILE, "rumble", 1) != 0 ? 1 : 0;
@@ -659,28 +690,7 @@ void InputTextStop() {
 }
 
 int32_t InputPadAction(const InputEvent* event) {
-    if (!event || !(event->flags & INPUT_PRESS)) return INPUT_PAD_NONE;
-    const Joystick* joy = JoystickOfDevice(event->device);
-    if (!joy || !joy->pad) return INPUT_PAD_NONE; // plain joysticks keep their codes only
-    switch (event->key - joy->keyBase) {
-    case 0:
-        return INPUT_PAD_SOUTH;
-    case JOY_BUTTON2:
-        return INPUT_PAD_EAST;
-    case JOY_UP:
-        return INPUT_PAD_UP;
-    case JOY_DOWN:
-        return INPUT_PAD_DOWN;
-    case JOY_LEFT:
-        return INPUT_PAD_LEFT;
-    case JOY_RIGHT:
-        return INPUT_PAD_RIGHT;
-    default:
-        break;
-    }
-    if (event->key == KEY_PAD_START) return INPUT_PAD_START;
-    if (event->key == KEY_PAD_BACK) return INPUT_PAD_BACK;
-    return INPUT_PAD_NONE;
+    return (event && (event->flags & INPUT_PRESS)) ? event->pad : INPUT_PAD_NONE;
 }
 
 int32_t InputPadCount() {
@@ -706,10 +716,6 @@ void InputRumbleStop() {
 int32_t InputKeyCode(int32_t scancode) {
     if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return -1;
     return keyMap[static_cast<size_t>(scancode)];
-}
-
-void InputSetMouseYaw(float yaw) {
-    mouseYaw = yaw;
 }
 
 void InputSetFocusLostHook(void (*hook)()) {

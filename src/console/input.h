@@ -102,6 +102,7 @@ struct InputEvent {
     // Keyboard keys: the character printed on the key in the active layout (lower case, printable
     // ASCII), 0 for none. A German Y key has key 'z' and symbol 'y'.
     int32_t symbol;
+    int32_t pad; // a game controller's press: what it means to a screen (InputPadMeaning)
 };
 
 // What a game controller's press means to a screen (InputPadAction).
@@ -133,11 +134,6 @@ using InputHandler = int (*)(const InputEvent* event);
 // recorder uses it to keep the key events a screen takes.
 using InputMonitor = void (*)(const InputEvent* event, InputHandler consumer);
 
-// Horizontal mouse-look heading, degrees in [-180, 180]: grows by 0.5 per pixel moved right
-// while the mouse is grabbed. The chase camera reads it while mouse look is held.
-extern float mouseYaw;
-// Sets the mouse-look heading (a demo's playback).
-void InputSetMouseYaw(float yaw);
 // Installs what runs when the window loses the focus (null: nothing).
 void InputSetFocusLostHook(void (*hook)());
 
@@ -178,7 +174,8 @@ int32_t InputPadCount();
 void InputRumble(uint16_t low, uint16_t high, uint32_t ms);
 // Stops every rumble started and not yet stopped.
 void InputRumbleStop();
-// Mouse look: the first grab hides and holds the cursor and starts turning motion into mouseYaw;
+// Mouse look: the first grab hides and holds the cursor and starts turning motion into the
+// record's mouse-look heading (0.5 degree per pixel to the right, kept in [-180, 180]);
 // each grab needs its own release, and the cursor returns with the last one. A release without a
 // grab does nothing.
 void InputMouseGrab();

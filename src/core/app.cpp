@@ -10,7 +10,9 @@
 #include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "core/window.h"
+#include "console/gameinput.h"
 #include "console/input.h"
 #include "foundation/mem.h"
 #include "game/game.h"
@@ -166,11 +168,22 @@ bool AppFindData(char* startDir, size_t startSize, char* baseDir, size_t baseSiz
 
 } // namespace
 
+const Setting APP_LOOP_SETTING_ROWS[] = {
+    {"slice", SETTING_FLOAT, DEFAULT_SLICE, nullptr, MIN_SLICE, 1.0, SETTING_PLAY,
+     [] { return double(timeSlice); }, [](double v) { AppSetSlice(static_cast<float>(v)); }},
+    {"ftest", SETTING_INT, 0, nullptr, 0, 1, 0, nullptr, nullptr},
+    {"maxfps", SETTING_INT, DEFAULT_MAXFPS, nullptr, 1, 1000, SETTING_PLAYER,
+     [] { return double(maxFps); }, [](double v) { maxFps = int32_t(v); }},
+    {"timeout", SETTING_FLOAT, 180.0, nullptr, 0.0, 1e9, 0, nullptr, nullptr},
+};
+
+const SettingTable appLoopSettings = SettingTableOf("loop", APP_LOOP_SETTING_ROWS);
+
 void AppReadLoopSettings() {
-    timeSlice = IniGetFloat(INI_FILE, "slice", DEFAULT_SLICE);
-    frameTest = IniGetInt(INI_FILE, "ftest", 0);
-    maxFps = IniGetInt(INI_FILE, "maxfps", DEFAULT_MAXFPS);
-    frameTestTimeout = IniGetFloat(INI_FILE, "timeout", 180.0f);
+    timeSlice = SettingReadFloat(appLoopSettings, "slice");
+    frameTest = SettingReadInt(appLoopSettings, "ftest");
+    maxFps = SettingReadInt(appLoopSettings, "maxfps");
+    frameTestTimeout = SettingReadFloat(appLoopSettings, "timeout");
     // The loop divides by both; a zero, negative or non-finite value would stall or spin it.
     if (!(timeSlice >= MIN_SLICE) || timeSlice > 1e30f) {
         Log(LOG_ERROR, "AppReadLoopSettings: slice must be at least 0.001, using 0.035\n");
@@ -280,6 +293,7 @@ int AppMain() {
     }
 
     for (;;) {
+        GameInputBeginFrame();
         DemoFrameBegin();
         // Messages are handled one class below real-time.
         if (priorityLevel == 3) SetPriority(2);

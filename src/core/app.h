@@ -1,9 +1,10 @@
 // The program's spine: start-up in its fixed order, the frame loop and the ordered shutdown.
 #pragma once
 
-#include <cstdint>
+#include "core/settings.h"
+#include "core/version.h"
 
-constexpr const char* APP_BANNER = "Skarnex3D v1.13";
+#include <cstdint>
 
 // Loop settings (vantor.ini: slice, ftest, maxfps, timeout).
 extern float timeSlice;
@@ -18,6 +19,8 @@ extern int32_t frameRate;
 // Runs the whole program; returns the process exit status.
 int AppMain();
 
+// vantor.ini slice, ftest, maxfps and timeout.
+extern const SettingTable appLoopSettings;
 // Reads slice, ftest, maxfps and timeout, rejecting settings the loop cannot divide by.
 void AppReadLoopSettings();
 // The number of equal game steps a frame of dt seconds is cut into: trunc(dt / slice) + 1.

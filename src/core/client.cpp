@@ -1,14 +1,18 @@
 // ClientInit: settings, then every module's start-up in the documented order.
 #include "core/client.h"
 
+#include "core/app.h"
+
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "core/window.h"
 #include "console/bind.h"
 #include "console/command.h"
 #include "console/cvar.h"
+#include "console/gameinput.h"
 #include "console/input.h"
 #include "render/gl.h"
 #include "game/game.h"
@@ -27,27 +31,25 @@
 #include "ui/hud.h"
 #include "ui/screens.h"
 
+#include <iterator>
+
 namespace {
 
+// Every module's settings, in start-up order: the registry that demos and the options walk.
+const SettingTable* const CLIENT_SETTING_TABLES[] = {
+    &appLoopSettings, &gameInputSettings, &hudSettings,      &gameSettings,
+    &sceneSettings,   &timingSettings,    &particleSettings, &thingSettings,
+};
+
+// The settings the client start-up reads before the modules start, in the order the logs have
+// always shown them; each value goes to its owner's setter.
+constexpr const char* CLIENT_READ_ORDER[] = {"camera", "fps",    "level", "menurocks",
+                                             "fov",    "pHint",  "glFin", "diff",
+                                             "stars",  "nicefx", "test",  "vtest"};
+
 void ClientReadSettings() {
-    // Order matters: a missing vantor.ini logs one line per read, in this order. Each value goes
-    // to the module that acts on it.
-    const int32_t camera = IniGetInt(INI_FILE, "camera", 0);
-    const int32_t fps = IniGetInt(INI_FILE, "fps", 0);
-    const int32_t firstLevel = IniGetInt(INI_FILE, "level", 1);
-    const int32_t rocks = IniGetInt(INI_FILE, "menurocks", 12);
-    const float fov = IniGetFloat(INI_FILE, "fov", 90.0f);
-    const int32_t fastHint = IniGetInt(INI_FILE, "pHint", 0);
-    const int32_t finish = IniGetInt(INI_FILE, "glFin", 1);
-    const int32_t diff = IniGetInt(INI_FILE, "diff", 0);
-    const int32_t stars = IniGetInt(INI_FILE, "stars", 1);
-    const int32_t fx = IniGetInt(INI_FILE, "nicefx", 1);
-    const int32_t apply = IniGetInt(INI_FILE, "test", 0);
-    const int32_t visible = IniGetInt(INI_FILE, "vtest", 0);
-    SceneSetSettings(camera, fov, fastHint, finish, stars, fx);
-    HudSetShowFps(fps);
-    GameSetSettings(diff, firstLevel, rocks);
-    TimingSetSettings(apply, visible);
+    for (const char* key : CLIENT_READ_ORDER)
+        SettingApplyFromIni(*SettingsFind(key));
 }
 
 // One "label value" line; a context that could not be made gives null strings.
@@ -78,8 +80,14 @@ void ClientLogGLStrings() {
 
 } // namespace
 
+void ClientRegisterSettings() {
+    SettingsRegister(CLIENT_SETTING_TABLES, static_cast<int32_t>(std::size(CLIENT_SETTING_TABLES)));
+}
+
 void ClientInit() {
     CVarInit(); // first: modules may register variables while they start
+    GameInputInit();
+    ClientRegisterSettings();
     ClientReadSettings();
     SceneInit();
     ClientLogGLStrings();

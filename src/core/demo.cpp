@@ -1,12 +1,15 @@
 // Demo recording, exact playback and the timedemo benchmark.
 //
 // A demo file (demos/NAME.skd, little-endian) is a header followed by records, one tag byte each:
-//   header  "SKXD", u32 format, char[32] program banner, u32 random seed, the settings (7 i32,
-//           3 f32), the controls at the start of the first frame (9 i32, 1 f32)
-//   'E'     a key event a screen took: device, key, flags, x, y (5 i32)
-//   'C'     the controls, when they differ from the last frame's (9 i32, 1 f32)
+//   header  "SKXD", u32 format, u32 game rules version, char[32] program banner (for people),
+//           u32 random seed, u32 count of settings and for each its key (char[16]) and value (f64),
+//           the input record's state at the start of the first frame (GAME_INPUT_STATE_WORDS u32)
+//   'E'     a press the screens took: device, key, flags, x, y, symbol, pad meaning (7 i32)
+//   'C'     the input record's state, when it differs from the last frame's
 //   'F'     the end of a frame: its time (f32) and step count (i32)
 //   'Z'     the end of the game: score, level, lives (3 i32), state hash (u64); last in the file
+// A demo plays wherever its format and rules version are this program's: a new program version
+// that leaves play alone keeps every demo.
 #include "core/demo.h"
 
 #include "console/bind.h"
@@ -16,6 +19,7 @@
 #include "core/client.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "core/window.h"
 #include "foundation/mem.h"
 #include "game/game.h"
@@ -40,15 +44,15 @@ namespace {
 constexpr char DEMO_MAGIC[4] = {'S', 'K', 'X', 'D'};
 constexpr const char* DEMO_DIR = "demos";
 constexpr size_t DEMO_PATH_SIZE = 96;
-constexpr size_t DEMO_SETTINGS_BYTES = 10 * 4;
-constexpr size_t DEMO_CONTROLS_BYTES = 10 * 4;
-constexpr size_t DEMO_HEADER_BYTES =
-    4 + 4 + DEMO_PROGRAM_SIZE + 4 + DEMO_SETTINGS_BYTES + DEMO_CONTROLS_BYTES;
+constexpr size_t DEMO_STATE_BYTES = GAME_INPUT_STATE_WORDS * 4;
+constexpr size_t DEMO_SETTING_BYTES = DEMO_SETTING_KEY_SIZE + 8;
+// Magic, format, rules, program, seed, setting count; then the settings and the state.
+constexpr size_t DEMO_FIXED_HEADER_BYTES = 4 + 4 + 4 + DEMO_PROGRAM_SIZE + 4 + 4;
 constexpr uint8_t TAG_EVENT = 'E';
 constexpr uint8_t TAG_CONTROLS = 'C';
 constexpr uint8_t TAG_FRAME = 'F';
 constexpr uint8_t TAG_END = 'Z';
-constexpr size_t EVENT_BYTES = 5 * 4;
+constexpr size_t EVENT_BYTES = 7 * 4;
 constexpr size_t FRAME_BYTES = 2 * 4;
 constexpr size_t END_BYTES = 3 * 4 + 8;
 // The recording is written in blocks of this size: no allocation and one write per block.
@@ -56,11 +60,6 @@ constexpr size_t DEMO_BLOCK_BYTES = 64 * 1024;
 // Sane bounds for what a file may ask of the loop: a frame of at most a minute, in steps of at
 // least a millisecond, and the settings' own ranges.
 constexpr float DEMO_MAX_FRAME_TIME = 60.0f;
-constexpr float DEMO_MIN_SLICE = 0.001f;
-constexpr float DEMO_MAX_SLICE = 1.0f;
-constexpr int32_t DEMO_MAX_LEVEL = 10000;
-constexpr int32_t DEMO_MAX_MENU_ROCKS = 1000;
-constexpr float DEMO_MAX_DENSITY = 100.0f;
 
 enum DemoMode { DEMO_IDLE, DEMO_ARMED, DEMO_RECORDING, DEMO_PLAYING };
 
@@ -75,15 +74,11 @@ uint8_t* recordBlock = nullptr; // DEMO_BLOCK_BYTES, allocated once at DemoInit
 size_t recordUsed = 0;
 int32_t recordFrames = 0;
 uint32_t frameSeed = 0;
-DemoControls frameStartControls{};
-DemoControls seamControls{};
-DemoControls lastControls{};
+GameInputState frameStartState{};
+GameInputState lastState{};
 float frameTime = 0.0f;
 int32_t seamLevel = 0; // the level as the frame's steps began
 int32_t frameSteps = 0;
-InputEvent pendingEvents[DEMO_FRAME_EVENTS];
-int32_t pendingCount = 0;
-bool pendingOverflow = false;
 
 // Playback.
 uint8_t* playImage = nullptr;
@@ -92,7 +87,7 @@ size_t playCursor = 0;
 DemoInfo playInfo{};
 int32_t playFrame = 0; // frames begun
 int32_t shotFrame = 0; // vantor.ini "demoshot": the played frame to take a screenshot of (0: none)
-DemoControls playControls{};
+GameInputState playState{};
 bool timing = false;
 float* frameTimes = nullptr; // seconds per frame, filled while a timedemo runs
 std::chrono::steady_clock::time_point frameStart;
@@ -132,63 +127,44 @@ float GetF32(const uint8_t* in) {
     return v;
 }
 
-void PutControls(uint8_t* out, const DemoControls& c) {
-    const int32_t words[9] = {c.forward,  c.backward,  c.attack,     c.left,      c.right,
-                              c.lookback, c.mouselook, c.cameraSnap, c.cameraMode};
-    for (int i = 0; i < 9; ++i)
-        PutI32(out + 4 * i, words[i]);
-    PutF32(out + 36, c.mouseYaw);
+void PutU64(uint8_t* out, uint64_t v) {
+    PutU32(out, static_cast<uint32_t>(v));
+    PutU32(out + 4, static_cast<uint32_t>(v >> 32));
 }
 
-DemoControls GetControls(const uint8_t* in) {
-    return {GetI32(in),      GetI32(in + 4),  GetI32(in + 8),  GetI32(in + 12), GetI32(in + 16),
-            GetI32(in + 20), GetI32(in + 24), GetI32(in + 28), GetI32(in + 32), GetF32(in + 36)};
-}
-
-void PutSettings(uint8_t* out, const DemoSettings& s) {
-    const int32_t words[7] = {s.startLevel,   s.difficulty,       s.menuRocks, s.niceFx,
-                              s.starsEnabled, s.particleTextured, s.zpart};
-    for (int i = 0; i < 7; ++i)
-        PutI32(out + 4 * i, words[i]);
-    PutF32(out + 28, s.fieldOfView);
-    PutF32(out + 32, s.timeSlice);
-    PutF32(out + 36, s.particleDensity);
-}
-
-DemoSettings GetSettings(const uint8_t* in) {
-    return {GetI32(in),      GetI32(in + 4),  GetI32(in + 8),  GetI32(in + 12), GetI32(in + 16),
-            GetI32(in + 20), GetI32(in + 24), GetF32(in + 28), GetF32(in + 32), GetF32(in + 36)};
+uint64_t GetU64(const uint8_t* in) {
+    return GetU32(in) | static_cast<uint64_t>(GetU32(in + 4)) << 32;
 }
 
 // ---- The game's side: what is recorded and what a playback puts back ---------------------
 
-DemoSettings SettingsCapture() {
-    return {startLevel,   difficulty,       menuRocks, niceFx,
-            starsEnabled, particleTextured, zpart,     static_cast<float>(fieldOfView),
-            timeSlice,    particleDensity};
+// Every setting that changes play, from the registered tables, into the header.
+size_t SettingsPut(uint8_t* out, size_t room) {
+    int32_t count = 0;
+    size_t at = 4;
+    for (int32_t t = 0; t < SettingsTableCount(); ++t) {
+        const SettingTable& table = SettingsTable(t);
+        for (int32_t i = 0; i < table.count; ++i) {
+            const Setting& row = table.rows[i];
+            if (!(row.flags & SETTING_PLAY) || !row.get || count == DEMO_MAX_SETTINGS) continue;
+            if (at + DEMO_SETTING_BYTES > room) break;
+            std::memset(out + at, 0, DEMO_SETTING_KEY_SIZE);
+            std::snprintf(reinterpret_cast<char*>(out + at), DEMO_SETTING_KEY_SIZE, "%s", row.key);
+            double value = row.get();
+            uint64_t bits;
+            std::memcpy(&bits, &value, 8);
+            PutU64(out + at + DEMO_SETTING_KEY_SIZE, bits);
+            at += DEMO_SETTING_BYTES;
+            ++count;
+        }
+    }
+    PutU32(out, static_cast<uint32_t>(count));
+    return at;
 }
 
-void SettingsApply(const DemoSettings& s) {
-    GameSetSettings(s.difficulty, s.startLevel, s.menuRocks);
-    SceneSetNiceFx(s.niceFx);
-    SceneSetStars(s.starsEnabled);
-    ParticleSetTextured(s.particleTextured);
-    ThingSetZSort(s.zpart);
-    AppSetSlice(s.timeSlice);
-    ParticleSetDensity(s.particleDensity);
-    SceneSetFieldOfView(s.fieldOfView);
-}
-
-DemoControls ControlsCapture() {
-    return {cmdForward,  cmdBackward,  cmdAttack,  cmdLeft,    cmdRight,
-            cmdLookback, cmdMouselook, cameraSnap, cameraMode, mouseYaw};
-}
-
-void ControlsApply(const DemoControls& c) {
-    CommandSetControls(c.forward, c.backward, c.attack, c.left, c.right, c.lookback, c.mouselook,
-                       c.cameraSnap);
-    SceneSetCameraMode(c.cameraMode);
-    InputSetMouseYaw(c.mouseYaw);
+void SettingsApply(const DemoInfo& info) {
+    for (int32_t i = 0; i < info.settingCount; ++i)
+        SettingsFind(info.settings[i].key)->set(info.settings[i].value);
 }
 
 // The level is the one played: the end of a game has already put the title's level 0 in place.
@@ -226,19 +202,9 @@ void DemoSetName(const char* name) {
 
 // ---- Recording -----------------------------------------------------------------------------
 
-void DemoMonitor(const InputEvent* event, InputHandler consumer) {
-    if (consumer != GuiHandleInput) return;
-    if (pendingCount >= DEMO_FRAME_EVENTS) {
-        pendingOverflow = true;
-        return;
-    }
-    pendingEvents[pendingCount++] = *event;
-}
-
 void DemoRecordStop() {
     if (recordFile) std::fclose(recordFile);
     recordFile = nullptr;
-    InputSetMonitor(nullptr);
     mode = DEMO_IDLE;
 }
 
@@ -279,43 +245,47 @@ bool DemoRecordOpen() {
         DemoRecordFail("cannot create");
         return false;
     }
-    uint8_t header[DEMO_HEADER_BYTES] = {};
+    uint8_t header[DEMO_FIXED_HEADER_BYTES + DEMO_MAX_SETTINGS * DEMO_SETTING_BYTES +
+                   DEMO_STATE_BYTES] = {};
     std::memcpy(header, DEMO_MAGIC, 4);
     PutU32(header + 4, DEMO_FORMAT_VERSION);
-    std::snprintf(reinterpret_cast<char*>(header + 8), DEMO_PROGRAM_SIZE, "%s", APP_BANNER);
-    PutU32(header + 8 + DEMO_PROGRAM_SIZE, frameSeed);
-    PutSettings(header + 12 + DEMO_PROGRAM_SIZE, SettingsCapture());
-    PutControls(header + 12 + DEMO_PROGRAM_SIZE + DEMO_SETTINGS_BYTES, frameStartControls);
-    lastControls = frameStartControls;
+    PutU32(header + 8, GAME_RULES_VERSION);
+    std::snprintf(reinterpret_cast<char*>(header + 12), DEMO_PROGRAM_SIZE, "%s", APP_BANNER);
+    PutU32(header + 12 + DEMO_PROGRAM_SIZE, frameSeed);
+    const size_t settingsAt = DEMO_FIXED_HEADER_BYTES - 4;
+    size_t size = settingsAt +
+                  SettingsPut(header + settingsAt, sizeof(header) - settingsAt - DEMO_STATE_BYTES);
+    GameInputEncode(frameStartState, header + size);
+    size += DEMO_STATE_BYTES;
+    lastState = frameStartState;
     recordUsed = 0;
     recordFrames = 0;
     mode = DEMO_RECORDING;
     Log(LOG_BOOT, "DemoRecord: recording %s\n", demoPath);
-    return DemoPut(header, sizeof(header));
+    return DemoPut(header, size);
 }
 
 bool DemoRecordFrame() {
-    if (pendingOverflow) {
+    if (gameInput.actionOverflow) {
         errno = EOVERFLOW;
-        DemoRecordFail("too many screen key events in one frame for");
+        DemoRecordFail("too many screen presses in one frame for");
         return false;
     }
-    uint8_t record[1 + DEMO_CONTROLS_BYTES];
-    for (int32_t i = 0; i < pendingCount; ++i) {
-        const InputEvent& e = pendingEvents[i];
+    uint8_t record[1 + (EVENT_BYTES > DEMO_STATE_BYTES ? EVENT_BYTES : DEMO_STATE_BYTES)];
+    for (int32_t i = 0; i < gameInput.actionCount; ++i) {
+        const InputEvent& e = gameInput.actions[i];
+        const int32_t words[7] = {e.device, e.key, static_cast<int32_t>(e.flags), e.x, e.y,
+                                  e.symbol, e.pad};
         record[0] = TAG_EVENT;
-        PutI32(record + 1, e.device);
-        PutI32(record + 5, e.key);
-        PutU32(record + 9, e.flags);
-        PutI32(record + 13, e.x);
-        PutI32(record + 17, e.y);
+        for (int w = 0; w < 7; ++w)
+            PutI32(record + 1 + 4 * w, words[w]);
         if (!DemoPut(record, 1 + EVENT_BYTES)) return false;
     }
-    if (std::memcmp(&seamControls, &lastControls, sizeof(DemoControls)) != 0) {
+    if (std::memcmp(&gameInput.state, &lastState, sizeof(GameInputState)) != 0) {
         record[0] = TAG_CONTROLS;
-        PutControls(record + 1, seamControls);
-        if (!DemoPut(record, 1 + DEMO_CONTROLS_BYTES)) return false;
-        lastControls = seamControls;
+        GameInputEncode(gameInput.state, record + 1);
+        if (!DemoPut(record, 1 + DEMO_STATE_BYTES)) return false;
+        lastState = gameInput.state;
     }
     record[0] = TAG_FRAME;
     PutF32(record + 1, frameTime);
@@ -366,9 +336,6 @@ void DemoArm(const char* name) {
     DemoSetName(name);
     mode = DEMO_ARMED;
     armedAtTitle = false;
-    pendingCount = 0;
-    pendingOverflow = false;
-    InputSetMonitor(DemoMonitor);
     Log(LOG_BOOT, "DemoRecord: the next game goes to %s\n", demoPath);
 }
 
@@ -449,21 +416,22 @@ bool DemoPlayLoad(const char* name, bool timed) {
 // One frame's records up to its 'F': screen events go to the screens, the controls are kept.
 void DemoPlayFrame(float* dt, int32_t* steps) {
     if (playFrame == 0) {
-        SettingsApply(playInfo.settings);
+        SettingsApply(playInfo);
         RandomSeed(playInfo.seed);
-        playControls = playInfo.controls;
+        playState = playInfo.input;
     }
     for (;;) { // DemoParse has checked every record, so this reads inside the image
         const uint8_t tag = playImage[playCursor];
         const uint8_t* body = playImage + playCursor + 1;
         if (tag == TAG_EVENT) {
-            InputEvent event{GetI32(body), GetI32(body + 4), GetU32(body + 8), GetI32(body + 12),
-                             GetI32(body + 16)};
-            GuiHandleInput(&event);
+            InputEvent event{GetI32(body),      GetI32(body + 4),  GetU32(body + 8),
+                             GetI32(body + 12), GetI32(body + 16), GetI32(body + 20),
+                             GetI32(body + 24)};
+            GuiReplayInput(&event);
             playCursor += 1 + EVENT_BYTES;
         } else if (tag == TAG_CONTROLS) {
-            playControls = GetControls(body);
-            playCursor += 1 + DEMO_CONTROLS_BYTES;
+            playState = GameInputDecode(body);
+            playCursor += 1 + DEMO_STATE_BYTES;
         } else {
             *dt = GetF32(body);
             *steps = GetI32(body + 4);
@@ -471,7 +439,9 @@ void DemoPlayFrame(float* dt, int32_t* steps) {
             break;
         }
     }
-    ControlsApply(playControls);
+    // The whole state as recorded: a pause, a focus loss or a device of this machine cannot
+    // reach a replayed game.
+    GameInputSetState(playState);
     playFrame++;
     // The same frame of the same demo is the same picture on every run: a fixed frame to compare.
     if (playFrame == shotFrame) {
@@ -536,15 +506,43 @@ bool FiniteIn(float v, float lo, float hi) {
     return std::isfinite(v) && v >= lo && v <= hi;
 }
 
-bool SettingsValid(const DemoSettings& s) {
-    return s.startLevel >= 1 && s.startLevel <= DEMO_MAX_LEVEL && s.menuRocks >= 0 &&
-           s.menuRocks <= DEMO_MAX_MENU_ROCKS && FiniteIn(s.fieldOfView, 1.0f, 179.0f) &&
-           FiniteIn(s.timeSlice, DEMO_MIN_SLICE, DEMO_MAX_SLICE) &&
-           FiniteIn(s.particleDensity, 0.0f, DEMO_MAX_DENSITY);
+bool StateValid(const GameInputState& state) {
+    return FiniteIn(state.mouseYaw, -180.0f, 180.0f);
 }
 
-bool ControlsValid(const DemoControls& c) {
-    return FiniteIn(c.mouseYaw, -180.0f, 180.0f);
+// The header's settings: each one this program plays with, in its range, none missing.
+bool SettingsParse(const uint8_t* data, size_t size, size_t* at, DemoInfo* info, char* reason,
+                   size_t reasonSize) {
+    const uint32_t count = GetU32(data + *at - 4);
+    if (count > static_cast<uint32_t>(DEMO_MAX_SETTINGS))
+        return Reject(reason, reasonSize, "%lu settings (damaged)", count);
+    if (size - *at < count * DEMO_SETTING_BYTES + DEMO_STATE_BYTES)
+        return Reject(reason, reasonSize, "ends inside its header (truncated)");
+    int32_t expected = 0;
+    for (int32_t t = 0; t < SettingsTableCount(); ++t)
+        for (int32_t i = 0; i < SettingsTable(t).count; ++i)
+            expected += (SettingsTable(t).rows[i].flags & SETTING_PLAY) ? 1 : 0;
+    for (uint32_t n = 0; n < count; ++n) {
+        DemoSetting& setting = info->settings[n];
+        std::memcpy(setting.key, data + *at, DEMO_SETTING_KEY_SIZE);
+        setting.key[DEMO_SETTING_KEY_SIZE - 1] = '\0';
+        const uint64_t bits = GetU64(data + *at + DEMO_SETTING_KEY_SIZE);
+        std::memcpy(&setting.value, &bits, 8);
+        *at += DEMO_SETTING_BYTES;
+        const Setting* row = SettingsFind(setting.key);
+        if (!row || !(row->flags & SETTING_PLAY) || !row->set) {
+            std::snprintf(reason, reasonSize, "a setting this program does not play with (%.15s)",
+                          setting.key);
+            return false;
+        }
+        if (!SettingInRange(*row, setting.value))
+            return Reject(reason, reasonSize, "settings out of range (damaged)");
+    }
+    info->settingCount = static_cast<int32_t>(count);
+    if (info->settingCount != expected)
+        return Reject(reason, reasonSize, "%lu settings where this program plays with %lu", count,
+                      static_cast<unsigned long>(expected));
+    return true;
 }
 
 } // namespace
@@ -553,7 +551,7 @@ bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, s
     *info = DemoInfo{};
     if (size < 4 || std::memcmp(data, DEMO_MAGIC, 4) != 0)
         return Reject(reason, reasonSize, "not a demo file");
-    if (size < DEMO_HEADER_BYTES)
+    if (size < DEMO_FIXED_HEADER_BYTES)
         return Reject(reason, reasonSize, "ends inside its header (truncated)");
     info->format = GetU32(data + 4);
     if (info->format > DEMO_FORMAT_VERSION)
@@ -561,32 +559,39 @@ bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, s
                       "format %lu is newer than this program reads (%lu): made by a newer version",
                       info->format, DEMO_FORMAT_VERSION);
     if (info->format == 0) return Reject(reason, reasonSize, "bad format number 0");
+    if (info->format < DEMO_FORMAT_VERSION)
+        return Reject(reason, reasonSize,
+                      "format %lu, from before the input record (format %lu): record it again",
+                      info->format, DEMO_FORMAT_VERSION);
+    info->rules = GetU32(data + 8);
+    if (info->rules != GAME_RULES_VERSION)
+        return Reject(reason, reasonSize,
+                      "recorded under game rules %lu, this program plays rules %lu", info->rules,
+                      GAME_RULES_VERSION);
     for (size_t i = 0; i < DEMO_PROGRAM_SIZE; ++i) {
-        char c = static_cast<char>(data[8 + i]);
+        char c = static_cast<char>(data[12 + i]);
         info->program[i] = (c == 0 || std::isprint(static_cast<unsigned char>(c))) ? c : '?';
     }
     info->program[DEMO_PROGRAM_SIZE - 1] = '\0';
-    if (std::strcmp(info->program, APP_BANNER) != 0) {
-        std::snprintf(reason, reasonSize, "recorded by another program version (%s), not %s",
-                      info->program, APP_BANNER);
-        return false;
-    }
-    info->seed = GetU32(data + 8 + DEMO_PROGRAM_SIZE);
-    info->settings = GetSettings(data + 12 + DEMO_PROGRAM_SIZE);
-    info->controls = GetControls(data + 12 + DEMO_PROGRAM_SIZE + DEMO_SETTINGS_BYTES);
-    if (!SettingsValid(info->settings))
-        return Reject(reason, reasonSize, "settings out of range (damaged)");
-    if (!ControlsValid(info->controls))
+    info->seed = GetU32(data + 12 + DEMO_PROGRAM_SIZE);
+    size_t at = DEMO_FIXED_HEADER_BYTES;
+    if (!SettingsParse(data, size, &at, info, reason, reasonSize)) return false;
+    info->input = GameInputDecode(data + at);
+    at += DEMO_STATE_BYTES;
+    if (!StateValid(info->input))
         return Reject(reason, reasonSize, "controls out of range (damaged)");
-    info->bodyOffset = DEMO_HEADER_BYTES;
-    const float invSlice = 1.0f / info->settings.timeSlice;
+    info->bodyOffset = at;
+    float slice = timeSlice;
+    for (int32_t i = 0; i < info->settingCount; ++i)
+        if (std::strcmp(info->settings[i].key, "slice") == 0)
+            slice = static_cast<float>(info->settings[i].value);
+    const float invSlice = 1.0f / slice;
     int32_t frameEvents = 0;
-    size_t at = DEMO_HEADER_BYTES;
     while (at < size) {
         const uint8_t tag = data[at];
         const uint8_t* body = data + at + 1;
         size_t length = tag == TAG_EVENT      ? EVENT_BYTES
-                        : tag == TAG_CONTROLS ? DEMO_CONTROLS_BYTES
+                        : tag == TAG_CONTROLS ? DEMO_STATE_BYTES
                         : tag == TAG_FRAME    ? FRAME_BYTES
                         : tag == TAG_END      ? END_BYTES
                                               : 0;
@@ -599,11 +604,11 @@ bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, s
             if (device < INPUT_KEYBOARD || device > INPUT_JOYSTICK2 || key < 0 ||
                 key >= INPUT_KEY_STATES || GetU32(body + 8) > 0xff)
                 return Reject(reason, reasonSize, "bad key event at byte %lu (damaged)", at);
-            if (++frameEvents > DEMO_FRAME_EVENTS)
+            if (++frameEvents > GAME_INPUT_ACTIONS)
                 return Reject(reason, reasonSize, "too many events in one frame at byte %lu", at);
             info->events++;
         } else if (tag == TAG_CONTROLS) {
-            if (!ControlsValid(GetControls(body)))
+            if (!StateValid(GameInputDecode(body)))
                 return Reject(reason, reasonSize, "bad controls at byte %lu (damaged)", at);
         } else if (tag == TAG_FRAME) {
             const float dt = GetF32(body);
@@ -663,7 +668,6 @@ bool DemoInit() {
 void DemoUnInit() {
     if (mode == DEMO_RECORDING) DemoRecordFinish(); // the quit ends the recorded game
     if (mode == DEMO_PLAYING) DemoPlayStop();
-    InputSetMonitor(nullptr);
     mode = DEMO_IDLE;
     std::free(recordBlock);
     std::free(playImage);
@@ -684,9 +688,7 @@ void DemoRecordCommand(const char* argument) {
 void DemoFrameBegin() {
     if (mode == DEMO_ARMED || mode == DEMO_RECORDING) {
         frameSeed = RandomGetState();
-        frameStartControls = ControlsCapture();
-        pendingCount = 0;
-        pendingOverflow = false;
+        frameStartState = gameInput.state;
     }
     if (timing) {
         const auto now = std::chrono::steady_clock::now();
@@ -704,7 +706,6 @@ void DemoFrame(float* dt, int32_t* steps) {
     } else if (mode == DEMO_ARMED || mode == DEMO_RECORDING) {
         frameTime = *dt;
         frameSteps = *steps;
-        seamControls = ControlsCapture();
     }
 }
 
@@ -734,7 +735,7 @@ bool DemoFramePace(float* seconds) {
     // The next frame's time: the records before its 'F' are events and controls.
     size_t at = playCursor;
     while (playImage[at] == TAG_EVENT || playImage[at] == TAG_CONTROLS)
-        at += 1 + (playImage[at] == TAG_EVENT ? EVENT_BYTES : DEMO_CONTROLS_BYTES);
+        at += 1 + (playImage[at] == TAG_EVENT ? EVENT_BYTES : DEMO_STATE_BYTES);
     *seconds = playImage[at] == TAG_FRAME ? GetF32(playImage + at + 1) : 0.0f;
     return true;
 }

@@ -1,31 +1,27 @@
 // Demos: one game recorded as what the game read from outside (the frame time and step count, the
-// control words and mouse yaw, the key events a screen took, the random seed and the settings
-// that change play) and played back exactly, frame by frame; the timedemo benchmark plays one as
+// frame's input record whole, the random seed and the settings that change play) and played back
+// exactly, frame by frame; the timedemo benchmark plays one as
 // fast as frames can be drawn. The frame loop calls the three Frame functions at its one seam, so
 // the game cannot tell a playback from a player. Main thread only.
 #pragma once
 
+#include "console/gameinput.h"
+
 #include <cstddef>
 #include <cstdint>
 
-constexpr uint32_t DEMO_FORMAT_VERSION = 1;
+constexpr uint32_t DEMO_FORMAT_VERSION = 2;
 constexpr size_t DEMO_NAME_SIZE = 41;        // a name of at most 40 letters, digits, '-' or '_'
 constexpr size_t DEMO_MAX_BYTES = 16u << 20; // the largest demo that is played back
-constexpr int32_t DEMO_FRAME_EVENTS = 64;    // screen key events kept for one frame
 constexpr size_t DEMO_PROGRAM_SIZE = 32;     // the recording program's banner, zero-padded
 constexpr size_t DEMO_REASON_SIZE = 128;
+constexpr size_t DEMO_SETTING_KEY_SIZE = 16; // a setting's key, zero-padded
+constexpr int32_t DEMO_MAX_SETTINGS = 32;
 
-// The settings a game reads while it runs, as they stood when the recording began.
-struct DemoSettings {
-    int32_t startLevel, difficulty, menuRocks, niceFx, starsEnabled, particleTextured, zpart;
-    float fieldOfView, timeSlice, particleDensity;
-};
-
-// The input state that the game steps read: the control words, the camera snap and mode, the
-// mouse-look heading.
-struct DemoControls {
-    int32_t forward, backward, attack, left, right, lookback, mouselook, cameraSnap, cameraMode;
-    float mouseYaw;
+// One setting that changes play, as it stood when the recording began.
+struct DemoSetting {
+    char key[DEMO_SETTING_KEY_SIZE];
+    double value;
 };
 
 // How a game ended: compared bit for bit between a recording and its playback.
@@ -37,17 +33,20 @@ struct DemoOutcome {
 // A demo file checked from end to end by DemoParse.
 struct DemoInfo {
     uint32_t format;
+    uint32_t rules; // GAME_RULES_VERSION of the recording program
     char program[DEMO_PROGRAM_SIZE];
     uint32_t seed;
-    DemoSettings settings;
-    DemoControls controls; // at the start of the first frame
+    int32_t settingCount;
+    DemoSetting settings[DEMO_MAX_SETTINGS];
+    GameInputState input; // the input record at the start of the first frame
     int32_t frames, events;
     DemoOutcome outcome;
     size_t bodyOffset; // where the frame records begin
 };
 
-// Checks a whole demo image: the header (magic, format, program version), every record, the
-// end record and nothing after it. False with a one-line reason (no newline) for anything else.
+// Checks a whole demo image: the header (magic, format, rules version, every setting known and in
+// its range), every record, the end record and nothing after it. False with a one-line reason (no
+// newline) for anything else. The settings are looked up in the registered tables.
 bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);
 // A hash of every live thing's position, in the thing table's order.
 uint64_t DemoStateHash();

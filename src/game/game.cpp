@@ -3,6 +3,7 @@
 
 #include "audio/wave.h"
 #include "console/command.h"
+#include "console/gameinput.h"
 #include "console/input.h"
 #include "foundation/mem.h"
 #include "game/collision.h"
@@ -38,6 +39,21 @@ void (*sliceHook)(float dt) = nullptr;
 int32_t difficulty = 0;
 int32_t startLevel = 1;
 int32_t menuRocks = 12;
+
+namespace {
+
+const Setting GAME_SETTING_ROWS[] = {
+    {"level", SETTING_INT, 1, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(startLevel); }, [](double v) { GameSetStartLevel(int32_t(v)); }},
+    {"menurocks", SETTING_INT, 12, nullptr, 0, 1000, SETTING_PLAY, [] { return double(menuRocks); },
+     [](double v) { GameSetMenuRocks(int32_t(v)); }},
+    {"diff", SETTING_INT, 0, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(difficulty); }, [](double v) { GameSetDifficulty(int32_t(v)); }},
+};
+
+} // namespace
+
+const SettingTable gameSettings = SettingTableOf("game", GAME_SETTING_ROWS);
 
 namespace {
 
@@ -117,9 +133,15 @@ void GameOver() {
 
 } // namespace
 
-void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks) {
+void GameSetDifficulty(int32_t diff) {
     difficulty = diff;
+}
+
+void GameSetStartLevel(int32_t firstLevel) {
     startLevel = firstLevel < 1 ? 1 : firstLevel;
+}
+
+void GameSetMenuRocks(int32_t rocks) {
     menuRocks = rocks;
 }
 
@@ -136,7 +158,8 @@ void GameReset() {
     player = nullptr;
     bannerTimer = 0.0f;
     sliceHook = nullptr;
-    GameSetSettings(0, 1, 12);
+    for (int32_t i = 0; i < gameSettings.count; ++i)
+        gameSettings.rows[i].set(gameSettings.rows[i].defaultValue);
 }
 
 const GameDifficulty& GameDifficultyRules() {
@@ -168,7 +191,7 @@ bool GamePlayerPresent() {
 }
 
 void GameSlice(float dt) {
-    if (gamePaused) return; // everything holds, the lights of the last step included
+    if (gameInput.state.paused) return; // everything holds, the lights of the last step included
     LightClearAll();
     ThingUpdateAll(dt);
     CollideAll();
@@ -308,17 +331,18 @@ void GameCamera(float dt) {
         float h = ship->yaw;
         bool ease = false;
         bool moving = false;
-        if (cmdMouselook > 0) {
-            h = mouseYaw;
-        } else if (cameraMode != 2 && cameraMode != 3) {
+        if (GameInputHeld(CONTROL_MOUSELOOK)) {
+            h = gameInput.state.mouseYaw;
+        } else if (gameInput.state.cameraMode != 2 && gameInput.state.cameraMode != 3) {
             ease = true;
             moving = VecLength(&ship->vel) >= CAMERA_MIN_FLIGHT_SPEED;
             if (moving) h = static_cast<float>(VecHeading(&ship->vel));
         }
-        if (cmdLookback > 0) h += 180.0f;
-        if (cameraMode == 1 && ease && moving) h += GameAngleWrap(ship->yaw - h) * 0.5f;
+        if (GameInputHeld(CONTROL_LOOKBACK)) h += 180.0f;
+        if (gameInput.state.cameraMode == 1 && ease && moving)
+            h += GameAngleWrap(ship->yaw - h) * 0.5f;
         if (ease) {
-            if (!CommandTakeCameraSnap()) {
+            if (!GameInputTakeCameraSnap()) {
                 const float c = cameraYaw - 180.0f;
                 const float delta = GameAngleWrap(h - c);
                 const float m = GAME_CAMERA_TURN_RATE * dt;
@@ -328,7 +352,7 @@ void GameCamera(float dt) {
                     h = c - m;
             }
         }
-        Vec3 offset = cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
+        Vec3 offset = gameInput.state.cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
         VecRotateY(&offset, h);
         VecAdd(&offset, &ship->pos);
         SceneSetCamera(&offset, GameAngleWrap(h + 180.0f));

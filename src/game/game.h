@@ -6,6 +6,8 @@
 
 #include "foundation/vec.h"
 
+#include "core/settings.h"
+
 #include <cstdint>
 
 struct Thing;
@@ -32,6 +34,10 @@ extern int32_t difficulty; // row of GAME_DIFFICULTY, clamped where it is used
 extern int32_t startLevel; // first level of a new game, at least 1
 extern int32_t menuRocks;  // rocks of each size behind the title menu
 
+// Bumped with every change that makes a recorded game play differently (a rule, a speed, a
+// random draw): a demo of other rules is refused rather than played out of step.
+constexpr uint32_t GAME_RULES_VERSION = 1;
+
 constexpr int32_t GAME_START_LIVES = 5;
 constexpr float GAME_ARENA_BOUND = 48.5f; // arenaBound at every level start
 constexpr float GAME_BANNER_TIME = 1.5f;
@@ -56,8 +62,12 @@ inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
     {1.5f, 2, 1, 0.3f, 4},
     {1.75f, 3, 1, 0.25f, 2},
 };
-// The start-up reader's values; a start level below 1 is taken as 1.
-void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks);
+// The settings' setters; a start level below 1 is taken as 1.
+void GameSetDifficulty(int32_t diff);
+void GameSetStartLevel(int32_t firstLevel);
+void GameSetMenuRocks(int32_t rocks);
+// vantor.ini level, menurocks and diff.
+extern const SettingTable gameSettings;
 // The game state and settings of a fresh program: no game, no hook, the default arena and
 // settings (tests; the program starts in this state).
 void GameReset();

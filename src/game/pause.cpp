@@ -2,13 +2,13 @@
 #include "game/pause.h"
 
 #include "console/command.h"
+#include "console/gameinput.h"
 #include "console/input.h"
 #include "core/ini.h"
 #include "game/game.h"
 #include "render/gl.h"
 #include "render/textfont.h"
 
-int32_t gamePaused = 0;
 int32_t autoPause = 0;
 
 namespace {
@@ -23,27 +23,27 @@ void PauseOnFocusLost() {
 } // namespace
 
 void PauseInit() {
-    gamePaused = 0;
+    GameInputSetPaused(false);
     autoPause = IniGetInt(INI_FILE, "autopause", 0) != 0 ? 1 : 0;
     CommandSetPauseAction(PauseToggle);
     InputSetFocusLostHook(PauseOnFocusLost);
 }
 
 void PauseSet(bool on) {
-    if (on == (gamePaused != 0)) return;
+    if (on == (gameInput.state.paused != 0)) return;
     // A game is on while level >= 1; the only screen it can have open is the quit prompt, and
     // a player who looks away from that prompt is the case autopause is for.
     if (on && level < 1) return;
-    gamePaused = on ? 1 : 0;
+    GameInputSetPaused(on);
     if (on) InputRumbleStop();
 }
 
 void PauseToggle() {
-    PauseSet(gamePaused == 0);
+    PauseSet(gameInput.state.paused == 0);
 }
 
 void PauseDraw() {
-    if (!gamePaused || !largeFont) return;
+    if (!gameInput.state.paused || !largeFont) return;
     gl.Disable(GL_DEPTH_TEST);
     gl.MatrixMode(GL_MODELVIEW);
     gl.LoadIdentity();

@@ -1,13 +1,13 @@
 // Pause: the pause command (P, Pause, a pad's Start) holds a game where it is and the same keys
 // let it go on; with autopause a game also holds when the window loses the focus or is minimised.
 // While paused no game slice runs, so nothing moves, no timer counts and no new sound starts.
+// Whether the game holds is the input record's (gameInput.state.paused), so a demo keeps it.
 // Main thread only.
 #pragma once
 
 #include <cstdint>
 
-extern int32_t gamePaused; // non-zero while the game holds
-extern int32_t autoPause;  // vantor.ini "autopause": 1 pauses on focus loss, 0 (default) not
+extern int32_t autoPause; // vantor.ini "autopause": 1 pauses on focus loss, 0 (default) not
 
 // Client start-up: reads autopause and installs the pause command's action and the focus-loss
 // hook of the input layer.

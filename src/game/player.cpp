@@ -3,6 +3,7 @@
 
 #include "audio/wave.h"
 #include "console/command.h"
+#include "console/gameinput.h"
 #include "console/input.h"
 #include "game/explosion.h"
 #include "game/game.h"
@@ -126,11 +127,11 @@ void PlayerBrake(Thing* ship, float dt) {
 
 // Turning banks the ship; without a turn the bank levels out at the same rate.
 void PlayerTurn(Thing* ship, float dt, bool steer) {
-    if (steer && cmdLeft > 0) {
+    if (steer && GameInputHeld(CONTROL_LEFT)) {
         ship->yaw = GameAngleWrap(ship->yaw + PLAYER_TURN_RATE * dt);
         ship->roll -= PLAYER_BANK_RATE * dt;
         if (ship->roll < -BANK_TRIGGER) ship->roll = -BANK_CAP;
-    } else if (steer && cmdRight > 0) {
+    } else if (steer && GameInputHeld(CONTROL_RIGHT)) {
         ship->yaw = GameAngleWrap(ship->yaw - PLAYER_TURN_RATE * dt);
         ship->roll += PLAYER_BANK_RATE * dt;
         if (ship->roll > BANK_TRIGGER) ship->roll = BANK_CAP;
@@ -180,14 +181,14 @@ Thing* PlayerCreate() {
 void PlayerThink(Thing* ship, float dt) {
     if (ship->lifetime > 0.0f) PlayerWreck(ship, dt);
     const bool alive = ship->lifetime <= 0.0f;
-    if (alive && cmdForward > 0) PlayerThrust(ship, dt);
-    if (alive && cmdBackward > 0) PlayerBrake(ship, dt);
+    if (alive && GameInputHeld(CONTROL_FORWARD)) PlayerThrust(ship, dt);
+    if (alive && GameInputHeld(CONTROL_BACKWARD)) PlayerBrake(ship, dt);
     PlayerTurn(ship, dt, alive);
     ship->reload -= dt;
-    if (alive && cmdAttack > 0 && ship->reload <= 0.0f) PlayerFire(ship, dt);
+    if (alive && GameInputHeld(CONTROL_ATTACK) && ship->reload <= 0.0f) PlayerFire(ship, dt);
     ThingMove(ship, dt);
     if (ship->lifetime <= 0.0f) ThingBounce(ship);
-    if (alive && cmdForward > 0) {
+    if (alive && GameInputHeld(CONTROL_FORWARD)) {
         const Vec3 p = ShipPoint(ship, 0.0f, 0.05f, -0.2f);
         ParticleExhaust(&p, &ship->vel, 100.0f, dt, ship->emitCarry);
     }

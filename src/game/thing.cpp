@@ -23,6 +23,17 @@ int32_t zpart = 0;
 
 namespace {
 
+const Setting THING_SETTING_ROWS[] = {
+    {"zpart", SETTING_INT, 0, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY,
+     [] { return double(zpart); }, [](double v) { ThingSetZSort(int32_t(v)); }},
+};
+
+} // namespace
+
+const SettingTable thingSettings = SettingTableOf("thing", THING_SETTING_ROWS);
+
+namespace {
+
 constexpr int32_t THING_INDEX_BYTES = 1024;
 
 // Pool indexes never grow after start-up: their storage holds the whole pool, so an append is a
@@ -101,7 +112,7 @@ void ThingInit() {
         IndexAdd(&thingFreeIndex, &thingList[i]);
     IndexResize(&thingIndex, THING_MAX);
     IndexResize(&thingSortIndex, THING_MAX);
-    zpart = IniGetInt(INI_FILE, "zpart", 0);
+    zpart = SettingReadInt(thingSettings, "zpart");
 }
 
 Thing* ThingCreate() {

@@ -6,6 +6,8 @@
 // a thing: they set THING_DEAD, so no record is recycled while a pass still holds it.
 #pragma once
 
+#include "core/settings.h"
+
 #include "foundation/index.h"
 #include "foundation/vec.h"
 
@@ -79,6 +81,8 @@ extern uint32_t thingLastId; // the id counter; the next thing gets thingLastId 
 extern int32_t zpart;        // vantor.ini "zpart": non-zero picks the z-sweep collision pass
 // Picks the collision pass: non-zero the z sweep.
 void ThingSetZSort(int32_t sweep);
+// vantor.ini zpart.
+extern const SettingTable thingSettings;
 
 // Start-up: the pool, the indexes and the zpart setting. Exit 1 when the pool cannot be had.
 // Running it again empties the pool and restarts the ids (tests rely on this).

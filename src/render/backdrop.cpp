@@ -151,6 +151,11 @@ bool BackdropTextureFor(int32_t width, int32_t height) {
     if (w <= textureSize[0] && h <= textureSize[1]) return true;
     GLint largest = 0;
     gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (largest <= 0) { // no context answers (the no-op table): nothing to copy into, nor to say
+        refusedSize[0] = width;
+        refusedSize[1] = height;
+        return false;
+    }
     if (w > largest || h > largest) return BackdropRefuse(width, height);
     GLint proxyWidth = 0;
     gl.TexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);

@@ -20,6 +20,22 @@ int32_t recycleCursor = -1;
 
 namespace {
 
+// pdensity is a percentage in vantor.ini and a factor in play; a double carries the factor's float
+// through the percentage and back unchanged.
+const Setting PARTICLE_SETTING_ROWS[] = {
+    {"pdensity", SETTING_INT, 100, nullptr, 0, 10000, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(particleDensity) * 100.0; },
+     [](double v) { ParticleSetDensity(static_cast<float>(v / 100.0)); }},
+    {"ptexture", SETTING_INT, 1, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(particleTextured); }, [](double v) { ParticleSetTextured(int32_t(v)); }},
+};
+
+} // namespace
+
+const SettingTable particleSettings = SettingTableOf("particle", PARTICLE_SETTING_ROWS);
+
+namespace {
+
 constexpr int32_t PARTICLE_INDEX_BYTES = 1024;
 
 // Quad half-sizes: textured quads show only their bright core, flat ones are solid.
@@ -304,13 +320,13 @@ void ParticleInit() {
     IndexResize(&particleIndex, PARTICLE_MAX);
     IndexResize(&particleSortIndex, PARTICLE_MAX);
     recycleCursor = -1;
-    int32_t density = IniGetInt(INI_FILE, "pdensity", 100);
+    int32_t density = SettingReadInt(particleSettings, "pdensity");
     if (density < 0) {
         Log(LOG_ERROR, "ParticleInit: pdensity below 0, using 0\n");
         density = 0;
     }
     particleDensity = static_cast<float>(density * 0.01);
-    particleTextured = IniGetInt(INI_FILE, "ptexture", 1);
+    particleTextured = SettingReadInt(particleSettings, "ptexture");
 }
 
 void ParticleSetTextured(int32_t textured) {

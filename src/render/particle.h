@@ -3,6 +3,8 @@
 // effect; when it is exhausted live particles are taken back in turn, so emitters never fail.
 #pragma once
 
+#include "core/settings.h"
+
 #include "foundation/index.h"
 #include "foundation/vec.h"
 
@@ -37,6 +39,8 @@ void ParticleInit();
 void ParticleSetTextured(int32_t textured);
 // Sets the emitters' count scale (pdensity / 100).
 void ParticleSetDensity(float density);
+// vantor.ini pdensity and ptexture.
+extern const SettingTable particleSettings;
 // Every live particle back to the free pool (new game, back to the menu).
 void ParticleClearAll();
 // A record for an emitter, recycling a live one when none is free. The caller sets every field.

@@ -1,7 +1,6 @@
 // Camera and frame state.
 #include "render/scene.h"
 
-#include "console/cvar.h"
 #include "core/window.h"
 #include "game/pause.h"
 #include "game/thing.h"
@@ -16,7 +15,6 @@ Vec3 cameraPos = {0.0f, 2.0f, 4.0f};
 float cameraPitch = -20.0f;
 float cameraYaw = 0.0f;
 float cameraRoll = 0.0f;
-int32_t cameraMode = 0;
 double fieldOfView = 90.0;
 float viewSize = 1.0f;
 double aspectRatio = 640.0 / 480.0;
@@ -27,6 +25,25 @@ int32_t niceFx = 1;
 int32_t starsEnabled = 1;
 void (*drawHook)() = nullptr;
 OverlayExtent overlayExtent = {320.0, 240.0};
+
+namespace {
+
+const Setting SCENE_SETTING_ROWS[] = {
+    {"fov", SETTING_FLOAT, 90.0, nullptr, 1.0, 179.0, SETTING_PLAY | SETTING_PLAYER,
+     [] { return fieldOfView; }, [](double v) { SceneSetFieldOfView(static_cast<float>(v)); }},
+    {"pHint", SETTING_INT, 0, nullptr, 0, 1, 0, [] { return double(perspectiveHint); },
+     [](double v) { perspectiveHint = int32_t(v); }},
+    {"glFin", SETTING_INT, 1, nullptr, 0, 1, 0, [] { return double(finishFrame); },
+     [](double v) { finishFrame = int32_t(v); }},
+    {"stars", SETTING_INT, 1, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(starsEnabled); }, [](double v) { SceneSetStars(int32_t(v)); }},
+    {"nicefx", SETTING_INT, 1, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(niceFx); }, [](double v) { SceneSetNiceFx(int32_t(v)); }},
+};
+
+} // namespace
+
+const SettingTable sceneSettings = SettingTableOf("scene", SCENE_SETTING_ROWS);
 
 namespace {
 
@@ -69,25 +86,17 @@ double SceneHorizontalFov() {
     return std::atan(std::tan(fieldOfView * M_PI / 360.0) * factor) * 360.0 / M_PI;
 }
 
-void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
-                      int32_t fx) {
-    cameraMode = mode;
-    fieldOfView = fov;
-    perspectiveHint = fastHint;
-    finishFrame = finish;
-    starsEnabled = stars;
-    niceFx = fx;
-}
-
 void SceneReset() {
-    SceneSetSettings(0, 90.0, 0, 1, 1, 1);
+    fieldOfView = SettingRow(sceneSettings, "fov").defaultValue;
+    perspectiveHint = SettingDefaultInt(sceneSettings, "pHint");
+    finishFrame = SettingDefaultInt(sceneSettings, "glFin");
+    starsEnabled = SettingDefaultInt(sceneSettings, "stars");
+    niceFx = SettingDefaultInt(sceneSettings, "nicefx");
     viewSize = 1.0f;
     ScenePlaceCamera();
 }
 
 void SceneInit() {
-    // The one setting that can change while the game runs: "set camera N".
-    CVarRegisterLong("camera", &cameraMode);
     // The window's creation set the start values (nicest hint, 90 degrees); the settings hold
     // from the first frame.
     gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
@@ -225,10 +234,6 @@ void ClientRender() {
     if (finishFrame) gl.Finish();
     ScreenshotCapture(); // the frame just drawn, before the swap leaves its buffer undefined
     OpenGLSwapBuffers(mainWindow);
-}
-
-void SceneSetCameraMode(int32_t mode) {
-    cameraMode = mode;
 }
 
 void SceneSetFieldOfView(double fov) {

@@ -2,6 +2,7 @@
 // which one frame is drawn.
 #pragma once
 
+#include "core/settings.h"
 #include "foundation/vec.h"
 
 #include <cstdint>
@@ -10,7 +11,6 @@ extern Vec3 cameraPos;           // start (0, 2, 4)
 extern float cameraPitch;        // degrees; start -20
 extern float cameraYaw;          // degrees; start 0
 extern float cameraRoll;         // degrees; start 0
-extern int32_t cameraMode;       // vantor.ini "camera", also the console variable "camera"
 extern double fieldOfView;       // horizontal at 4:3, degrees (vantor.ini "fov")
 extern float viewSize;           // fraction of the window the 3D view covers, 0.25..1
 extern double aspectRatio;       // the window's width / height, kept by SetProjection
@@ -29,22 +29,18 @@ extern int32_t starsEnabled;        // vantor.ini "stars": the star sky sphere
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
 
-// The settings the scene acts on, from the start-up reader (vantor.ini camera, fov, pHint, glFin,
-// stars, nicefx).
-void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
-                      int32_t fx);
+// vantor.ini fov, pHint, glFin, stars and nicefx.
+extern const SettingTable sceneSettings;
 // The settings and camera of a fresh program, no overlay, the full view (tests).
 void SceneReset();
-// Client start-up, after the settings: the "camera" console variable, the perspective hint and
-// projection, the camera at its start pose. Running it again (tests) restores the start state.
+// Client start-up, after the settings: the perspective hint and projection, the camera at its start
+// pose. Running it again (tests) restores the start state.
 void SceneInit();
 // The timing test's verdicts switch the costly effects off.
 void SceneSetNiceFx(int32_t fx);
 void SceneSetStars(int32_t stars);
 // Sets the fraction of the window the 3-D view covers and applies it.
 void SceneSetViewSize(float size);
-// The chase camera's mode (what the console variable "camera" also sets).
-void SceneSetCameraMode(int32_t mode);
 // The field of view across a 4:3 screen, in degrees; the projection follows at once.
 void SceneSetFieldOfView(double fov);
 // The 2-D overlay drawn over the world each frame (null: none).

@@ -209,7 +209,15 @@ void TimingTestApply() {
     if (v.noParticleTexture) ParticleSetTextured(0);
 }
 
-void TimingSetSettings(int32_t apply, int32_t visible) {
-    timingTestApply = apply;
-    timingTestVisible = visible;
-}
+namespace {
+
+const Setting TIMING_SETTING_ROWS[] = {
+    {"test", SETTING_INT, 0, nullptr, 0, 1, 0, [] { return double(timingTestApply); },
+     [](double v) { timingTestApply = int32_t(v); }},
+    {"vtest", SETTING_INT, 0, nullptr, 0, 1, 0, [] { return double(timingTestVisible); },
+     [](double v) { timingTestVisible = int32_t(v); }},
+};
+
+} // namespace
+
+const SettingTable timingSettings = SettingTableOf("timing", TIMING_SETTING_ROWS);

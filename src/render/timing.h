@@ -3,6 +3,8 @@
 // effects the hardware cannot afford.
 #pragma once
 
+#include "core/settings.h"
+
 #include <cstdint>
 
 // The seven timings in milliseconds, in the order they are measured and logged.
@@ -40,4 +42,5 @@ void TimingTestApply();
 // Settings (vantor.ini test, vtest): apply the verdicts; show each test frame on screen.
 extern int32_t timingTestApply;
 extern int32_t timingTestVisible;
-void TimingSetSettings(int32_t apply, int32_t visible);
+// vantor.ini test and vtest.
+extern const SettingTable timingSettings;

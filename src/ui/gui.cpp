@@ -2,6 +2,8 @@
 // events to the open screens, focus walking, text entry and the default drawing of widgets.
 #include "ui/gui.h"
 
+#include "console/gameinput.h"
+
 #include "core/app.h"
 #include "console/input.h"
 #include "render/scene.h"
@@ -290,6 +292,13 @@ bool GuiIsFocusable(const GuiLayer* layer) {
 }
 
 int GuiHandleInput(const InputEvent* event) {
+    // What the screens take enters the game through the frame's input record, so a demo keeps it.
+    const int taken = GuiReplayInput(event);
+    if (taken) GameInputAddAction(*event);
+    return taken;
+}
+
+int GuiReplayInput(const InputEvent* event) {
     // The focused entry types first, but only while it is on screen: under a newer screen (the
     // quit prompt over the name entry) the keys belong to that screen first, and the hidden entry
     // is asked in its place below it.

@@ -94,7 +94,11 @@ void GuiEditCaret(const GuiLayer* layer, float* x, float* y);
 
 // The input handler present while a screen is open: the focused widget (while it is on screen),
 // then every layer newest first, hidden ones included; 0 lets the event go on to the bindings.
+// What a screen took goes into the frame's input record.
 int GuiHandleInput(const InputEvent* event);
+// The same routing for a press the screens took in a recorded frame (a demo's playback); it is
+// not added to the record again.
+int GuiReplayInput(const InputEvent* event);
 // Focus keys of a screen: Tab/Down forward, Up backward, Enter activates the focused widget.
 int32_t GuiNavigate(GuiLayer* screen, const InputEvent* event);
 // The text-entry callback: typed text (KEY_TEXT) appends, one character per code point, those

@@ -18,6 +18,17 @@ int32_t showFps = 0;
 
 namespace {
 
+const Setting HUD_SETTING_ROWS[] = {
+    {"fps", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, [] { return double(showFps); },
+     [](double v) { HudSetShowFps(int32_t(v)); }},
+};
+
+} // namespace
+
+const SettingTable hudSettings = SettingTableOf("hud", HUD_SETTING_ROWS);
+
+namespace {
+
 constexpr const char* TITLE_CONTROLS = "Arrows or WASD fly, Space fires, Alt looks back, Esc quits";
 constexpr const char* TITLE_CREDIT = "Skarnex3D team - every image, sound and line made in-house";
 constexpr float WEAPON_TIMER_LIMIT = 1e9f; // keeps the seconds within a long

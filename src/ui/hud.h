@@ -3,11 +3,15 @@
 // (x -320..320, y -240..240, y up) and leave depth testing on and blending off.
 #pragma once
 
+#include "core/settings.h"
+
 #include <cstdint>
 
 extern int32_t showFps; // vantor.ini "fps": the frame rate on the HUD
 
 void HudSetShowFps(int32_t show);
+// vantor.ini fps.
+extern const SettingTable hudSettings;
 
 // Attract mode: the banner line and two information lines in the small font.
 void TitleDraw();

@@ -8,7 +8,7 @@ start_xvfb -wr # a white root, so that a black window proves the frame was clear
 
 windowed 'ftest = 1' 'timeout = 2'
 run_game 90 0
-head -n 1 boot.log | grep -q 'Starting Skarnex3D v1.13$' || fail "first line is not the banner"
+[ "$(head -n 1 boot.log | sed 's/^[^)]*) //')" = "Starting $SKX_BANNER" ] || fail "first line is not the banner"
 tail -n 1 boot.log | grep -q 'LogUnInit: Releasing critical section$' || fail "LogUnInit is not last"
 in_order boot.log "Using opengl driver: libGL.so.1" "Current screen info: 1024x768x24-bit color" \
     "Creating a normal 640x480 window" "Loading Client" "Vendor: " "Renderer: " "Version: " \

@@ -1,9 +1,9 @@
 # The shipped demos (data/demos/NAME.skd) replay exactly: each timedemo ends with the outcome
 # logged when it was recorded (NAME.outcome). A failure means a game rule or a random draw changed:
-# if that was the intent, record them again with scripts/record-demos. And frame 180 of "early"
-# (sky from its copy: the camera has held still since frame 148) may differ from
-# tests/demo_frame.png, taken before the frame-rate work, in at most 0.5 % of its pixels; after a
-# change meant to alter the picture, replace the reference with the new screenshot.
+# if that was the intent, record them again with scripts/record-demos. And frame 180 of "early" may
+# differ from tests/demo_frame.png in at most 0.5 % of its pixels; after a change meant to alter
+# the picture, or a new recording of early, replace the reference with the new screenshot
+# (build/demo_frame.png), looked at first.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 skx_setup "$1" "$2"
 start_xvfb

@@ -3,6 +3,7 @@
 // GUI, a no-op GL table, a fixed random seed and the game state of a fresh program.
 #pragma once
 
+#include "console/gameinput.h"
 #include "console/command.h"
 #include "console/input.h"
 #include "foundation/mem.h"
@@ -58,7 +59,7 @@ struct GameScope {
         SceneReset();
         CommandInit();
         InputInit();
-        gamePaused = 0;
+        gameInput.state.paused = 0;
     }
 };
 

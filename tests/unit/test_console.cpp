@@ -1,6 +1,7 @@
 // The console: variables and their type rules, command lines and control words, the view size,
 // key bindings, the fixed tables' limits, and the input devices: keyboard and mouse (controllers:
 // test_pad.cpp; the handlers' order, the GUI over the bindings: test_gui.cpp).
+#include "console/gameinput.h"
 #include "console_test_util.h"
 #include "core/window.h"
 #include "render/scene.h"
@@ -16,12 +17,12 @@ class Console : public ConsoleTest {
         ConsoleTest::SetUp();
         StartConsole();
         InputAddHandler(RecordEvent);
-        CVarRegisterLong("camera", &cameraMode);
-        cameraMode = 0;
+        CVarRegisterLong("camera", &gameInput.state.cameraMode);
+        gameInput.state.cameraMode = 0;
         viewSize = 1.0f;
     }
     void TearDown() override {
-        cameraMode = 0;
+        gameInput.state.cameraMode = 0;
         viewSize = 1.0f;
         ConsoleTest::TearDown();
     }
@@ -73,21 +74,21 @@ TEST_F(Console, SetRulesForTypesTextAndRange) {
 
 TEST_F(Console, LinesRunTheirCommandAndReachRegisteredVariables) {
     CommandExecute("set camera 1.9");
-    EXPECT_EQ(cameraMode, 1);
+    EXPECT_EQ(gameInput.state.cameraMode, 1);
     CommandExecute("set   camera    2   ignored words");
-    EXPECT_EQ(cameraMode, 2);
+    EXPECT_EQ(gameInput.state.cameraMode, 2);
     for (const char* line : {" set camera 1", "Set camera 1", "set Camera 1", "set camera", "",
                              "nosuchcommand camera 1", "bind camera 1"})
         CommandExecute(line);
     CommandFind("set")->handler(nullptr); // a key bound to the bare word
-    EXPECT_EQ(cameraMode, 2);
+    EXPECT_EQ(gameInput.state.cameraMode, 2);
     EXPECT_EQ(CVarFind("Camera")->type, CVAR_LONG); // another variable
     // Letting go of look-back snaps the camera back, as pressing it does.
     CommandExecute("+lookback");
-    cameraSnap = 0;
+    gameInput.state.cameraSnap = 0;
     CommandExecute("-lookback");
-    EXPECT_EQ(cmdLookback, 0);
-    EXPECT_EQ(cameraSnap, 1);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_LOOKBACK], 0);
+    EXPECT_EQ(gameInput.state.cameraSnap, 1);
 }
 
 TEST_F(Console, SizeStepsReachExactlyHalfAndWholeAndAreAppliedEachTime) {
@@ -133,25 +134,25 @@ TEST_F(Console, KeysAndButtonsRunTheirBindingsAndReleasesClearThem) {
     keyboard.Down(SDL_SCANCODE_UP);
     keyboard.Down(SDL_SCANCODE_SPACE);
     keyboard.Poll();
-    EXPECT_EQ(cmdForward, 2);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_FORWARD], 2);
     EXPECT_EQ(Mouse(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT), 1);
-    EXPECT_EQ(cmdAttack, 2);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_ATTACK], 2);
     keyboard.Up(SDL_SCANCODE_UP);
     keyboard.Poll();
-    EXPECT_EQ(cmdForward, 0); // although W is still down
+    EXPECT_EQ(gameInput.state.controls[CONTROL_FORWARD], 0); // although W is still down
     EXPECT_EQ(Mouse(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT), 1);
-    EXPECT_EQ(cmdAttack, 0);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_ATTACK], 0);
     // Motion events run nothing, even when bound.
     BindSet(KEY_MOUSE_MOTION, "+attack");
     EXPECT_EQ(Send(KEY_MOUSE_MOTION, 0), 0);
-    EXPECT_EQ(cmdAttack, 0);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_ATTACK], 0);
     // A '+' word without a '-' twin is consumed although it does nothing; command lines run.
     EXPECT_EQ(BindSet('g', "+jump")->release, nullptr);
     EXPECT_EQ(Send('g', INPUT_PRESS), 1);
     EXPECT_EQ(Send('g', INPUT_RELEASE), 0);
     BindSet('c', "set camera 2");
     EXPECT_EQ(Send('c', INPUT_PRESS), 1);
-    EXPECT_EQ(cameraMode, 2);
+    EXPECT_EQ(gameInput.state.cameraMode, 2);
 }
 
 TEST_F(Console, KeyboardPollModifiersOrderAndSharedEnter) {
@@ -192,16 +193,16 @@ TEST_F(Console, MouseButtonsAndMouseLookOnlyWhileGrabbed) {
     InputMouseRelease(); // a release without a grab does not steal the next grab
     InputMouseGrab();
     Motion(150, 50, 10, -3);
-    EXPECT_FLOAT_EQ(mouseYaw, 5.0f);
+    EXPECT_FLOAT_EQ(gameInput.state.mouseYaw, 5.0f);
     EXPECT_EQ(RecordedEvents().back().x, 110); // moved from the stored position
     EXPECT_EQ(RecordedEvents().back().y, 47);
     InputMouseGrab();
     InputMouseRelease();  // one release per grab: still grabbed
     Motion(0, 0, 400, 0); // +200 degrees: kept within half a turn
-    EXPECT_FLOAT_EQ(mouseYaw, -155.0f);
+    EXPECT_FLOAT_EQ(gameInput.state.mouseYaw, -155.0f);
     InputMouseRelease();
     Motion(150, 50, 6, 0);
-    EXPECT_FLOAT_EQ(mouseYaw, -155.0f);
+    EXPECT_FLOAT_EQ(gameInput.state.mouseYaw, -155.0f);
     EXPECT_EQ(RecordedEvents().back().x, 150); // back to following the cursor
 }
 

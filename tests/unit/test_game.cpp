@@ -1,5 +1,6 @@
 // Game flow: score and extra ships, the levels, the end of a game, difficulty and the chase
 // camera. Play itself is pinned end to end by the shipped demos' replay.
+#include "console/gameinput.h"
 #include "game/rock.h"
 #include "game/saucer.h"
 #include "game_fixture.h"
@@ -121,11 +122,11 @@ TEST(Camera, ModesEasingLookBackAndMouseLook) {
         ship->pos = {10.0f, 0.0f, 5.0f};
         ship->yaw = c[1];
         ship->vel = {0.0f, 0.0f, c[2]};
-        cameraMode = int32_t(c[0]);
+        gameInput.state.cameraMode = int32_t(c[0]);
         cameraYaw = 0.0f;
-        cameraSnap = int32_t(c[3]);
-        cmdMouselook = c[4] != NO_MOUSE;
-        mouseYaw = c[4];
+        gameInput.state.cameraSnap = int32_t(c[3]);
+        gameInput.state.controls[CONTROL_MOUSELOOK] = c[4] != NO_MOUSE;
+        gameInput.state.mouseYaw = c[4];
         GameSlice(DT);
         EXPECT_NEAR(cameraYaw, c[5], 1e-3) << c[0] << " " << c[1];
         Vec3 offset = c[0] == 3 ? Vec3{0.0f, 0.5f, 0.2f} : Vec3{0.0f, 2.0f, -4.0f};

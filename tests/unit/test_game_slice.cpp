@@ -1,4 +1,5 @@
 // No allocation per game slice or per frame: every pool is fixed at start-up.
+#include "console/gameinput.h"
 #include "game_fixture.h"
 #include "gl_recorder.h"
 
@@ -46,7 +47,8 @@ TEST(GameSlice, NoAllocationPerSliceOrPerFrame) {
         zpart = sweep;
         difficulty = 3;
         GameStartLevel(12);
-        cmdForward = cmdLeft = cmdAttack = 1;
+        gameInput.state.controls[CONTROL_FORWARD] = gameInput.state.controls[CONTROL_LEFT] =
+            gameInput.state.controls[CONTROL_ATTACK] = 1;
         for (int i = 0; i < PARTICLE_MAX; ++i)
             ParticleAlloc()->life = 100.0f;
         allocCount = 0;

@@ -53,7 +53,7 @@ TEST_F(Hud, ScoreLivesGameOverAndFrameRate) {
 TEST_F(Hud, TitleAndBannerTexts) {
     std::vector<DrawnText> texts = Draw(TitleDraw);
     ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0].text, "Skarnex3D v1.13");
+    EXPECT_EQ(texts[0].text, std::string("Skarnex3D v") + APP_VERSION); // from project(VERSION)
     EXPECT_LE(texts[1].text.size() * 8, 630u); // the controls line fits across the screen
     level = 5;
     texts = Draw(LevelBannerDraw);

@@ -1,8 +1,13 @@
 // Game controllers through SDL's virtual joystick given a controller mapping: the engine codes and
 // bindings of every control, plugging in and pulling out mid-run, rumble requests, and the title
 // menu, quit prompt and name entry with the pad alone. Then keyboards of other layouts.
+#include "console/gameinput.h"
 #include "console_test_util.h"
+#include "core/app.h"
+#include "core/client.h"
+#include "core/demo.h"
 #include "game/game.h"
+#include "game_fixture.h"
 #include "ui/hiscore.h"
 #include "ui/screens.h"
 #include "ui_test_util.h"
@@ -127,14 +132,23 @@ TEST_F(Pad, ControlsGiveTheJoystickCodesAndTheirBindingsAndSurviveReplugging) {
         bool direction; // sent after the motion code 315
         int32_t* word;  // the control word it holds, or null
     } rows[] = {
-        {BUTTON(SDL_CONTROLLER_BUTTON_A), 309, false, &cmdAttack},
-        {{0, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767}, 309, false, &cmdAttack},
-        {BUTTON(SDL_CONTROLLER_BUTTON_B), 310, false, &cmdLookback},
+        {BUTTON(SDL_CONTROLLER_BUTTON_A), 309, false, &gameInput.state.controls[CONTROL_ATTACK]},
+        {{0, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767},
+         309,
+         false,
+         &gameInput.state.controls[CONTROL_ATTACK]},
+        {BUTTON(SDL_CONTROLLER_BUTTON_B), 310, false, &gameInput.state.controls[CONTROL_LOOKBACK]},
         {BUTTON(SDL_CONTROLLER_BUTTON_START), KEY_PAD_START, false, nullptr},
-        {BUTTON(SDL_CONTROLLER_BUTTON_DPAD_UP), 313, true, &cmdForward},
-        {BUTTON(SDL_CONTROLLER_BUTTON_DPAD_DOWN), 314, true, &cmdBackward},
-        {{0, SDL_CONTROLLER_AXIS_LEFTX, -32768}, 311, true, &cmdLeft},
-        {BUTTON(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 312, true, &cmdRight},
+        {BUTTON(SDL_CONTROLLER_BUTTON_DPAD_UP), 313, true,
+         &gameInput.state.controls[CONTROL_FORWARD]},
+        {BUTTON(SDL_CONTROLLER_BUTTON_DPAD_DOWN), 314, true,
+         &gameInput.state.controls[CONTROL_BACKWARD]},
+        {{0, SDL_CONTROLLER_AXIS_LEFTX, -32768},
+         311,
+         true,
+         &gameInput.state.controls[CONTROL_LEFT]},
+        {BUTTON(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 312, true,
+         &gameInput.state.controls[CONTROL_RIGHT]},
     };
     Poll(); // the centred stick's first reading
     for (const auto& row : rows) {
@@ -151,10 +165,10 @@ TEST_F(Pad, ControlsGiveTheJoystickCodesAndTheirBindingsAndSurviveReplugging) {
     }
     // Pulled out while turning: the turn ends, the game goes on, no error.
     Set(BUTTON(SDL_CONTROLLER_BUTTON_DPAD_LEFT), true);
-    EXPECT_EQ(cmdLeft, 1);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_LEFT], 1);
     Unplug();
     EXPECT_EQ(Poll(), (KeyList{{315, 0}, {311, R}}));
-    EXPECT_EQ(cmdLeft, 0);
+    EXPECT_EQ(gameInput.state.controls[CONTROL_LEFT], 0);
     EXPECT_EQ(InputPadCount(), 0);
     EXPECT_NE(ReadFile("boot.log").find("Joystick1 removed\n"), std::string::npos);
     // Plugged in again: it takes the slot and works at once.
@@ -258,6 +272,127 @@ TEST_F(Pad, TextAndPromptLettersFollowTheLayout) {
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_STREQ(hiScoreTable[1].name, "J_rg");
     EXPECT_TRUE(BindingKeys().empty());
+}
+
+// One game recorded through the frame loop's seam with the pad's Start, held pad controls, a
+// pause, the quit prompt opened and closed and text typed under it, then played back with the pad
+// gone and the window losing the focus under autopause: the same outcome, bit for bit. Damaged
+// copies of the file are refused with one reason each.
+TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
+    GameScope world;
+    StartConsole();
+    GameInputInit();
+    ClientRegisterSettings();
+    ui.emplace();
+    ScreensInit();
+    PauseInit();
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+    const float invSlice = 1.0f / timeSlice;
+    int32_t frames = 0;
+    auto frame = [&](auto&& input) {
+        GameInputBeginFrame();
+        DemoFrameBegin();
+        input();
+        float dt = 0.02f;
+        int32_t steps = AppFrameSteps(dt, invSlice);
+        DemoFrame(&dt, &steps);
+        AppRunSteps(dt, steps, GameSlice);
+        DemoFrameEnd();
+        ++frames;
+    };
+    auto idle = [] {};
+    PlugIn();
+    AttractMode();
+    DemoRecordCommand("roundtrip");
+    frame(idle);
+    frame([&] { Press(SDL_CONTROLLER_BUTTON_START); });
+    ASSERT_EQ(level, 1);
+    for (int i = 0; i < 300; ++i)
+        frame([&] {
+            if (i == 10) Set(BUTTON(SDL_CONTROLLER_BUTTON_DPAD_UP), true);
+            if (i == 20) Set(BUTTON(SDL_CONTROLLER_BUTTON_A), true);
+            if (i == 120) PressKey(SDL_SCANCODE_P);
+            if (i == 150) PressKey(SDL_SCANCODE_P);
+            if (i == 200) PressKey(SDL_SCANCODE_ESCAPE);
+            if (i == 205) TypeText("ab");
+            if (i == 210) PressKey(SDL_SCANCODE_N);
+            if (i == 250) Set(BUTTON(SDL_CONTROLLER_BUTTON_DPAD_LEFT), true);
+        });
+    EXPECT_EQ(GuiTopScreen(), nullptr);
+    DemoUnInit(); // the quit ends the recorded game
+    const std::string log = ReadFile("boot.log");
+    const size_t at = log.find("Demo roundtrip: score ");
+    ASSERT_NE(at, std::string::npos) << log;
+    const std::string outcome = log.substr(at, log.find('\n', at) - at);
+
+    Unplug();
+    GameReset();
+    GameInputReset();
+    RandomSeed(4321);
+    AttractMode();
+    WriteFile("vantor.ini", "playdemo = roundtrip\nautopause = 1\n");
+    PauseInit();
+    ASSERT_TRUE(DemoInit());
+    ASSERT_TRUE(DemoPlaying());
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    for (int i = 0; i < 400 && DemoPlaying(); ++i)
+        frame([&] {
+            if (i == 130) {
+                focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+                InputHandleSdlEvent(focus);
+            }
+        });
+    const std::string played = ReadFile("boot.log");
+    EXPECT_NE(played.find("Demo roundtrip: playback matches the recording"), std::string::npos)
+        << played;
+    EXPECT_NE(played.rfind(outcome), at);
+
+    std::string good = ReadFile("demos/roundtrip.skd");
+    DemoInfo info;
+    char reason[DEMO_REASON_SIZE] = "";
+    ASSERT_TRUE(DemoParse(reinterpret_cast<const uint8_t*>(good.data()), good.size(), &info, reason,
+                          sizeof(reason)))
+        << reason;
+    EXPECT_EQ(info.frames, 301);
+    const size_t body = info.bodyOffset;
+    auto patched = [&](size_t offset, const std::string& bytes) {
+        std::string copy = good;
+        copy.replace(offset, bytes.size(), bytes);
+        return copy;
+    };
+    const size_t settingsAt = 12 + DEMO_PROGRAM_SIZE + 8;
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"empty", "", "not a demo file"},
+        {"garbage", std::string(300, '\x5a'), "not a demo file"},
+        {"cut in the header", good.substr(0, body - 1), "truncated"},
+        {"cut in a record", good.substr(0, good.size() - 3), "truncated"},
+        {"the format before the input record", patched(4, std::string("\x01\0\0\0", 4)),
+         "record it again"},
+        {"a future format", patched(4, std::string("\x03\0\0\0", 4)), "newer"},
+        {"other game rules", patched(8, std::string("\x63\0\0\0", 4)), "game rules 99"},
+        {"an unknown setting", patched(settingsAt, std::string("nosuch\0", 7)), "nosuch"},
+        {"an unknown record", patched(body, "\x7f"), "damaged"},
+        {"a damaged first record", patched(body + 1, std::string("\0\0\xc0\x7f", 4)), "damaged"},
+        {"bytes after the end", good + "x", "damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        reason[0] = '\0';
+        EXPECT_FALSE(DemoParse(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(),
+                               &info, reason, sizeof(reason)));
+        EXPECT_NE(std::string(reason).find(c.reason), std::string::npos) << reason;
+    }
+    // The program's version is for people: a demo of another version with the same rules plays.
+    EXPECT_TRUE(DemoParse(
+        reinterpret_cast<const uint8_t*>(patched(12, std::string("Skarnex3D v0.99\0", 16)).data()),
+        good.size(), &info, reason, sizeof(reason)))
+        << reason;
+    DemoUnInit();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Pause: while paused nothing moves and no timer runs, and afterwards play goes on exactly as if
 // the pause had never been; autopause holds the game on focus loss and only a key resumes it.
+#include "console/gameinput.h"
 #include "game_fixture.h"
 
 #include "ui/screens.h"
@@ -31,16 +32,17 @@ std::vector<float> Play(int pausedSteps) {
     GameStartLevel(1);
     weaponKind = WEAPON_SPREAD;
     weaponTimer = 5.0f;
-    cmdForward = cmdLeft = cmdAttack = 1;
+    gameInput.state.controls[CONTROL_FORWARD] = gameInput.state.controls[CONTROL_LEFT] =
+        gameInput.state.controls[CONTROL_ATTACK] = 1;
     GameRun(20, 0.02f);
     if (pausedSteps > 0) {
         CommandExecute("pause");
-        EXPECT_EQ(gamePaused, 1);
+        EXPECT_EQ(gameInput.state.paused, 1);
         std::vector<float> before = GameState();
         GameRun(pausedSteps, 0.02f);
         EXPECT_EQ(GameState(), before); // nothing moved, no timer ran
         CommandExecute("pause");
-        EXPECT_EQ(gamePaused, 0);
+        EXPECT_EQ(gameInput.state.paused, 0);
     }
     GameRun(20, 0.02f);
     return GameState();
@@ -55,7 +57,7 @@ TEST(Pause, TheBannerHoldsTooButNotTheTitleAndAutopauseWaitsForAKey) {
     GameScope scope("autopause = 1\n");
     PauseInit();
     PauseSet(true); // the title: no game to hold
-    EXPECT_EQ(gamePaused, 0);
+    EXPECT_EQ(gameInput.state.paused, 0);
     NewGame();
     sliceHook = LevelBannerCountdown;
     bannerTimer = GAME_BANNER_TIME;
@@ -74,7 +76,7 @@ TEST(Pause, TheBannerHoldsTooButNotTheTitleAndAutopauseWaitsForAKey) {
     GuiOpenScreen(QuitScreen);
     focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     InputHandleSdlEvent(focus);
-    EXPECT_EQ(gamePaused, 1);
+    EXPECT_EQ(gameInput.state.paused, 1);
 }
 
 } // namespace
