@@ -168,7 +168,10 @@ int32_t cursorX = 0, cursorY = 0;     // the latest window position from the pum
 int32_t pendingDx = 0, pendingDy = 0; // motion since the last poll
 int32_t grabCount = 0;
 int32_t knownDeviceCount = 0; // SDL's joystick count at the last scan
-bool controllersUp = false;   // this module brought up SDL's game-controller subsystem
+// A device came or went, or a slot freed: the next poll looks for devices to open. Set by events,
+// never per frame, so a device that cannot be opened is tried again at the next such event only.
+bool padScanPending = false;
+bool controllersUp = false; // this module brought up SDL's game-controller subsystem
 bool mappingsLoaded = false;
 std::array<Joystick, 2> joysticks{{
     {"Joystick1", INPUT_JOYSTICK1, KEY_JOY1_BUTTON1, 1, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0,
@@ -412,7 +415,8 @@ void JoystickReport(Joystick& joy, int32_t x, int32_t y, int32_t button1, int32_
     joy.lastY = y;
 }
 
-// A device that went away: what it held is let go (no ship keeps turning), the slot frees.
+// A device that went away: what it held is let go (no ship keeps turning), the slot frees and a
+// device that found no slot may take it.
 void JoystickRemoved(Joystick& joy) {
     JoystickReport(joy, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0, 0);
     char message[128];
@@ -421,6 +425,11 @@ void JoystickRemoved(Joystick& joy) {
     JoystickClose(joy);
     JoystickReset(joy);
     joy.enabled = 0;
+    padScanPending = true;
+}
+
+bool JoystickGone(const Joystick& joy) {
+    return joy.enabled && (!joy.handle || !SDL_JoystickGetAttached(joy.handle));
 }
 
 // A game controller: left stick and d-pad steer through the same axis values as a joystick; south
@@ -443,10 +452,6 @@ void PadRead(const Joystick& joy, int32_t* x, int32_t* y, int32_t* b1, int32_t* 
 
 void JoystickPoll(Joystick& joy) {
     if (!joy.enabled) return;
-    if (!joy.handle || !SDL_JoystickGetAttached(joy.handle)) {
-        JoystickRemoved(joy);
-        return;
-    }
     int32_t x, y, button1, button2, start = 0, back = 0;
     if (joy.pad) {
         PadRead(joy, &x, &y, &button1, &button2, &start, &back);
@@ -465,11 +470,14 @@ bool JoystickInSlot(SDL_JoystickID instance) {
     return false;
 }
 
-// Devices plugged in since the last scan take the free slots, first come first served.
+// Attached devices without a slot take the free slots, in SDL's device order. Only after a device
+// event: the count alone misses a pad pulled out and another plugged in within one frame.
 void JoystickScan() {
     int count = SDL_NumJoysticks();
-    if (count == knownDeviceCount) return;
+    if (count != knownDeviceCount) padScanPending = true; // events the pump did not hand us
     knownDeviceCount = count;
+    if (!padScanPending) return;
+    padScanPending = false;
     for (int index = 0; index < count; ++index) {
         if (JoystickInSlot(SDL_JoystickGetDeviceInstanceID(index))) continue;
         Joystick* slot = nullptr;
@@ -479,9 +487,11 @@ void JoystickScan() {
         if (JoystickOpen(*slot, index)) {
             JoystickLogName(*slot, "connected");
         } else {
-            char message[192];
-            std::snprintf(message, sizeof(message), "JoystickScan: cannot open %s: %s\n",
-                          slot->name, SDL_GetError());
+            // Tried again at the next device event.
+            const char* name = SDL_JoystickNameForIndex(index);
+            char message[256];
+            std::snprintf(message, sizeof(message), "JoystickScan: cannot open %s as %s: %s\n",
+                          name ? name : "unnamed", slot->name, SDL_GetError());
             Log(LOG_ERROR, "%s", message);
             JoystickReset(*slot);
             slot->enabled = 0;
@@ -495,13 +505,17 @@ const Joystick* JoystickOfDevice(int32_t device) {
     return nullptr;
 }
 
-// Typed text: one KEY_TEXT event per UTF-8 character; a broken sequence gives U+FFFD.
+// Typed text: one KEY_TEXT event per UTF-8 character. A broken sequence, an overlong form, a
+// surrogate or a value above U+10FFFF gives U+FFFD, so no handler meets a code point that UTF-8
+// cannot carry (an overlong '/' or NUL would slip past a check for the plain one).
 void InputSendText(const char* text) {
+    constexpr int32_t SMALLEST[] = {0, 0x80, 0x800, 0x10000}; // by continuation bytes
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     while (*p) {
         int32_t c = *p++;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        if (c >= 0x80 && extra == 0) c = 0xFFFD;
+        int extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        const int32_t smallest = SMALLEST[extra];
+        if (c >= 0x80 && extra == 0) c = 0xFFFD; // a lone continuation byte or no lead at all
         if (extra) c &= 0x3F >> extra;
         for (; extra > 0; --extra) {
             if ((*p & 0xC0) != 0x80) {
@@ -510,6 +524,7 @@ void InputSendText(const char* text) {
             }
             c = (c << 6) | (*p++ & 0x3F);
         }
+        if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
         InputSend(INPUT_KEYBOARD, KEY_TEXT, INPUT_PRESS, c, 0);
     }
 }
@@ -551,6 +566,7 @@ void InputInit() {
     for (int32_t id = 0; id < static_cast<int32_t>(joysticks.size()); ++id)
         JoystickDetect(id, joysticks[static_cast<size_t>(id)]);
     knownDeviceCount = JoystickSubsystemUp() ? SDL_NumJoysticks() : 0;
+    padScanPending = false;
 }
 
 void InputUnInit() {
@@ -623,6 +639,9 @@ void InputPoll() {
     if (state) InputPollKeyboard(state, count);
     if (!JoystickSubsystemUp()) return;
     SDL_JoystickUpdate();
+    // Removals first, so that a device plugged in meanwhile can take the slot this frame.
+    for (Joystick& joy : joysticks)
+        if (JoystickGone(joy)) JoystickRemoved(joy);
     JoystickScan();
     for (Joystick& joy : joysticks)
         JoystickPoll(joy);
@@ -648,6 +667,10 @@ int InputHandleSdlEvent(const SDL_Event& event) {
     case SDL_KEYDOWN: // the layout's symbol for the poll that dispatches this key
         if (event.key.keysym.scancode > 0 && event.key.keysym.scancode < SDL_NUM_SCANCODES)
             keySymbols[static_cast<size_t>(event.key.keysym.scancode)] = event.key.keysym.sym;
+        return 0;
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED:
+        padScanPending = true;
         return 0;
     case SDL_TEXTINPUT:
         InputSendText(event.text.text);

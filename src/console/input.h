@@ -153,13 +153,15 @@ void InputSetMonitor(InputMonitor monitor);
 // Asked before every handler with each device event; non-zero swallows it. Demo playback keeps
 // the player's keys out of a replayed game this way. Null removes it.
 void InputSetFilter(InputHandler filter);
-// Once a frame, after the event pump: mouse motion, the keyboard, then each pad. A pad plugged in
-// since the last poll takes a free slot; one that went away frees its slot (its held buttons and
-// directions are released first).
+// Once a frame, after the event pump: mouse motion, the keyboard, then each pad. A pad that went
+// away frees its slot (its held buttons and directions are released first); then, after a device
+// event or a freed slot, attached pads without a slot take the free ones. A pad that cannot be
+// opened is tried again at the next device event.
 void InputPoll();
 // The event pump hands every SDL event here: mouse buttons and typed text dispatch at once;
-// mouse motion and key symbols are kept for the next InputPoll; focus loss stops rumble and runs
-// inputFocusLostHook. Returns the dispatch result, 0 for events that are not the input layer's.
+// mouse motion, key symbols and device arrivals and removals are kept for the next InputPoll;
+// focus loss stops rumble and runs inputFocusLostHook. Returns the dispatch result, 0 for events
+// that are not the input layer's.
 int InputHandleSdlEvent(const SDL_Event& event);
 // Text input on and off (the text entries of the GUI): while on, typed text arrives as KEY_TEXT.
 void InputTextStart();

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -166,7 +167,14 @@ void ScreenshotInit() {
     }
     stopping = false;
     busy = false;
-    writer = new std::thread(ScreenshotWriterMain);
+    try {
+        writer = new std::thread(ScreenshotWriterMain);
+    } catch (const std::exception& e) {
+        // Screenshots still work, at the cost of one slow frame each.
+        writer = nullptr;
+        Log(LOG_ERROR, "ScreenshotInit: no writer thread (%s), screenshots are written at once\n",
+            e.what());
+    }
 }
 
 void ScreenshotUnInit() {
@@ -193,7 +201,7 @@ void ScreenshotCommand(const char*) {
 void ScreenshotCapture() {
     if (!requested) return;
     requested = false;
-    if (!writer) {
+    if (!frame.pixels) {
         Log(LOG_ERROR, "ScreenshotCapture: screenshots are off\n");
         return;
     }
@@ -218,6 +226,10 @@ void ScreenshotCapture() {
     frame.width = width;
     frame.height = height;
     frame.taken = std::time(nullptr);
+    if (!writer) {
+        ScreenshotWrite(frame);
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(writerLock);
         busy = true;

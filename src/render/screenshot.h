@@ -1,13 +1,15 @@
 // Screenshots: the `screenshot` command (F12) asks for the frame being drawn; ClientRender reads
 // it back before the buffer swap into a buffer made at start-up, and a worker thread of this
 // module encodes it as a PNG and writes screenshots/skarnex3d-YYYYMMDD-HHMMSS.png (-2, -3 ... for
-// more in one second), so the frame loop never waits for the encoder or the disk.
+// more in one second), so the frame loop never waits for the encoder or the disk (unless the
+// thread could not be started).
 #pragma once
 
 constexpr const char* SCREENSHOT_DIR = "screenshots";
 
 // Client start-up, after CommandInit: registers `screenshot`, makes the pixel buffer for the
-// window's size and starts the writer thread.
+// window's size and starts the writer thread; without one, each screenshot is written on the
+// spot, on the main thread.
 void ScreenshotInit();
 // Shutdown: lets a screenshot in progress finish, stops the thread, frees the buffer.
 void ScreenshotUnInit();

@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::array<HiScoreRow, HISCORE_ROWS> hiScoreTable = {};
@@ -19,7 +22,7 @@ std::array<HiScoreRow, HISCORE_ROWS> hiScoreTable = {};
 namespace {
 
 constexpr const char* HISCORE_DEFAULT_NAME = "VELDRAN";
-constexpr const char* HISCORE_TEMP_FILE = "hiscore.tbl.new";
+constexpr mode_t HISCORE_NEW_MODE = 0666; // less the umask, like any file the program makes
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -81,13 +84,49 @@ bool HiScoreScanRow(std::FILE* file, HiScoreRow* row) {
     return true;
 }
 
-bool HiScoreWriteRows(std::FILE* file) {
+// Writes the rows to fd from where it stands (the start), cuts the file there and syncs it;
+// closes fd whatever happens.
+bool HiScoreWriteFile(int fd) {
+    FileHandle file(fdopen(fd, "w")); // does not truncate: an in-place write is cut below
+    if (!file) {
+        close(fd);
+        return false;
+    }
+    bool written = true;
     for (const HiScoreRow& row : hiScoreTable)
         // An empty name would make the score the next row's name when read back.
-        if (std::fprintf(file, "%-20s %ld \n", row.name[0] ? row.name : "_",
+        if (std::fprintf(file.get(), "%-20s %ld \n", row.name[0] ? row.name : "_",
                          static_cast<long>(row.score)) < 0)
-            return false;
-    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+            written = false;
+    const off_t end = written && std::fflush(file.get()) == 0 ? ftello(file.get()) : -1;
+    written = end >= 0 && ftruncate(fd, end) == 0 && fsync(fd) == 0;
+    return std::fclose(file.release()) == 0 && written;
+}
+
+// The umask, read without setting it: umask() would change it for a moment under other threads
+// that create files.
+mode_t HiScoreUmask() {
+    FileHandle status(std::fopen("/proc/self/status", "r"));
+    char line[128];
+    unsigned int mask = 022;
+    while (status && std::fgets(line, sizeof(line), status.get()))
+        if (std::sscanf(line, "Umask: %o", &mask) == 1) break;
+    return static_cast<mode_t>(mask);
+}
+
+void HiScoreSaveFailed(const char* path) {
+    char message[PATH_MAX + 100];
+    std::snprintf(message, sizeof(message), "HiScoreSave: cannot write %s: %s\n", path,
+                  std::strerror(errno));
+    Log(LOG_ERROR, "%s", message);
+}
+
+// Overwrites the table where it stands: for a folder that takes no new file, and for a link to a
+// table not made yet (opening it creates the target). A crash part way leaves a damaged table,
+// which is why this is only the fall-back.
+void HiScoreWriteInPlace(const char* path) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, HISCORE_NEW_MODE);
+    if (fd < 0 || !HiScoreWriteFile(fd)) HiScoreSaveFailed(path);
 }
 
 } // namespace
@@ -109,23 +148,47 @@ void HiScoreLoad() {
     hiScoreTable = {};
     for (HiScoreRow& row : hiScoreTable)
         if (!HiScoreScanRow(file.get(), &row)) break;
+    if (!std::ferror(file.get())) return;
+    // It opened but does not read (a directory, an I/O error): as good as no file.
+    char message[200];
+    std::snprintf(message, sizeof(message), "HiScoreLoad: cannot read %s: %s\n", HISCORE_FILE,
+                  std::strerror(errno));
+    Log(LOG_ERROR, "%s", message);
+    HiScoreSetDefaults();
 }
 
 void HiScoreSave() {
-    // Write the whole table beside the old file and rename it into place: the old table survives
-    // a crash or a full disk at any point of the save.
-    bool written = false;
-    {
-        FileHandle file(std::fopen(HISCORE_TEMP_FILE, "w"));
-        if (file) written = HiScoreWriteRows(file.get());
-        if (file && std::fclose(file.release()) != 0) written = false;
+    // A linked table is replaced at its target, so the link stays a link.
+    char target[PATH_MAX];
+    struct stat old;
+    if (!realpath(HISCORE_FILE, target)) {
+        if (lstat(HISCORE_FILE, &old) == 0 && S_ISLNK(old.st_mode)) {
+            HiScoreWriteInPlace(HISCORE_FILE);
+            return;
+        }
+        std::snprintf(target, sizeof(target), "%s", HISCORE_FILE);
     }
-    if (written && std::rename(HISCORE_TEMP_FILE, HISCORE_FILE) == 0) return;
-    char message[200];
-    std::snprintf(message, sizeof(message), "HiScoreSave: cannot write %s: %s\n", HISCORE_FILE,
-                  std::strerror(errno));
-    Log(LOG_ERROR, "%s", message);
-    std::remove(HISCORE_TEMP_FILE);
+    // Write the whole table to a new file of its own beside the old one (another running copy
+    // saving at the same time has another) and rename it into place: the old table survives a
+    // crash or a full disk at any point of the save.
+    char temp[PATH_MAX + 8];
+    std::snprintf(temp, sizeof(temp), "%s.XXXXXX", target);
+    int fd = mkstemp(temp);
+    if (fd < 0) {
+        char message[PATH_MAX + 100];
+        std::snprintf(message, sizeof(message),
+                      "HiScoreSave: cannot make a new file beside %s (%s), writing it in place\n",
+                      target, std::strerror(errno));
+        Log(LOG_ERROR, "%s", message);
+        HiScoreWriteInPlace(target);
+        return;
+    }
+    // The table keeps the permissions it had; mkstemp's are private.
+    const bool existed = stat(target, &old) == 0 && S_ISREG(old.st_mode);
+    fchmod(fd, existed ? old.st_mode & 07777 : HISCORE_NEW_MODE & ~HiScoreUmask());
+    if (HiScoreWriteFile(fd) && std::rename(temp, target) == 0) return;
+    HiScoreSaveFailed(target);
+    unlink(temp);
 }
 
 bool HiScoreQualifies(int32_t score) {

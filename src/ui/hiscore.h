@@ -19,10 +19,14 @@ extern std::array<HiScoreRow, HISCORE_ROWS> hiScoreTable;
 
 // Client start-up, after the GUI: scans "hiscore.tbl" row by row ("name score", across line ends);
 // rows the file does not supply are empty with score 0. A file that cannot be opened gives the
-// default table; nothing is reported and nothing is created.
+// default table; nothing is reported and nothing is created. One that opens but cannot be read
+// (a directory) gives the default table too, with a line on the error log.
 void HiScoreLoad();
-// Writes the table to a new file beside "hiscore.tbl" and renames it over the old one, so a
-// failed save leaves the previous file whole. A failure is logged; the table is unchanged.
+// Writes the table to a new file of its own (mkstemp) beside "hiscore.tbl", or beside the file a
+// symbolic link of that name points to, with the old file's permissions, and renames it over the
+// old one, so a failed save leaves the previous file whole. In a folder that takes no new file the
+// table is overwritten in place, which the error log says. A failure is logged; the table in
+// memory is unchanged.
 void HiScoreSave();
 // True when score is strictly above the last row, i.e. HiScoreInsert would give it a row.
 bool HiScoreQualifies(int32_t score);

@@ -206,6 +206,36 @@ TEST_F(Console, MouseButtonsAndMouseLookOnlyWhileGrabbed) {
     EXPECT_EQ(RecordedEvents().back().x, 150); // back to following the cursor
 }
 
+// Typed text becomes one code point per character; what UTF-8 forbids becomes U+FFFD.
+TEST_F(Console, TypedTextDecodesOnlyWellFormedUtf8) {
+    constexpr int32_t BAD = 0xFFFD;
+    const struct {
+        const char* text;
+        std::vector<int32_t> points;
+    } rows[] = {
+        {"a\xC3\xB6\xE2\x82\xAC", {'a', 0xF6, 0x20AC}},
+        {"\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", {0x1F600, 0x10FFFF}},
+        {"\xC0\xAF\xC1\xBF", {BAD, BAD}},             // overlong two-byte forms
+        {"\xE0\x80\xAF\xF0\x80\x80\xAF", {BAD, BAD}}, // overlong three- and four-byte forms
+        {"\xED\xA0\x80\xED\xBF\xBF", {BAD, BAD}},     // surrogates
+        {"\xF4\x90\x80\x80", {BAD}},                  // above U+10FFFF
+        {"\xF9\x80x", {BAD, BAD, 'x'}},               // no such lead byte; a lone continuation
+        {"\xE2\x82x", {BAD, 'x'}},                    // cut short
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        std::snprintf(event.text.text, sizeof(event.text.text), "%s", row.text);
+        InputHandleSdlEvent(event);
+        std::vector<int32_t> points;
+        for (const InputEvent& e : RecordedEvents())
+            if (e.key == KEY_TEXT) points.push_back(e.x);
+        RecordedEvents().clear();
+        EXPECT_EQ(points, row.points);
+    }
+}
+
 // Names and the fixed tables (255 entries, the defaults included) end the program at their limits.
 TEST_F(Console, TablesAndNamesEndTheProgramAtTheirLimits) {
     const std::string long64(64, 'n');

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 
@@ -19,6 +20,19 @@ std::string Rows() {
 }
 
 const std::string DEFAULTS = "VELDRAN 10000,VELDRAN 8000,VELDRAN 6000,VELDRAN 4000,VELDRAN 2000,";
+
+// Files a save left behind in dir besides the table itself.
+int Leftovers(const std::string& dir = ".") {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        n += entry.path().filename().string().starts_with("hiscore.tbl.");
+    return n;
+}
+
+mode_t ModeOf(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 TEST(HiScore, InsertOrdersTiesBelowAndStoresOneWordNames) {
     HiScoreSetDefaults();
@@ -43,7 +57,10 @@ TEST(HiScore, NoFileGivesTheDefaultsAndSaveLoadsBackTheSameTable) {
     HiScoreSave();
     const std::string line = "VELDRAN" + std::string(13, ' ') + " 10000 \n";
     EXPECT_EQ(ReadFile(HISCORE_FILE).substr(0, line.size()), line);
-    EXPECT_FALSE(FileExists("hiscore.tbl.new"));
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(ModeOf(HISCORE_FILE), 0666 & ~mask); // a new table: as any file made here
+    EXPECT_EQ(Leftovers(), 0);
     HiScoreInsert("Zed Q", 9000);
     HiScoreInsert("", 7000); // saved as "_", or the rows after it would shift on reading
     hiScoreTable[4].score = -5;
@@ -51,14 +68,73 @@ TEST(HiScore, NoFileGivesTheDefaultsAndSaveLoadsBackTheSameTable) {
     hiScoreTable = {};
     HiScoreLoad();
     EXPECT_EQ(Rows(), "VELDRAN 10000,Zed_Q 9000,VELDRAN 8000,_ 7000,VELDRAN -5,");
-    // The new file cannot be made: a directory stands where it would be written. The old file
-    // and the table stay.
-    const std::string before = ReadFile(HISCORE_FILE);
-    ASSERT_EQ(mkdir("hiscore.tbl.new", 0755), 0);
+    // A directory in the table's place opens but does not read: the defaults, and why. It cannot
+    // be replaced either; the table in memory stays.
+    ASSERT_EQ(std::remove(HISCORE_FILE), 0);
+    ASSERT_EQ(mkdir(HISCORE_FILE, 0755), 0);
+    HiScoreLoad();
+    EXPECT_EQ(Rows(), DEFAULTS);
+    EXPECT_NE(ReadFile("error.log").find("HiScoreLoad: cannot read hiscore.tbl: Is a directory\n"),
+              std::string::npos);
     HiScoreInsert("LOST", 99999);
     HiScoreSave();
-    EXPECT_EQ(ReadFile(HISCORE_FILE), before);
     EXPECT_STREQ(hiScoreTable[0].name, "LOST");
+    EXPECT_NE(ReadFile("error.log").find("HiScoreSave: cannot write "), std::string::npos);
+    EXPECT_EQ(Leftovers(), 0);
+}
+
+TEST(HiScore, SaveKeepsTheModeTheLinkAndAnotherCopysFile) {
+    ScratchDir dir;
+    HiScoreSetDefaults();
+    HiScoreSave();
+    ASSERT_EQ(chmod(HISCORE_FILE, 0640), 0);
+    WriteFile("hiscore.tbl.new", "another copy's save"); // a name a fixed-name save would take
+    HiScoreInsert("ONE", 50000);
+    HiScoreSave();
+    EXPECT_EQ(ModeOf(HISCORE_FILE), 0640u);
+    EXPECT_EQ(ReadFile("hiscore.tbl.new"), "another copy's save");
+    std::remove("hiscore.tbl.new");
+    // A link to a table elsewhere: that table is replaced, in its own folder, and the link stays.
+    WriteFile("keep/real.tbl", "A 1\n");
+    ASSERT_EQ(std::remove(HISCORE_FILE), 0);
+    ASSERT_EQ(symlink("keep/real.tbl", HISCORE_FILE), 0);
+    HiScoreSave();
+    struct stat st;
+    ASSERT_EQ(lstat(HISCORE_FILE, &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile("keep/real.tbl").substr(0, 3), "ONE");
+    EXPECT_EQ(Leftovers(), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("keep"), {}), 1);
+    // A link to a table not made yet makes it.
+    ASSERT_EQ(std::remove("keep/real.tbl"), 0);
+    HiScoreSave();
+    EXPECT_EQ(ReadFile("keep/real.tbl").substr(0, 3), "ONE");
+}
+
+// A folder that takes no new file but holds a writable table. Root passes folder permissions, so
+// the save then runs as "nobody" (owning the table and the logs) in a child.
+TEST(HiScore, AReadOnlyFolderGetsTheTableWrittenInPlace) {
+    ScratchDir dir;
+    constexpr uid_t NOBODY = 65534;
+    const bool root = geteuid() == 0;
+    HiScoreSetDefaults();
+    HiScoreSave();
+    WriteFile("error.log", "");
+    WriteFile("boot.log", "");
+    for (const char* path : {".", HISCORE_FILE, "error.log", "boot.log"})
+        ASSERT_TRUE(!root || chown(path, NOBODY, NOBODY) == 0);
+    ASSERT_EQ(chmod(".", 0555), 0);
+    const int status = RunInChild([root] {
+        if (root && setuid(NOBODY) != 0) _exit(77);
+        HiScoreInsert("RO", 50000);
+        HiScoreSave();
+    });
+    chmod(".", 0755);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become nobody";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(HISCORE_FILE).substr(0, 3), "RO ");
+    EXPECT_NE(ReadFile("error.log").find("writing it in place\n"), std::string::npos);
+    EXPECT_EQ(Leftovers(), 0);
 }
 
 TEST(HiScore, RowsAreScannedAcrossLinesAndBlanksAndMissingRowsAreEmpty) {

@@ -177,6 +177,84 @@ TEST_F(Pad, ControlsGiveTheJoystickCodesAndTheirBindingsAndSurviveReplugging) {
     EXPECT_EQ(ReadFile("error.log"), "");
 }
 
+// Plain virtual pads known by name, pulled out by their instance (device indices shift).
+SDL_JoystickID AttachPad(const char* name) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 2;
+    desc.nbuttons = 2;
+    desc.name = name;
+    return SDL_JoystickGetDeviceInstanceID(SDL_JoystickAttachVirtualEx(&desc));
+}
+void DetachPad(SDL_JoystickID id) {
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+}
+// The frame loop's pump: device events reach the input layer.
+void Pump() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        InputHandleSdlEvent(event);
+}
+size_t Count(const std::string& text, const std::string& line) {
+    size_t n = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+        ++n;
+    return n;
+}
+
+// SDL's calloc fails while set, so no device can be opened.
+SDL_calloc_func realCalloc = nullptr;
+bool callocFails = false;
+void* TestCalloc(size_t n, size_t size) {
+    return callocFails ? nullptr : realCalloc(n, size);
+}
+
+TEST_F(Pad, EveryFreeSlotTakesAWaitingDeviceAfterAnyDeviceEvent) {
+    SDL_JoystickID a = AttachPad("Pad A"), b = AttachPad("Pad B");
+    const SDL_JoystickID c = AttachPad("Pad C");
+    Pump();
+    Poll();
+    EXPECT_EQ(InputPadCount(), 2);
+    // A slot in use frees: the third pad, attached all along, takes it.
+    DetachPad(a);
+    Pump();
+    Poll();
+    EXPECT_EQ(InputPadCount(), 2);
+    EXPECT_EQ(Count(ReadFile("boot.log"), "Joystick1 connected: Pad C"), 1u);
+    // Out and in again within one frame: the count never changes, the pad is back all the same.
+    DetachPad(b);
+    b = AttachPad("Pad B");
+    Pump();
+    Poll();
+    EXPECT_EQ(InputPadCount(), 2);
+    EXPECT_EQ(Count(ReadFile("boot.log"), "Joystick2 connected: Pad B"), 2u);
+    // A device that cannot be opened waits for the next device event, not the next frame.
+    DetachPad(c);
+    SDL_malloc_func m;
+    SDL_realloc_func r;
+    SDL_free_func f;
+    SDL_GetMemoryFunctions(&m, &realCalloc, &r, &f);
+    SDL_SetMemoryFunctions(m, TestCalloc, r, f);
+    a = AttachPad("Pad A");
+    Pump();
+    callocFails = true;
+    Poll();
+    callocFails = false;
+    Poll();
+    Poll();
+    SDL_SetMemoryFunctions(m, realCalloc, r, f);
+    EXPECT_EQ(InputPadCount(), 1);
+    EXPECT_EQ(Count(ReadFile("error.log"), "JoystickScan: cannot open Pad A as Joystick1"), 1u);
+    DetachPad(b);
+    b = AttachPad("Pad B");
+    Pump();
+    Poll();
+    EXPECT_EQ(InputPadCount(), 2);
+    EXPECT_EQ(Count(ReadFile("boot.log"), "Joystick1 connected: Pad A"), 2u);
+}
+
 TEST_F(Pad, RumbleStartsOnRequestAndIsNeverLeftRunning) {
     PlugIn();
     const RumbleRequest stop{0, 0, 0};

@@ -1,18 +1,25 @@
-// The GL function table's loader against the system library, the sky's kept copy, and what the
+// The GL function table's loader against the system library, the sky's kept copy, what the
 // renderer timing test's verdicts switch off at and just above their thresholds
-// (tests/integration/boot.sh runs the measurement and checks its boot-log lines).
+// (tests/integration/boot.sh runs the measurement and checks its boot-log lines), and screenshots
+// without their writer thread (tests/integration/demo.sh takes one with it).
 #include "render/timing.h"
 
+#include "console/command.h"
+#include "core/log.h"
 #include "core/window.h"
 #include "gl_recorder.h"
 #include "render/backdrop.h"
 #include "render/particle.h"
 #include "render/scene.h"
+#include "render/screenshot.h"
 #include "render/texture.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <filesystem>
+#include <pthread.h>
 
 namespace {
 
@@ -115,6 +122,41 @@ TEST(Backdrop, TheCopyIsDrawnOnlyForTheViewItWasTakenOf) {
     gl.MatrixMode(GL_MODELVIEW);
     gl.PopMatrix();
     BackdropReset();
+}
+
+TEST(Screenshot, WithoutAWriterThreadTheShotIsWrittenAtOnce) {
+    ScratchDir dir;
+    LogResetForTest();
+    GLRecorderScope rec;
+    CommandInit();
+    const int32_t width = screenWidth, height = screenHeight;
+    const int32_t wide = desktopWidth, high = desktopHeight;
+    screenWidth = desktopWidth = 64;
+    screenHeight = desktopHeight = 48;
+    // No thread can start: each would ask for a stack larger than the address space.
+    pthread_attr_t saved, huge;
+    ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, size_t{1} << 50);
+    pthread_setattr_default_np(&huge);
+    ScreenshotInit();
+    pthread_setattr_default_np(&saved);
+    pthread_attr_destroy(&huge);
+    pthread_attr_destroy(&saved);
+    EXPECT_NE(ReadFile("error.log").find("ScreenshotInit: no writer thread"), std::string::npos);
+    ScreenshotCommand("");
+    ScreenshotCapture();
+    ScreenshotUnInit();
+    screenWidth = width;
+    screenHeight = height;
+    desktopWidth = wide;
+    desktopHeight = high;
+    EXPECT_EQ(GLRecorderCount("ReadPixels"), 1);
+    EXPECT_NE(ReadFile("boot.log").find("(64x48)"), std::string::npos);
+    size_t pngs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SCREENSHOT_DIR))
+        pngs += entry.path().extension() == ".png" && entry.file_size() > 0;
+    EXPECT_EQ(pngs, 1u);
 }
 
 } // namespace
