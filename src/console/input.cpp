@@ -157,7 +157,6 @@ constexpr float MOUSE_YAW_PER_PIXEL = 0.5f;
 constexpr const char* PAD_MAPPING_FILE = "gamecontrollerdb.txt";
 
 Index inputIndex = {};
-InputMonitor inputMonitor = nullptr;
 InputHandler inputFilter = nullptr;
 std::array<uint8_t, INPUT_KEY_STATES> keyState{};
 std::array<int16_t, INPUT_KEY_STATES> keyScancode{};     // the scancode that last held each code
@@ -184,19 +183,14 @@ InputHandler HandlerAt(int32_t i) {
     return reinterpret_cast<InputHandler>(inputIndex.items[i]);
 }
 
-// Asks the handlers, newest first, until one consumes the event; the monitor sees the outcome.
+// Asks the handlers, newest first, until one consumes the event.
 int InputAskHandlers(const InputEvent* event) {
     for (int32_t i = inputIndex.count - 1; i >= 0; --i) {
         if (i >= inputIndex.count) // an earlier handler removed handlers
             continue;
         InputHandler handler = HandlerAt(i);
-        int result = handler(event);
-        if (result) {
-            if (inputMonitor) inputMonitor(event, handler);
-            return result;
-        }
+        if (int result = handler(event)) return result;
     }
-    if (inputMonitor) inputMonitor(event, nullptr);
     return 0;
 }
 
@@ -583,10 +577,6 @@ void InputUnInit() {
     mappingsLoaded = false;
     if (grabCount > 0) SDL_SetRelativeMouseMode(SDL_FALSE);
     grabCount = 0;
-}
-
-void InputSetMonitor(InputMonitor monitor) {
-    inputMonitor = monitor;
 }
 
 void InputSetFilter(InputHandler filter) {

@@ -130,10 +130,6 @@ extern void (*inputFocusLostHook)();
 // Returns non-zero when it consumed the event; later (older) handlers then never see it.
 using InputHandler = int (*)(const InputEvent* event);
 
-// Sees every dispatched event with the handler that consumed it (null when none did); the demo
-// recorder uses it to keep the key events a screen takes.
-using InputMonitor = void (*)(const InputEvent* event, InputHandler consumer);
-
 // Installs what runs when the window loses the focus (null: nothing).
 void InputSetFocusLostHook(void (*hook)());
 
@@ -148,8 +144,6 @@ void InputUnInit();
 void InputAddHandler(InputHandler handler);
 // Removes a handler wherever it sits; the others keep their order.
 void InputRemoveHandler(InputHandler handler);
-// Installs the monitor (null removes it).
-void InputSetMonitor(InputMonitor monitor);
 // Asked before every handler with each device event; non-zero swallows it. Demo playback keeps
 // the player's keys out of a replayed game this way. Null removes it.
 void InputSetFilter(InputHandler filter);
