@@ -4,6 +4,7 @@
 
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "foundation/mem.h"
 
 #include <SDL.h>
@@ -24,6 +25,20 @@ std::atomic<uint8_t> cdTrack{0};
 int32_t cdRandom = 1;
 std::atomic<int32_t> cdRunning{1};
 uint32_t cdNotifyEvent = 0;
+
+namespace {
+
+const Setting CDAUDIOSETTINGS_ROWS[] = {
+    {"cdvolume", SETTING_INT, 20000, nullptr, 0, 65535, SETTING_PLAYER, nullptr, nullptr},
+    {"cdstart", SETTING_INT, 1, nullptr, 1, 99, 0, nullptr, nullptr},
+    {"cdend", SETTING_INT, 99, nullptr, 1, 99, 0, nullptr, nullptr},
+    {"random", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"playcd", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable cdAudioSettings = SettingTableOf("music", CDAUDIOSETTINGS_ROWS);
 
 namespace {
 
@@ -276,11 +291,11 @@ bool CDAudioWorkerRunning() {
 }
 
 void CDAudioInit() {
-    int32_t volume = IniGetInt(INI_FILE, "cdvolume", 20000);
-    cdStart.store(static_cast<uint8_t>(IniGetInt(INI_FILE, "cdstart", 1)));
-    cdEnd.store(static_cast<uint8_t>(IniGetInt(INI_FILE, "cdend", 99)));
-    cdRandom = IniGetInt(INI_FILE, "random", 1);
-    int32_t playcd = IniGetInt(INI_FILE, "playcd", 0);
+    int32_t volume = SettingReadInt(cdAudioSettings, "cdvolume");
+    cdStart.store(static_cast<uint8_t>(SettingReadInt(cdAudioSettings, "cdstart")));
+    cdEnd.store(static_cast<uint8_t>(SettingReadInt(cdAudioSettings, "cdend")));
+    cdRandom = SettingReadInt(cdAudioSettings, "random");
+    int32_t playcd = SettingReadInt(cdAudioSettings, "playcd");
     if (playcd == 0) {
         Log(LOG_BOOT, "CDAudioInit: playcd setting is 0, cdaudio halted\n");
         return;
@@ -325,7 +340,7 @@ void CDAudioUnInit() {
         // Waiting keeps the worker's own stop and close from interleaving with the one below.
         if (cdThread.joinable()) cdThread.join();
         SDL_DestroySemaphore(cdSemaphore);
-    } else if (IniGetInt(INI_FILE, "playcd", 0) != 0) {
+    } else if (SettingReadInt(cdAudioSettings, "playcd") != 0) {
         CDStopClose();
     }
     if (cdThread.joinable()) cdThread.join();

@@ -4,6 +4,8 @@
 // A worker thread starts the next track when one ends; without a worker ("synchronous mode") each
 // track-finished notification, delivered through the main loop's event pump, starts the next.
 #pragma once
+
+#include "core/settings.h"
 #include <atomic>
 #include <cstdint>
 
@@ -62,3 +64,6 @@ uint32_t CDPlayNext();
 // Lowers cdEnd to the track count and cdStart to cdEnd, then sets cdTrack to the track after
 // which playing begins (random within the range when cdRandom is set).
 void CDChooseFirstTrack();
+
+// vantor.ini cdvolume, cdstart, cdend, random and playcd.
+extern const SettingTable cdAudioSettings;

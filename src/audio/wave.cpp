@@ -5,6 +5,7 @@
 #include "core/clock.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "render/scene.h"
 
 #include <SDL.h>
@@ -31,6 +32,26 @@ int32_t mixAhead = 1500;
 int32_t priorityBoost = 50;
 uint32_t timerResolution = 10;
 uint32_t timerPeriod = 35;
+
+namespace {
+
+const Setting WAVESETTINGS_ROWS[] = {
+    {"channels", SETTING_INT, 4, nullptr, 1, WAVE_VOICES, 0, nullptr, nullptr},
+    {"abuffer", SETTING_INT, 1, nullptr, 0, 1, 0, nullptr, nullptr},
+    {"cthread", SETTING_INT, 1, nullptr, 0, 1, 0, nullptr, nullptr},
+    {"psound", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"sfx", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"stereo", SETTING_INT, 1, nullptr, 0, 1, 0, nullptr, nullptr},
+    {"volume", SETTING_INT, 52000, nullptr, 0, 65535, SETTING_PLAYER, nullptr, nullptr},
+    {"mixahead", SETTING_INT, 1500, nullptr, 1, 1000000, 0, nullptr, nullptr},
+    {"boost", SETTING_INT, 50, nullptr, 0, 100, 0, nullptr, nullptr},
+    {"timerres", SETTING_INT, 10, nullptr, 0, 20, 0, nullptr, nullptr},
+    {"period", SETTING_INT, 35, nullptr, 1, 50, 0, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable waveSettings = SettingTableOf("wave", WAVESETTINGS_ROWS);
 
 namespace {
 
@@ -298,11 +319,11 @@ void WaveMixVoices(uint8_t* out, int32_t frames, bool stereo, int32_t channels,
 
 void WaveInit() {
     Log(LOG_BOOT, "Initing wave audio\n");
-    voiceChannels = IniGetInt(INI_FILE, "channels", 4);
+    voiceChannels = SettingReadInt(waveSettings, "channels");
     voiceChannels = std::clamp(voiceChannels, 1, WAVE_VOICES);
-    adaptiveBuffer = IniGetInt(INI_FILE, "abuffer", 1);
-    criticalThread = IniGetInt(INI_FILE, "cthread", 1);
-    positionalSound = IniGetInt(INI_FILE, "psound", 1);
+    adaptiveBuffer = SettingReadInt(waveSettings, "abuffer");
+    criticalThread = SettingReadInt(waveSettings, "cthread");
+    positionalSound = SettingReadInt(waveSettings, "psound");
     Log(LOG_BOOT, adaptiveBuffer ? "Wave audio buffer size will be adaptive\n"
                                  : "Wave audio buffer size is static\n");
     Log(LOG_BOOT, criticalThread
@@ -328,20 +349,20 @@ void WaveInit() {
 
     // Music alone: without the effects' device, a driver that opens one device at a time (SDL's
     // dummy and disk drivers) gives it to the music.
-    if (IniGetInt(INI_FILE, "sfx", 1) == 0) {
+    if (SettingReadInt(waveSettings, "sfx") == 0) {
         Log(LOG_BOOT, "WaveInit: sfx setting is 0, sound effects off\n");
         voiceChannels = 0;
         return;
     }
-    stereoOutput = IniGetInt(INI_FILE, "stereo", 1);
+    stereoOutput = SettingReadInt(waveSettings, "stereo");
     WaveOutInit();
     if (voiceChannels == 0) return;
 
-    mixAhead = IniGetInt(INI_FILE, "mixahead", 1500);
+    mixAhead = SettingReadInt(waveSettings, "mixahead");
     Log(LOG_BOOT, "WaveInit: Mixahead is %ld\n", static_cast<long>(mixAhead));
     if (mixAhead < WAVE_MIN_MIXAHEAD) mixAhead = WAVE_MIN_MIXAHEAD;
     if (mixAhead >= WAVE_MAX_MIXAHEAD) mixAhead = WAVE_MAX_MIXAHEAD;
-    priorityBoost = IniGetInt(INI_FILE, "boost", 50);
+    priorityBoost = SettingReadInt(waveSettings, "boost");
 
     waveBytesQueued = 0;
     uint32_t frameBytes = stereoOutput ? 2 : 1;
@@ -361,9 +382,9 @@ void WaveInit() {
         WaveQueueBlock(block);
     }
 
-    int32_t res = IniGetInt(INI_FILE, "timerres", 10);
+    int32_t res = SettingReadInt(waveSettings, "timerres");
     timerResolution = res == 0 ? 1 : (res < 0 || res >= 20) ? 20 : static_cast<uint32_t>(res);
-    int32_t period = IniGetInt(INI_FILE, "period", 35);
+    int32_t period = SettingReadInt(waveSettings, "period");
     timerPeriod = period < 1 ? 1 : period >= 50 ? 50 : static_cast<uint32_t>(period);
     TimerRequestResolution(timerResolution);
     Log(LOG_BOOT, "WaveInit: Timer resolution (corrected) is %ld\n",
@@ -402,7 +423,7 @@ void WaveOutInit() {
     }
     // No device volume exists here; unity gain is what "restoring" returns to.
     savedVolume = WAVE_FULL_VOLUME;
-    int32_t volume = IniGetInt(INI_FILE, "volume", 52000);
+    int32_t volume = SettingReadInt(waveSettings, "volume");
     Log(LOG_BOOT, "WaveOutInit: Volume is %ld%%\n",
         static_cast<long>(static_cast<int64_t>(volume) * 100 / 65535));
     WaveSetGain(static_cast<uint32_t>(volume) & 0xFFFFu);

@@ -3,6 +3,8 @@
 // mixer's own refills whichever output block the device has played, every `period` ms. The main
 // thread starts and moves sounds; the voice table is shared under one re-entrant lock.
 #pragma once
+
+#include "core/settings.h"
 #include "audio/waveread.h"
 #include "foundation/vec.h"
 
@@ -85,3 +87,7 @@ struct WaveMixVoice {
 // plus 128 / channels, idle slots add the bias alone, all additions wrap at 256.
 void WaveMixVoices(uint8_t* out, int32_t frames, bool stereo, int32_t channels,
                    const WaveMixVoice* voices, int32_t count);
+
+// vantor.ini channels, abuffer, cthread, psound, sfx, stereo, volume, mixahead, boost, timerres and
+// period.
+extern const SettingTable waveSettings;

@@ -6,6 +6,7 @@
 
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "foundation/index.h"
 
 #include <SDL.h>
@@ -15,6 +16,16 @@
 
 int32_t rumbleEnabled = 1;
 void (*inputFocusLostHook)() = nullptr;
+
+namespace {
+
+const Setting INPUT_SETTING_ROWS[] = {
+    {"rumble", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable inputSettings = SettingTableOf("input", INPUT_SETTING_ROWS);
 
 namespace {
 
@@ -550,7 +561,7 @@ void InputInit() {
     GameInputSetMouseYaw(0.0f);
     keyScancode.fill(0);
     keySymbols.fill(0);
-    rumbleEnabled = IniGetInt(INI_FILE, "rumble", 1) != 0 ? 1 : 0;
+    rumbleEnabled = SettingReadInt(inputSettings, "rumble") != 0 ? 1 : 0;
     // Text input is on only while a text entry is open: during play an input method must not
     // take the flight keys.
     SDL_StopTextInput();

@@ -5,6 +5,8 @@
 // frame loop's event pump. Main thread only.
 #pragma once
 
+#include "core/settings.h"
+
 #include <cstdint>
 
 union SDL_Event;
@@ -187,3 +189,6 @@ char InputEventToChar(const InputEvent* event);
 void InputPollKeyboard(const uint8_t* scancodeState, int32_t count);
 // The engine key code of an SDL scancode, -1 when the key is not mapped.
 int32_t InputKeyCode(int32_t scancode);
+
+// vantor.ini rumble.
+extern const SettingTable inputSettings;

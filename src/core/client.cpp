@@ -2,6 +2,7 @@
 #include "core/client.h"
 
 #include "core/app.h"
+#include "core/demo.h"
 
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
@@ -37,8 +38,9 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &appLoopSettings, &gameInputSettings, &hudSettings,      &gameSettings,
-    &sceneSettings,   &timingSettings,    &particleSettings, &thingSettings,
+    &appLoopSettings, &gameInputSettings, &hudSettings,     &gameSettings,     &sceneSettings,
+    &timingSettings,  &inputSettings,     &textureSettings, &particleSettings, &lightSettings,
+    &waveSettings,    &cdAudioSettings,   &thingSettings,   &pauseSettings,    &demoSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have

@@ -41,6 +41,19 @@
 
 namespace {
 
+const Setting DEMO_SETTING_ROWS[] = {
+    {"record", SETTING_TEXT, 0, "", 1, 0, 0, nullptr, nullptr},
+    {"playdemo", SETTING_TEXT, 0, "", 1, 0, 0, nullptr, nullptr},
+    {"timedemo", SETTING_TEXT, 0, "", 1, 0, 0, nullptr, nullptr},
+    {"demoshot", SETTING_INT, 0, nullptr, 0, INT32_MAX, 0, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable demoSettings = SettingTableOf("demo", DEMO_SETTING_ROWS);
+
+namespace {
+
 constexpr char DEMO_MAGIC[4] = {'S', 'K', 'X', 'D'};
 constexpr const char* DEMO_DIR = "demos";
 constexpr size_t DEMO_PATH_SIZE = 96;
@@ -652,10 +665,10 @@ uint64_t DemoStateHash() {
 bool DemoInit() {
     CommandRegister("record", DemoRecordCommand);
     char record[INI_VALUE_SIZE], play[INI_VALUE_SIZE], timed[INI_VALUE_SIZE];
-    IniGetString(INI_FILE, "record", "", record, sizeof(record));
-    IniGetString(INI_FILE, "playdemo", "", play, sizeof(play));
-    IniGetString(INI_FILE, "timedemo", "", timed, sizeof(timed));
-    shotFrame = IniGetInt(INI_FILE, "demoshot", 0);
+    SettingReadText(SettingRow(demoSettings, "record"), record, sizeof(record));
+    SettingReadText(SettingRow(demoSettings, "playdemo"), play, sizeof(play));
+    SettingReadText(SettingRow(demoSettings, "timedemo"), timed, sizeof(timed));
+    shotFrame = SettingReadInt(demoSettings, "demoshot");
     if (timed[0]) return DemoPlayLoad(timed, true);
     if (play[0]) {
         DemoPlayLoad(play, false); // a demo that cannot play leaves the title screen

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "console/gameinput.h"
+#include "core/settings.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -71,3 +72,6 @@ void DemoFrameEnd();
 bool DemoFramePace(float* seconds);
 // A demo is being played back (or timed).
 bool DemoPlaying();
+
+// vantor.ini record, playdemo, timedemo and demoshot.
+extern const SettingTable demoSettings;

@@ -13,6 +13,16 @@ int32_t autoPause = 0;
 
 namespace {
 
+const Setting PAUSESETTINGS_ROWS[] = {
+    {"autopause", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable pauseSettings = SettingTableOf("pause", PAUSESETTINGS_ROWS);
+
+namespace {
+
 constexpr float PAUSE_TEXT_Y = 60.0f; // above the level banner and "Game Over"
 
 // Resuming is the player's choice: the focus coming back does not resume.
@@ -24,7 +34,7 @@ void PauseOnFocusLost() {
 
 void PauseInit() {
     GameInputSetPaused(false);
-    autoPause = IniGetInt(INI_FILE, "autopause", 0) != 0 ? 1 : 0;
+    autoPause = SettingReadInt(pauseSettings, "autopause") != 0 ? 1 : 0;
     CommandSetPauseAction(PauseToggle);
     InputSetFocusLostHook(PauseOnFocusLost);
 }

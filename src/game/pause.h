@@ -5,6 +5,8 @@
 // Main thread only.
 #pragma once
 
+#include "core/settings.h"
+
 #include <cstdint>
 
 extern int32_t autoPause; // vantor.ini "autopause": 1 pauses on focus loss, 0 (default) not
@@ -20,3 +22,6 @@ void PauseToggle();
 // "Paused" in the large font over the scene while paused; ClientRender calls it after the
 // overlay of the current screen.
 void PauseDraw();
+
+// vantor.ini autopause.
+extern const SettingTable pauseSettings;

@@ -4,6 +4,7 @@
 #include "core/app.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "foundation/mem.h"
 #include "game/thing.h"
 #include "render/gl.h"
@@ -19,6 +20,17 @@ Light viewerLight;
 Vec3 viewerDir;
 int32_t lights = 3;
 float lightGamma = 2.0f;
+
+namespace {
+
+const Setting LIGHTSETTINGS_ROWS[] = {
+    {"lights", SETTING_INT, 3, nullptr, 0, LIGHT_MAX_PER_THING, SETTING_PLAYER, nullptr, nullptr},
+    {"gamma", SETTING_FLOAT, 2.0, nullptr, 0.1, 10.0, 0, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable lightSettings = SettingTableOf("light", LIGHTSETTINGS_ROWS);
 
 namespace {
 
@@ -88,10 +100,10 @@ void LightInit() {
         IndexAdd(&lightFreeIndex, &light);
     IndexResize(&lightIndex, LIGHT_MAX);
     IndexResize(&lightSortIndex, LIGHT_MAX);
-    lights = IniGetInt(INI_FILE, "lights", 3);
+    lights = SettingReadInt(lightSettings, "lights");
     if (lights >= LIGHT_MAX_PER_THING) lights = LIGHT_MAX_PER_THING;
     if (lights < 0) lights = 0;
-    lightGamma = IniGetFloat(INI_FILE, "gamma", 2.0f);
+    lightGamma = SettingReadFloat(lightSettings, "gamma");
 }
 
 Light* LightAlloc() {

@@ -3,6 +3,8 @@
 // picks the few lights nearest a thing and sends a colour with every vertex.
 #pragma once
 
+#include "core/settings.h"
+
 #include "foundation/index.h"
 #include "foundation/vec.h"
 
@@ -58,3 +60,6 @@ int LightCompareKey(const Index* index, const void* a, const void* b);
 // The lit model draw of a thing whose transform is on the model-view matrix and whose texture is
 // bound. Culls triangles facing away from the viewer; leaves face culling enabled.
 void LightDrawModel(const Thing* thing);
+
+// vantor.ini lights and gamma.
+extern const SettingTable lightSettings;

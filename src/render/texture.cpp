@@ -3,6 +3,7 @@
 
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "render/bitmap.h"
 #include "render/gl.h"
 
@@ -12,6 +13,17 @@
 std::array<Texture, TEXTURE_COUNT> textures{};
 int32_t textureLinear = 1;
 int32_t fontLinear = 0;
+
+namespace {
+
+const Setting TEXTURESETTINGS_ROWS[] = {
+    {"tlinear", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"flinear", SETTING_INT, 0, nullptr, 0, 1, 0, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable textureSettings = SettingTableOf("texture", TEXTURESETTINGS_ROWS);
 
 namespace {
 
@@ -37,8 +49,8 @@ void TexturePrepare(Texture* texture, const TextureEntry& entry) {
 } // namespace
 
 void TextureInit() {
-    textureLinear = IniGetInt(INI_FILE, "tlinear", 1);
-    fontLinear = IniGetInt(INI_FILE, "flinear", 0);
+    textureLinear = SettingReadInt(textureSettings, "tlinear");
+    fontLinear = SettingReadInt(textureSettings, "flinear");
     for (size_t i = 0; i < textures.size(); ++i) {
         BitmapFree(&textures[i]); // a second start-up (tests) must not leak the first images
         std::memset(&textures[i], 0, sizeof textures[i]);

@@ -3,6 +3,8 @@
 // for the whole run because explosions read their colours back (TextureGetTexel).
 #pragma once
 
+#include "core/settings.h"
+
 #include <array>
 #include <cstdint>
 
@@ -110,3 +112,6 @@ void TextureGetTexel(const Texture* texture, int32_t x, int32_t y, uint8_t& red,
 // Draws the whole texture as one quad of its size in the current 2-D space, (x, y) the top-left
 // corner and y growing upward. Leaves colour, blending and matrices to the caller.
 void TextureDrawQuad(const Texture* texture, float x, float y);
+
+// vantor.ini tlinear and flinear.
+extern const SettingTable textureSettings;
