@@ -1,5 +1,6 @@
 # Demos and screenshots: F12 on the title against an outside screenshot; a game recorded with held
-# keys plays back and timedemos to the outcome it logged; a broken demo's timedemo fails cleanly.
+# keys and a pause plays back (also when the window loses the focus under autopause) and timedemos
+# to the outcome it logged; a broken demo's timedemo fails cleanly.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"
@@ -29,7 +30,11 @@ lit level 0.02 500
 xdotool keydown Up keydown Left keydown space
 sleep 2
 xdotool keyup Left keydown Right
-sleep 2
+sleep 1
+hold p 0.2 # a pause in the middle of the game, held for a second: the playback holds it too
+sleep 1
+hold p 0.2
+sleep 1
 xdotool keyup Up keyup Right keyup space
 hold Escape
 hold y
@@ -39,6 +44,20 @@ recorded=$(sed -n "s/.*\(Demo itest: score .*\)/\1/p" boot.log)
 grep -q "DemoRecord: wrote demos/itest.skd" boot.log || fail "the recording was not written"
 
 replay playdemo itest "$recorded"
+# The window losing the focus under autopause does not hold a playback: it ends as recorded.
+windowed 'playdemo = itest' 'autopause = 1'
+start_game 150
+wait_for boot.log "DemoPlay: playing demos/itest.skd" 30
+wait_window
+xmessage -geometry +700+0 elsewhere &
+MESSAGE_PID=$!
+away=$(timeout 10 xdotool search --sync --name '^xmessage$' | head -n 1)
+xdotool windowfocus --sync "$away" 2>/dev/null || xdotool windowfocus "$away"
+wait_for boot.log "Demo itest: score" 120
+wait_game 0
+kill "$MESSAGE_PID" 2>/dev/null
+grep -q "Demo itest: playback matches the recording" boot.log ||
+    fail "a playback that lost the focus went out of step"
 replay timedemo itest "$recorded"
 grep -q "timedemo itest: [0-9]* frames in [0-9.]* seconds, [0-9.]* fps" boot.log ||
     fail "no timedemo figures"
