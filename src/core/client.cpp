@@ -32,7 +32,7 @@ namespace {
 void ClientReadSettings() {
     // Order matters: a missing vantor.ini logs one line per read, in this order. Each value goes
     // to the module that acts on it.
-    const int32_t camera = IniGetInt(INI_FILE, "camera", 0);
+    const int32_t camera = IniGetInt(INI_FILE, "camera", CAMERA_MODE_FLIGHT);
     const int32_t fps = IniGetInt(INI_FILE, "fps", 0);
     const int32_t firstLevel = IniGetInt(INI_FILE, "level", 1);
     const int32_t rocks = IniGetInt(INI_FILE, "menurocks", 12);

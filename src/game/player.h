@@ -15,6 +15,20 @@ constexpr int32_t WEAPON_NORMAL = 0;
 constexpr int32_t WEAPON_RAIL = 1;
 constexpr int32_t WEAPON_SPREAD = 2;
 constexpr int32_t WEAPON_RAPID = 3;
+constexpr int32_t WEAPON_KINDS = 4;
+
+// One weapon kind: its shots, and the icon the HUD shows while it is the bonus weapon.
+struct Weapon {
+    float muzzleSpeed;
+    float scale;
+    float lifetime;
+    float reload;
+    float trailRate; // particles per second of the shot's trail
+    int32_t hudIcon; // index into textures, or -1: no icon (the normal weapon is no bonus)
+};
+// The row of a weapon kind; a kind without a row (weaponKind is a plain global) is the normal
+// weapon.
+const Weapon& PlayerWeapon(int32_t kind);
 
 constexpr float PLAYER_TOP_SPEED = 12.0f;
 constexpr float PLAYER_THRUST = 20.0f;       // units per second squared along the nose

@@ -16,7 +16,7 @@ Vec3 cameraPos = {0.0f, 2.0f, 4.0f};
 float cameraPitch = -20.0f;
 float cameraYaw = 0.0f;
 float cameraRoll = 0.0f;
-int32_t cameraMode = 0;
+int32_t cameraMode = CAMERA_MODE_FLIGHT;
 double fieldOfView = 90.0;
 float viewSize = 1.0f;
 double aspectRatio = 640.0 / 480.0;
@@ -80,7 +80,7 @@ void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish
 }
 
 void SceneReset() {
-    SceneSetSettings(0, 90.0, 0, 1, 1, 1);
+    SceneSetSettings(CAMERA_MODE_FLIGHT, 90.0, 0, 1, 1, 1);
     viewSize = 1.0f;
     ScenePlaceCamera();
 }
@@ -229,6 +229,12 @@ void ClientRender() {
 
 void SceneSetCameraMode(int32_t mode) {
     cameraMode = mode;
+}
+
+CameraMode SceneCameraMode() {
+    if (cameraMode < CAMERA_MODE_FLIGHT || cameraMode > CAMERA_MODE_COCKPIT)
+        return CAMERA_MODE_FLIGHT;
+    return static_cast<CameraMode>(cameraMode);
 }
 
 void SceneSetFieldOfView(double fov) {

@@ -29,6 +29,17 @@ extern int32_t starsEnabled;        // vantor.ini "stars": the star sky sphere
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
 
+// The chase camera's modes (cameraMode).
+enum CameraMode : int32_t {
+    CAMERA_MODE_FLIGHT = 0,  // behind the direction of flight, easing after it
+    CAMERA_MODE_HALFWAY = 1, // halfway between the flight and the nose, easing
+    CAMERA_MODE_NOSE = 2,    // locked behind the nose
+    CAMERA_MODE_COCKPIT = 3, // in the cockpit, on the nose
+};
+// cameraMode as a mode: the console can store any number, and one without a mode of its own
+// flies as CAMERA_MODE_FLIGHT.
+CameraMode SceneCameraMode();
+
 // The settings the scene acts on, from the start-up reader (vantor.ini camera, fov, pHint, glFin,
 // stars, nicefx).
 void SceneSetSettings(int32_t mode, double fov, int32_t fastHint, int32_t finish, int32_t stars,
