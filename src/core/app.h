@@ -6,8 +6,9 @@
 constexpr const char* APP_BANNER = "Skarnex3D v1.13";
 
 // Loop settings (vantor.ini: slice, ftest, maxfps, timeout).
-extern float timeSlice;
-// Sets the game step length in seconds (a demo's playback restores the recorded one).
+extern float timeSlice; // set through AppSetSlice
+// Sets the game step length in seconds (the loop setting, or a demo's recorded one); the frame
+// loop cuts the next frame by it.
 void AppSetSlice(float slice);
 extern int32_t frameTest;
 extern int32_t maxFps;
@@ -22,8 +23,6 @@ int AppMain();
 void AppReadLoopSettings();
 // The number of equal game steps a frame of dt seconds is cut into: trunc(dt / slice) + 1.
 int32_t AppFrameSteps(float dt, float invSlice);
-// Cuts dt into equal steps and calls step(length) for each; returns the number of calls.
-int32_t AppRunSlices(float dt, float invSlice, void (*step)(float));
 // Cuts dt into n equal steps (the last takes what rounding leaves) and calls step(length) for
 // each; returns the number of calls.
 int32_t AppRunSteps(float dt, int32_t n, void (*step)(float));
