@@ -46,9 +46,6 @@ struct DemoInfo {
     size_t bodyOffset; // where the frame records begin
 };
 
-// Checks a whole demo image: the header (magic, format, program version), every record, the
-// end record and nothing after it. False with a one-line reason (no newline) for anything else.
-bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);
 // A hash of every live thing's position, in the thing table's order.
 uint64_t DemoStateHash();
 
@@ -72,3 +69,8 @@ void DemoFrameEnd();
 bool DemoFramePace(float* seconds);
 // A demo is being played back (or timed).
 bool DemoPlaying();
+
+// Tests and fuzzing only (playback parses through it):
+// Checks a whole demo image: the header (magic, format, program version), every record, the
+// end record and nothing after it. False with a one-line reason (no newline) for anything else.
+bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);

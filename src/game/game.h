@@ -60,9 +60,6 @@ inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
 };
 // The start-up reader's values; a start level below 1 is taken as 1.
 void GameSetSettings(int32_t diff, int32_t firstLevel, int32_t rocks);
-// The game state and settings of a fresh program: no game, no hook, the default arena and
-// settings (tests; the program starts in this state).
-void GameReset();
 // The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
 const GameDifficulty& GameDifficultyRules();
 // Shorthand for GameDifficultyRules().rockSpeed.
@@ -95,10 +92,6 @@ void GameBeginBanner();
 void GameGrantWeapon(int32_t kind, float seconds);
 // The ship was destroyed: one ship less; returns the ships left.
 int32_t GameLoseShip();
-// The banner's slice hook: counts bannerTimer down and starts the level at 0.
-void LevelBannerCountdown(float dt);
-// Level n afresh: every thing and particle gone, the arena, scenery, the level's things, the HUD.
-void StartLevel(int32_t n);
 // The things of level n: a warp-in explosion, the ship, n + 2 big rocks, n / 4 + 1 saucers.
 void SpawnLevel(int32_t n);
 // The in-game slice hook: a cleared level, the end of the game, the weapon bonus timer.
@@ -106,3 +99,12 @@ void GameCheck(float dt);
 // The chase camera (step of GameSlice): writes cameraPos and cameraYaw from the ship and the
 // camera mode (CAMERA_MODE_*).
 void GameCamera(float dt);
+
+// Tests only (the game flow calls these itself):
+// The game state and settings of a fresh program: no game, no hook, the default arena and
+// settings (the program starts in this state).
+void GameReset();
+// The banner's slice hook: counts bannerTimer down and starts the level at 0.
+void LevelBannerCountdown(float dt);
+// Level n afresh: every thing and particle gone, the arena, scenery, the level's things, the HUD.
+void StartLevel(int32_t n);

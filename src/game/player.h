@@ -50,8 +50,10 @@ void PlayerThink(Thing* ship, float dt);
 // The ship's hit callback (any kind): explosion, one ship less, countdown of 2 s (3 s for the
 // last).
 void PlayerHit(Thing* ship, int32_t kind);
-// A shot's think callback: age, flight, trail, and for visible shots spin and light.
-void ShotThink(Thing* shot, float dt);
 // A shot's touch callback: ignores its shooter and the shooter's shots, else strikes (kind 1);
 // all but rail shots are used up by the strike.
 void ShotTouch(Thing* shot, Thing* other);
+
+// Tests only (tests find shots by it):
+// A shot's think callback: age, flight, trail, and for visible shots spin and light.
+void ShotThink(Thing* shot, float dt);

@@ -29,10 +29,8 @@ Thing* SaucerCreate(const Vec3* pos, const Vec3* vel);
 // A pick-up of kind (PICKUP_*) at pos moving with vel; another kind is taken as rail.
 Thing* PickupCreate(int32_t kind, const Vec3* pos, const Vec3* vel);
 
-void SaucerThink(Thing* saucer, float dt);
 // Any kind: 100 points, explosion, 1 s more drift without touch or hit, a random pick-up.
 void SaucerHit(Thing* saucer, int32_t kind);
-void SaucerShotThink(Thing* shot, float dt);
 // Ignores its own saucer; anything else is struck with kind 2 and the shot is used up.
 void SaucerShotTouch(Thing* shot, Thing* other);
 
@@ -40,3 +38,7 @@ void SaucerShotTouch(Thing* shot, Thing* other);
 void PickupThink(Thing* pickup, float dt);
 // Only the ship takes a pick-up: its weapon, bonus seconds, a sound and 50 points.
 void PickupTouch(Thing* pickup, Thing* other);
+
+// Tests only (tests find saucers and their shots by them): the think callbacks.
+void SaucerThink(Thing* saucer, float dt);
+void SaucerShotThink(Thing* shot, float dt);

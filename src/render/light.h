@@ -43,8 +43,6 @@ extern float lightGamma;
 
 // Start-up: the pool, the three indexes and the two settings. Running it again empties the pool.
 void LightInit();
-// A free record, not yet in lightIndex. Exit 1 when all 100 are taken.
-Light* LightAlloc();
 // LightAlloc, appended to this slice's lights.
 Light* LightAdd();
 // A light of this slice at pos with the given reach (squared distance, not 0) and colour.
@@ -58,3 +56,7 @@ int LightCompareKey(const Index* index, const void* a, const void* b);
 // The lit model draw of a thing whose transform is on the model-view matrix and whose texture is
 // bound. Culls triangles facing away from the viewer; leaves face culling enabled.
 void LightDrawModel(const Thing* thing);
+
+// Tests only (LightAdd takes records through it):
+// A free record, not yet in lightIndex. Exit 1 when all 100 are taken.
+Light* LightAlloc();
