@@ -44,10 +44,12 @@ void CDAudioSetVolume(int32_t volume);
 // Track-finished notification from the event pump: wakes the worker, or in synchronous mode
 // starts the next track. Arguments are not used.
 void CDAudioNotify(uint32_t code, int32_t data);
-// True while the worker thread is alive (tests).
-bool CDAudioWorkerRunning();
 
-// The "drive": its track table is the music/ directory of the working directory.
+// Tests only: the worker's state, and the "drive" that the worker and CDAudioInit otherwise use
+// alone.
+// True while the worker thread is alive.
+bool CDAudioWorkerRunning();
+// The drive's track table is the music/ directory of the working directory.
 // Scans music/ for tracks; always CD_OK (no tracks means a track count of 0).
 uint32_t CDOpen();
 // Stops any track and forgets the scan.

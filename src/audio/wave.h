@@ -50,8 +50,6 @@ extern uint32_t timerPeriod;     // "period" ms
 // Client start-up, after the models: reads the settings, loads the five samples (exit 1 on a bad
 // file), opens the device and starts the mixing thread. Audio stays off when no device opens.
 void WaveInit();
-// Opens the output device, stereo then mono, and sets the output gain; called by WaveInit only.
-void WaveOutInit();
 // Starts a sample (a WaveSound) at volume 0-255 in both channels. Returns the voice id, or 0 when
 // audio is off, the sample number is unknown, or the table is full and the sound too quiet.
 uint32_t WavePlay(int32_t sample, int32_t volume);
@@ -64,7 +62,9 @@ uint32_t WaveUpdateAt(uint32_t id, const Vec3* position);
 // Shutdown: stops and joins the mixing thread, closes the device, logs the timing statistics.
 void WaveUnInit();
 
-// Internal pieces, shared with the tests and the benchmark.
+// Tests and the benchmark only: the module's internal pieces.
+// Opens the output device, stereo then mono, and sets the output gain; WaveInit calls it.
+void WaveOutInit();
 
 // One tick of the mixing thread: statistics, adaptive block length, refill of played blocks.
 void WaveMixTick();

@@ -23,11 +23,13 @@ extern Index bindIndex; // every binding, ascending by key
 // in their fixed order and adds BindHandleInput as the oldest input handler, so that every later
 // handler (the GUI's) sees events first.
 void BindInit();
+// The binding of this key, or null.
+Bind* BindFind(int32_t key);
+
+// Tests only (BindInit uses these itself):
 // Takes the next table record, zero-filled, for this key. A full table is logged and ends the
 // program (exit 1).
 Bind* BindCreate(int32_t key);
-// The binding of this key, or null.
-Bind* BindFind(int32_t key);
 // Binds key to commandText: press is the command of that name, or else a new handler-less command
 // named by the whole text (run as a command line when the key goes down). For a text beginning
 // with '+', release becomes the existing '-' twin, or null; it is never created here. Null text:

@@ -44,9 +44,6 @@ const char* StringNextWord(const char* text, char* word, size_t wordSize = STRIN
 // Client start-up, after InputInit and before BindInit: creates commandIndex, empties the table
 // and registers the default commands in their fixed order.
 void CommandInit();
-// Takes the next table record, zero-filled (no handler), with this name. Does not look for an
-// existing name. A full table or a name over 63 characters is logged and ends the program (exit 1).
-Command* CommandCreate(const char* commandName);
 // The command of exactly this name (case-sensitive), or null.
 Command* CommandFind(const char* name);
 // Finds or creates the command and sets its handler (null allowed); a second registration
@@ -55,3 +52,8 @@ Command* CommandRegister(const char* name, CommandHandler handler);
 // Runs a command line: the first word names the command, the rest after the following spaces is
 // its argument. Null or empty lines, unknown words and handler-less commands do nothing.
 void CommandExecute(const char* line);
+
+// Tests only (CommandRegister takes records through it):
+// Takes the next table record, zero-filled (no handler), with this name. Does not look for an
+// existing name. A full table or a name over 63 characters is logged and ends the program (exit 1).
+Command* CommandCreate(const char* commandName);

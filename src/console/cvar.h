@@ -40,12 +40,6 @@ bool StringIsFloat(const char* text);
 
 // Client start-up, before every other module: creates cvarIndex and empties the table.
 void CVarInit();
-// Takes the next table record, zero-filled (type 0, value 0), with this name; the caller sets type
-// and value. Does not look for an existing name (IndexInsert warns about a duplicate). A full
-// table or a name over 63 characters is logged and ends the program (exit 1).
-CVar* CVarCreate(const char* cvarName);
-// The variable of exactly this name (case-sensitive), or null.
-CVar* CVarFind(const char* name);
 // Creates the variable with a type from its text: CVAR_FLOAT when StringIsFloat, else CVAR_LONG
 // with the text's leading decimal integer (0 when there is none).
 CVar* CVarCreateFromString(const char* name, const char* text);
@@ -56,3 +50,11 @@ void CVarSet(const char* name, const char* text);
 // Makes the named variable an alias of the caller's long, which must live for the whole program;
 // registering again re-points it. Null name or variable: nothing.
 void CVarRegisterLong(const char* name, int32_t* variable);
+
+// Tests only (the module uses these itself):
+// Takes the next table record, zero-filled (type 0, value 0), with this name; the caller sets type
+// and value. Does not look for an existing name (IndexInsert warns about a duplicate). A full
+// table or a name over 63 characters is logged and ends the program (exit 1).
+CVar* CVarCreate(const char* cvarName);
+// The variable of exactly this name (case-sensitive), or null.
+CVar* CVarFind(const char* name);

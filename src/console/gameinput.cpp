@@ -57,6 +57,12 @@ void GameInputSetCameraMode(int32_t mode) {
     gameInput.state.cameraMode = mode;
 }
 
+CameraMode GameInputCameraMode() {
+    const int32_t mode = gameInput.state.cameraMode;
+    if (mode < CAMERA_MODE_FLIGHT || mode > CAMERA_MODE_COCKPIT) return CAMERA_MODE_FLIGHT;
+    return static_cast<CameraMode>(mode);
+}
+
 void GameInputSetMouseYaw(float yaw) {
     gameInput.state.mouseYaw = yaw;
 }

@@ -24,6 +24,14 @@ enum GameControl : int32_t {
     CONTROL_COUNT
 };
 
+// The chase camera's modes.
+enum CameraMode : int32_t {
+    CAMERA_MODE_FLIGHT = 0,  // behind the direction of flight, easing after it
+    CAMERA_MODE_HALFWAY = 1, // halfway between the flight and the nose, easing
+    CAMERA_MODE_NOSE = 2,    // locked behind the nose
+    CAMERA_MODE_COCKPIT = 3, // in the cockpit, on the nose
+};
+
 constexpr int32_t GAME_INPUT_ACTIONS = 64; // screen presses kept for one frame
 
 // The part of the record that holds from frame to frame. Only 32-bit fields: a demo stores it
@@ -31,7 +39,7 @@ constexpr int32_t GAME_INPUT_ACTIONS = 64; // screen presses kept for one frame
 struct GameInputState {
     int32_t controls[CONTROL_COUNT];
     int32_t cameraSnap; // a lookback key went down or up: the chase camera turns at once
-    int32_t cameraMode; // CAMERA_* of the scene; vantor.ini "camera", the console variable too
+    int32_t cameraMode; // CAMERA_MODE_*; vantor.ini "camera", the console variable too
     int32_t paused;     // non-zero while the game holds
     float mouseYaw;     // mouse-look heading, degrees in [-180, 180]
 };
@@ -64,6 +72,9 @@ bool GameInputHeld(GameControl control);
 // Whether a lookback key went down or up since the last call; clears the request.
 bool GameInputTakeCameraSnap();
 void GameInputSetCameraMode(int32_t mode);
+// The record's camera mode as a mode: the console can store any number, and one without a mode of
+// its own flies as CAMERA_MODE_FLIGHT.
+CameraMode GameInputCameraMode();
 void GameInputSetMouseYaw(float yaw);
 void GameInputSetPaused(bool paused);
 // A press a screen took, as the screen saw it.

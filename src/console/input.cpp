@@ -737,11 +737,6 @@ void InputRumbleStop() {
         JoystickRumbleStop(joy);
 }
 
-int32_t InputKeyCode(int32_t scancode) {
-    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return -1;
-    return keyMap[static_cast<size_t>(scancode)];
-}
-
 void InputSetFocusLostHook(void (*hook)()) {
     inputFocusLostHook = hook;
 }

@@ -187,8 +187,5 @@ char InputEventToChar(const InputEvent* event);
 // dispatches a press or release for each changed engine code in ascending order. Public so that
 // tests can feed key states that the dummy video driver cannot produce.
 void InputPollKeyboard(const uint8_t* scancodeState, int32_t count);
-// The engine key code of an SDL scancode, -1 when the key is not mapped.
-int32_t InputKeyCode(int32_t scancode);
-
 // vantor.ini rumble.
 extern const SettingTable inputSettings;

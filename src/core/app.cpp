@@ -49,6 +49,9 @@ constexpr int EXIT_GL_LIBRARY = 1;
 constexpr int EXIT_DEMO_UNPLAYABLE = 1;
 constexpr int EXIT_MISSING_DATA = 1;
 
+// 1 / timeSlice, worked out when the slice is set rather than in every frame.
+float slicesPerSecond = 1.0f / DEFAULT_SLICE;
+
 int32_t frameCount = 0;
 
 // Start-up time from entering AppMain to the first finished frame, on standard error for the
@@ -180,15 +183,16 @@ const Setting APP_LOOP_SETTING_ROWS[] = {
 const SettingTable appLoopSettings = SettingTableOf("loop", APP_LOOP_SETTING_ROWS);
 
 void AppReadLoopSettings() {
-    timeSlice = SettingReadFloat(appLoopSettings, "slice");
+    float slice = SettingReadFloat(appLoopSettings, "slice");
     frameTest = SettingReadInt(appLoopSettings, "ftest");
     maxFps = SettingReadInt(appLoopSettings, "maxfps");
     frameTestTimeout = SettingReadFloat(appLoopSettings, "timeout");
     // The loop divides by both; a zero, negative or non-finite value would stall or spin it.
-    if (!(timeSlice >= MIN_SLICE) || timeSlice > 1e30f) {
+    if (!(slice >= MIN_SLICE) || slice > 1e30f) {
         Log(LOG_ERROR, "AppReadLoopSettings: slice must be at least 0.001, using 0.035\n");
-        timeSlice = DEFAULT_SLICE;
+        slice = DEFAULT_SLICE;
     }
+    AppSetSlice(slice);
     if (maxFps <= 0) {
         Log(LOG_ERROR, "AppReadLoopSettings: maxfps must be above 0, using 200\n");
         maxFps = DEFAULT_MAXFPS;
@@ -200,10 +204,6 @@ int32_t AppFrameSteps(float dt, float invSlice) {
     const float steps = dt * invSlice;
     if (!(steps >= 0.0f)) return 1;
     return steps < 2147483520.0f ? static_cast<int32_t>(steps) + 1 : INT32_MAX;
-}
-
-int32_t AppRunSlices(float dt, float invSlice, void (*step)(float)) {
-    return AppRunSteps(dt, AppFrameSteps(dt, invSlice), step);
 }
 
 int32_t AppRunSteps(float dt, int32_t n, void (*step)(float)) {
@@ -282,7 +282,6 @@ int AppMain() {
     WindowShow();
 
     AppReadLoopSettings();
-    float invSlice = 1.0f / timeSlice;
     ClockInit();
     FramePaceInit();
     RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
@@ -307,7 +306,7 @@ int AppMain() {
         if (FramePaceRecord(dt, ClockSeconds())) AppPostQuit();
         // The one seam where the outside enters the game: a recording keeps what the steps are
         // about to read, a playback puts the recorded frame in its place.
-        int32_t steps = AppFrameSteps(dt, invSlice);
+        int32_t steps = AppFrameSteps(dt, slicesPerSecond);
         DemoFrame(&dt, &steps);
         AppRunSteps(dt, steps, GameSlice);
         DemoFrameEnd();
@@ -324,4 +323,5 @@ int AppMain() {
 
 void AppSetSlice(float slice) {
     timeSlice = slice;
+    slicesPerSecond = 1.0f / slice;
 }

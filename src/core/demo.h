@@ -45,10 +45,6 @@ struct DemoInfo {
     size_t bodyOffset; // where the frame records begin
 };
 
-// Checks a whole demo image: the header (magic, format, rules version, every setting known and in
-// its range), every record, the end record and nothing after it. False with a one-line reason (no
-// newline) for anything else. The settings are looked up in the registered tables.
-bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);
 // A hash of every live thing's position, in the thing table's order.
 uint64_t DemoStateHash();
 
@@ -75,3 +71,8 @@ bool DemoPlaying();
 
 // vantor.ini record, playdemo, timedemo and demoshot.
 extern const SettingTable demoSettings;
+// Tests and fuzzing only (playback parses through it):
+// Checks a whole demo image: the header (magic, format, rules version, every setting known and in
+// its range), every record, the end record and nothing after it. False with a one-line reason (no
+// newline) for anything else. The settings are looked up in the registered tables.
+bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);

@@ -34,7 +34,7 @@ struct DisplayMode {
     int32_t refresh;
 };
 
-// Where the display modes come from: display 0 of SDL by default; tests install a fake list.
+// Tests only: where the display modes come from, display 0 of SDL unless a test installs a list.
 struct DisplayModeSource {
     int (*count)();                       // number of modes, 0 when unknown
     bool (*get)(int index, DisplayMode*); // false past the end

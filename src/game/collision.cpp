@@ -110,15 +110,6 @@ void CollideSweep() {
 
 } // namespace
 
-bool CollideTest(const Thing* a, const Thing* b) {
-    const Model* ma = a->model;
-    const Model* mb = b->model;
-    float reach = a->scale * a->scale * ma->radiusSq + b->scale * b->scale * mb->radiusSq;
-    if (!(DistSq(a->pos, b->pos) < reach)) return false;
-    if (ma->pointCount == 0 && mb->pointCount == 0) return true;
-    return CollideSpheres(a, b);
-}
-
 void CollideAll() {
     if (zpart == 0)
         CollideAllPairs();

@@ -10,5 +10,3 @@ struct Thing;
 // set (read after the first call), once per pair, even when the first call marked one dead.
 // Things with THING_NO_COLLIDE are skipped; dead ones are still tested until freed.
 void CollideAll();
-// True when the two things touch. Both must have a model.
-bool CollideTest(const Thing* a, const Thing* b);

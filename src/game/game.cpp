@@ -23,6 +23,8 @@
 #include "ui/hud.h"
 #include "ui/screens.h"
 
+#include <algorithm>
+
 int32_t arenaPosts = ARENA_POSTS;
 float arenaSize = ARENA_SIZE;
 float arenaBound = GAME_ARENA_BOUND;
@@ -74,8 +76,8 @@ constexpr float MENU_PICKUP_RING = 20.0f;
 constexpr float MENU_PICKUP_SPEED = 5.0f;
 
 constexpr Vec3 CAMERA_IDLE_POS = {0.0f, 2.0f, 4.0f};
-constexpr Vec3 CAMERA_BEHIND = {0.0f, 2.0f, -4.0f};
-constexpr Vec3 CAMERA_COCKPIT = {0.0f, 0.5f, 0.2f};
+constexpr Vec3 CAMERA_BEHIND_OFFSET = {0.0f, 2.0f, -4.0f};
+constexpr Vec3 CAMERA_COCKPIT_OFFSET = {0.0f, 0.5f, 0.2f};
 // Below this speed the follow camera looks along the nose instead of the
 // flight.
 constexpr float CAMERA_MIN_FLIGHT_SPEED = 1.0f;
@@ -244,7 +246,7 @@ void AttractMode() {
 
 void NewGame() {
     lives = GAME_START_LIVES;
-    level = startLevel < 1 ? 1 : startLevel;
+    level = startLevel;
     score = 0;
     weaponKind = WEAPON_NORMAL;
     weaponTimer = 0.0f;
@@ -260,7 +262,7 @@ void GameBeginBanner() {
 
 void GameGrantWeapon(int32_t kind, float seconds) {
     weaponKind = kind;
-    weaponTimer += seconds;
+    weaponTimer = std::min(weaponTimer + seconds, GAME_WEAPON_TIME_MAX);
 }
 
 int32_t GameLoseShip() {
@@ -328,19 +330,19 @@ void GameCamera(float dt) {
         SceneSetCamera(&CAMERA_IDLE_POS, 0.0f);
     } else {
         const Thing* ship = player;
+        const CameraMode mode = GameInputCameraMode();
         float h = ship->yaw;
         bool ease = false;
         bool moving = false;
         if (GameInputHeld(CONTROL_MOUSELOOK)) {
             h = gameInput.state.mouseYaw;
-        } else if (gameInput.state.cameraMode != 2 && gameInput.state.cameraMode != 3) {
+        } else if (mode == CAMERA_MODE_FLIGHT || mode == CAMERA_MODE_HALFWAY) {
             ease = true;
             moving = VecLength(&ship->vel) >= CAMERA_MIN_FLIGHT_SPEED;
             if (moving) h = static_cast<float>(VecHeading(&ship->vel));
         }
         if (GameInputHeld(CONTROL_LOOKBACK)) h += 180.0f;
-        if (gameInput.state.cameraMode == 1 && ease && moving)
-            h += GameAngleWrap(ship->yaw - h) * 0.5f;
+        if (mode == CAMERA_MODE_HALFWAY && ease && moving) h += GameAngleWrap(ship->yaw - h) * 0.5f;
         if (ease) {
             if (!GameInputTakeCameraSnap()) {
                 const float c = cameraYaw - 180.0f;
@@ -352,7 +354,7 @@ void GameCamera(float dt) {
                     h = c - m;
             }
         }
-        Vec3 offset = gameInput.state.cameraMode == 3 ? CAMERA_COCKPIT : CAMERA_BEHIND;
+        Vec3 offset = mode == CAMERA_MODE_COCKPIT ? CAMERA_COCKPIT_OFFSET : CAMERA_BEHIND_OFFSET;
         VecRotateY(&offset, h);
         VecAdd(&offset, &ship->pos);
         SceneSetCamera(&offset, GameAngleWrap(h + 180.0f));

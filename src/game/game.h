@@ -24,13 +24,13 @@ extern int32_t score;      // points of the current game
 extern int32_t lives;      // ships left, counting the one in play; 0 in attract mode
 extern int32_t level;      // current level; 0 in attract mode
 extern int32_t weaponKind; // WEAPON_NORMAL, WEAPON_RAIL, WEAPON_SPREAD or WEAPON_RAPID
-extern float weaponTimer;  // seconds of bonus weapon left, 0 when none runs
+extern float weaponTimer;  // bonus weapon seconds left (0: none), up to GAME_WEAPON_TIME_MAX
 extern Thing* player;      // the ship (invisible in attract mode), or null before the first
 extern float bannerTimer;  // seconds until the level starts while the banner shows
 // Run at the end of each game slice (LevelBannerCountdown, GameCheck), or null.
 extern void (*sliceHook)(float dt);
 // Settings (vantor.ini diff, level, menurocks).
-extern int32_t difficulty; // row of GAME_DIFFICULTY, clamped where it is used
+extern int32_t difficulty; // row of GAME_DIFFICULTY, clamped by GameDifficultyRules
 extern int32_t startLevel; // first level of a new game, at least 1
 extern int32_t menuRocks;  // rocks of each size behind the title menu
 
@@ -41,6 +41,8 @@ constexpr uint32_t GAME_RULES_VERSION = 1;
 constexpr int32_t GAME_START_LIVES = 5;
 constexpr float GAME_ARENA_BOUND = 48.5f; // arenaBound at every level start
 constexpr float GAME_BANNER_TIME = 1.5f;
+// Bonus time stops growing here, so that the HUD's whole seconds always fit a long.
+constexpr float GAME_WEAPON_TIME_MAX = 1e9f;
 constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the easing chase camera
 // Rocks and saucers of one level stop growing here, so that no level can exhaust the thing pool.
 constexpr int32_t GAME_MAX_BIG_ROCKS = 40;
@@ -98,18 +100,24 @@ void NewGame();
 // The level banner before a level: its slice hook and overlay, GAME_BANNER_TIME on the clock, the
 // world cleared. From the title menu (a new game) and from GameCheck (a cleared level).
 void GameBeginBanner();
-// The ship touched a pick-up: its weapon, and seconds added to the bonus time.
+// The ship touched a pick-up: its weapon, and seconds added to the bonus time (up to
+// GAME_WEAPON_TIME_MAX).
 void GameGrantWeapon(int32_t kind, float seconds);
 // The ship was destroyed: one ship less; returns the ships left.
 int32_t GameLoseShip();
-// The banner's slice hook: counts bannerTimer down and starts the level at 0.
-void LevelBannerCountdown(float dt);
-// Level n afresh: every thing and particle gone, the arena, scenery, the level's things, the HUD.
-void StartLevel(int32_t n);
 // The things of level n: a warp-in explosion, the ship, n + 2 big rocks, n / 4 + 1 saucers.
 void SpawnLevel(int32_t n);
 // The in-game slice hook: a cleared level, the end of the game, the weapon bonus timer.
 void GameCheck(float dt);
 // The chase camera (step of GameSlice): writes cameraPos and cameraYaw from the ship and the
-// camera mode (0 follow the flight, 1 between flight and nose, 2 nose, 3 cockpit; others as 0).
+// camera mode (CAMERA_MODE_*).
 void GameCamera(float dt);
+
+// Tests only (the game flow calls these itself):
+// The game state and settings of a fresh program: no game, no hook, the default arena and
+// settings (the program starts in this state).
+void GameReset();
+// The banner's slice hook: counts bannerTimer down and starts the level at 0.
+void LevelBannerCountdown(float dt);
+// Level n afresh: every thing and particle gone, the arena, scenery, the level's things, the HUD.
+void StartLevel(int32_t n);

@@ -14,6 +14,11 @@ extern int32_t autoPause; // vantor.ini "autopause": 1 pauses on focus loss, 0 (
 // Client start-up: reads autopause and installs the pause command's action and the focus-loss
 // hook of the input layer.
 void PauseInit();
+// "Paused" in the large font over the scene while paused; ClientRender calls it after the
+// overlay of the current screen.
+void PauseDraw();
+
+// Tests only (the pause command and the focus-loss hook call these):
 // Holds the game (on true) or lets it go on. Only a game in progress pauses (under the quit
 // prompt too), not the title or the name entry. Pausing stops rumble.
 void PauseSet(bool on);

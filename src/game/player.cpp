@@ -24,23 +24,16 @@ constexpr float SPREAD_ANGLE = 3.0f;
 constexpr uint16_t PLAYER_RUMBLE_STRENGTH = 0xFFFF;
 constexpr uint32_t PLAYER_RUMBLE_MS = 400;
 
-struct WeaponSpec {
-    float muzzleSpeed;
-    float scale;
-    float lifetime;
-    float reload;
-    float trailRate; // particles per second of the shot's trail
+constexpr Weapon WEAPONS[WEAPON_KINDS] = {
+    {20.0f, 0.15f, 2.0f, 0.5f, 15.0f, -1},              // normal
+    {200.0f, 0.9f, 0.7f, 1.0f, 400.0f, TEXTURE_SHOT1I}, // rail: a helix, no body
+    {20.0f, 0.15f, 2.0f, 0.5f, 10.0f, TEXTURE_SHOT2I},  // spread
+    {20.0f, 0.15f, 2.5f, 0.25f, 10.0f, TEXTURE_SHOT3I}, // rapid
 };
 
-constexpr WeaponSpec WEAPONS[4] = {
-    {20.0f, 0.15f, 2.0f, 0.5f, 15.0f},  // normal
-    {200.0f, 0.9f, 0.7f, 1.0f, 400.0f}, // rail: a helix, no body
-    {20.0f, 0.15f, 2.0f, 0.5f, 10.0f},  // spread
-    {20.0f, 0.15f, 2.5f, 0.25f, 10.0f}, // rapid
-};
-
-const WeaponSpec& WeaponOf(int32_t kind) {
-    return WEAPONS[(kind >= 0 && kind <= 3) ? kind : WEAPON_NORMAL];
+// The one check of a weapon kind: out of range is the normal weapon.
+int32_t WeaponKindOf(int32_t kind) {
+    return (kind >= 0 && kind < WEAPON_KINDS) ? kind : WEAPON_NORMAL;
 }
 
 // A ship point given in model coordinates, in the world.
@@ -55,7 +48,7 @@ Vec3 ShipPoint(const Thing* ship, float x, float y, float z) {
 
 // A shot leaving one unit ahead of the ship, heading yaw, carrying the ship's own velocity.
 Thing* ShotCreate(const Thing* ship, float yaw, int32_t weapon, float lifetime) {
-    const WeaponSpec& spec = WeaponOf(weapon);
+    const Weapon& spec = WEAPONS[weapon];
     Thing* shot = ThingCreate();
     Vec3 v = {0.0f, 0.0f, spec.muzzleSpeed};
     VecRotateY(&v, yaw);
@@ -84,8 +77,8 @@ Thing* ShotCreate(const Thing* ship, float yaw, int32_t weapon, float lifetime) 
 }
 
 void PlayerFire(Thing* ship, float dt) {
-    const int32_t weapon = (weaponKind >= 0 && weaponKind <= 3) ? weaponKind : WEAPON_NORMAL;
-    const WeaponSpec& spec = WeaponOf(weapon);
+    const int32_t weapon = WeaponKindOf(weaponKind);
+    const Weapon& spec = WEAPONS[weapon];
     Thing* shot = ShotCreate(ship, ship->yaw, weapon, spec.lifetime);
     // Visible shots start one slice young so that their first think brings them to age 0.
     if (weapon != WEAPON_RAIL) shot->age = -dt;
@@ -163,6 +156,10 @@ void PlayerWreck(Thing* ship, float dt) {
 
 } // namespace
 
+const Weapon& PlayerWeapon(int32_t kind) {
+    return WEAPONS[WeaponKindOf(kind)];
+}
+
 bool PlayerIsShip(const Thing* thing) {
     return thing->model != nullptr && thing->model == shipModel;
 }
@@ -209,7 +206,7 @@ void ShotThink(Thing* shot, float dt) {
         ParticleRailSpiral(&shot->pos, &shot->vel, 400.0f, dt, shot->emitCarry, shot->age);
         return;
     }
-    ParticleTrailCyan(&shot->pos, &shot->vel, WeaponOf(shot->weapon).trailRate, dt,
+    ParticleTrailCyan(&shot->pos, &shot->vel, PlayerWeapon(shot->weapon).trailRate, dt,
                       shot->emitCarry);
     shot->yaw = GameAngleWrap(shot->yaw + SHOT_SPIN_RATE * dt);
     if (darkLevel)

@@ -15,6 +15,20 @@ constexpr int32_t WEAPON_NORMAL = 0;
 constexpr int32_t WEAPON_RAIL = 1;
 constexpr int32_t WEAPON_SPREAD = 2;
 constexpr int32_t WEAPON_RAPID = 3;
+constexpr int32_t WEAPON_KINDS = 4;
+
+// One weapon kind: its shots, and the icon the HUD shows while it is the bonus weapon.
+struct Weapon {
+    float muzzleSpeed;
+    float scale;
+    float lifetime;
+    float reload;
+    float trailRate; // particles per second of the shot's trail
+    int32_t hudIcon; // index into textures, or -1: no icon (the normal weapon is no bonus)
+};
+// The row of a weapon kind; a kind without a row (weaponKind is a plain global) is the normal
+// weapon.
+const Weapon& PlayerWeapon(int32_t kind);
 
 constexpr float PLAYER_TOP_SPEED = 12.0f;
 constexpr float PLAYER_THRUST = 20.0f;       // units per second squared along the nose
@@ -36,8 +50,10 @@ void PlayerThink(Thing* ship, float dt);
 // The ship's hit callback (any kind): explosion, one ship less, countdown of 2 s (3 s for the
 // last).
 void PlayerHit(Thing* ship, int32_t kind);
-// A shot's think callback: age, flight, trail, and for visible shots spin and light.
-void ShotThink(Thing* shot, float dt);
 // A shot's touch callback: ignores its shooter and the shooter's shots, else strikes (kind 1);
 // all but rail shots are used up by the strike.
 void ShotTouch(Thing* shot, Thing* other);
+
+// Tests only (tests find shots by it):
+// A shot's think callback: age, flight, trail, and for visible shots spin and light.
+void ShotThink(Thing* shot, float dt);

@@ -28,11 +28,13 @@ Thing* RockCreateBig(const Vec3* pos, const Vec3* vel);
 // A medium rock at pos moving with vel; called by the builders and by the split of a big rock.
 Thing* RockCreateMedium(const Vec3* pos, const Vec3* vel);
 
-// Think callbacks: motion, hit countdown (split or end), bounce while intact, spin.
-void BigRockThink(Thing* rock, float dt);
-void MedRockThink(Thing* rock, float dt);
 // Touch callback of rocks and saucers: a thing with the ship's model is rammed (hit kind 4).
 void RockTouch(Thing* rock, Thing* other);
 // Hit callbacks: only a ship's shot (kind 1) counts; explosion, points, countdown.
 void BigRockHit(Thing* rock, int32_t kind);
 void MedRockHit(Thing* rock, int32_t kind);
+
+// Tests only (tests find rocks by them):
+// Think callbacks: motion, hit countdown (split or end), bounce while intact, spin.
+void BigRockThink(Thing* rock, float dt);
+void MedRockThink(Thing* rock, float dt);

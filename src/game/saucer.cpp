@@ -25,13 +25,25 @@ struct PickupKind {
     int32_t texture;
     float red, green, blue; // light colour
     SparkleFn sparkle;
-    void (*think)(Thing*, float);
-    void (*touch)(Thing*, Thing*);
-    int32_t weapon;
-    float seconds; // added to weaponTimer
+    int32_t weapon; // granted on touch
+    float seconds;  // added to weaponTimer
 };
 
-const PickupKind& PickupKindOf(int32_t kind);
+// By kind, from PICKUP_RAIL on.
+constexpr PickupKind PICKUP_KINDS[PICKUP_RAPID - PICKUP_RAIL + 1] = {
+    {TEXTURE_BULLET2, 0.01f, 0.7f, 0.01f, ParticleSparkleGreen, WEAPON_RAIL, 35.0f},
+    {TEXTURE_BULLET, 0.0f, 0.7f, 0.7f, ParticleSparkleCyan, WEAPON_SPREAD, 30.0f},
+    {TEXTURE_BULLET3, 0.7f, 0.0f, 0.7f, ParticleSparkleMagenta, WEAPON_RAPID, 25.0f},
+};
+
+// The one check of a pick-up kind: out of range is rail.
+int32_t PickupKindValid(int32_t kind) {
+    return (kind >= PICKUP_RAIL && kind <= PICKUP_RAPID) ? kind : PICKUP_RAIL;
+}
+
+const PickupKind& PickupKindOf(const Thing* pickup) {
+    return PICKUP_KINDS[pickup->pickup - PICKUP_RAIL];
+}
 
 void SaucerFire(Thing* saucer) {
     Thing* shot = ThingCreate();
@@ -72,35 +84,6 @@ void SaucerSteer(Thing* saucer) {
     saucer->vel = d;
 }
 
-void PickupThink(Thing* pickup, float dt, const PickupKind& kind) {
-    ThingMove(pickup, dt);
-    ThingBounce(pickup);
-    GameLight(&pickup->pos, 400.0f, kind.red, kind.green, kind.blue);
-    pickup->yaw = GameAngleWrap(pickup->yaw + SPIN_RATE * dt);
-    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->emitCarry);
-}
-
-void PickupTouch(Thing* pickup, Thing* other, const PickupKind& kind) {
-    if (other != player) return;
-    pickup->flags |= THING_DEAD;
-    GameGrantWeapon(kind.weapon, kind.seconds);
-    WavePlay(SND_PICKUP, 255);
-    AddScore(PICKUP_POINTS);
-}
-
-constexpr PickupKind PICKUP_KINDS[3] = {
-    {TEXTURE_BULLET2, 0.01f, 0.7f, 0.01f, ParticleSparkleGreen, PickupThinkRail, PickupTouchRail, 1,
-     35.0f},
-    {TEXTURE_BULLET, 0.0f, 0.7f, 0.7f, ParticleSparkleCyan, PickupThinkSpread, PickupTouchSpread, 2,
-     30.0f},
-    {TEXTURE_BULLET3, 0.7f, 0.0f, 0.7f, ParticleSparkleMagenta, PickupThinkRapid, PickupTouchRapid,
-     3, 25.0f},
-};
-
-const PickupKind& PickupKindOf(int32_t kind) {
-    return PICKUP_KINDS[(kind >= PICKUP_RAIL && kind <= PICKUP_RAPID) ? kind - 1 : 0];
-}
-
 } // namespace
 
 Thing* SaucerCreate(const Vec3* pos, const Vec3* vel) {
@@ -118,17 +101,18 @@ Thing* SaucerCreate(const Vec3* pos, const Vec3* vel) {
 }
 
 Thing* PickupCreate(int32_t kind, const Vec3* pos, const Vec3* vel) {
-    const PickupKind& k = PickupKindOf(kind);
     Thing* pickup = ThingCreate();
+    pickup->pickup = static_cast<uint8_t>(PickupKindValid(kind));
+    const PickupKind& k = PickupKindOf(pickup);
     pickup->pos = *pos;
     pickup->vel = *vel;
     pickup->model = unitSphere;
     pickup->texture = &textures[k.texture];
     pickup->scale = 0.4f;
     pickup->flags = THING_TRANSLUCENT;
-    pickup->think = k.think;
+    pickup->think = PickupThink;
     pickup->draw = ThingDrawModel;
-    pickup->touch = k.touch;
+    pickup->touch = PickupTouch;
     return pickup;
 }
 
@@ -159,7 +143,7 @@ void SaucerHit(Thing* saucer, int32_t kind) {
     saucer->hit = nullptr;
     saucer->touch = nullptr;
     ExplosionBlast(&saucer->pos, &saucer->vel, EXPLOSION_SAUCER, true);
-    PickupCreate(RandomRange(1, 3), &saucer->pos, &saucer->vel);
+    PickupCreate(RandomRange(PICKUP_RAIL, PICKUP_RAPID), &saucer->pos, &saucer->vel);
 }
 
 void SaucerShotThink(Thing* shot, float dt) {
@@ -177,21 +161,20 @@ void SaucerShotTouch(Thing* shot, Thing* other) {
     ThingHit(other, THING_HIT_SAUCER_SHOT);
 }
 
-void PickupThinkRail(Thing* pickup, float dt) {
-    PickupThink(pickup, dt, PICKUP_KINDS[0]);
+void PickupThink(Thing* pickup, float dt) {
+    const PickupKind& kind = PickupKindOf(pickup);
+    ThingMove(pickup, dt);
+    ThingBounce(pickup);
+    GameLight(&pickup->pos, 400.0f, kind.red, kind.green, kind.blue);
+    pickup->yaw = GameAngleWrap(pickup->yaw + SPIN_RATE * dt);
+    kind.sparkle(&pickup->pos, &pickup->vel, 35.0f, dt, pickup->emitCarry);
 }
-void PickupThinkSpread(Thing* pickup, float dt) {
-    PickupThink(pickup, dt, PICKUP_KINDS[1]);
-}
-void PickupThinkRapid(Thing* pickup, float dt) {
-    PickupThink(pickup, dt, PICKUP_KINDS[2]);
-}
-void PickupTouchRail(Thing* pickup, Thing* other) {
-    PickupTouch(pickup, other, PICKUP_KINDS[0]);
-}
-void PickupTouchSpread(Thing* pickup, Thing* other) {
-    PickupTouch(pickup, other, PICKUP_KINDS[1]);
-}
-void PickupTouchRapid(Thing* pickup, Thing* other) {
-    PickupTouch(pickup, other, PICKUP_KINDS[2]);
+
+void PickupTouch(Thing* pickup, Thing* other) {
+    if (other != player) return;
+    const PickupKind& kind = PickupKindOf(pickup);
+    pickup->flags |= THING_DEAD;
+    GameGrantWeapon(kind.weapon, kind.seconds);
+    WavePlay(SND_PICKUP, 255);
+    AddScore(PICKUP_POINTS);
 }

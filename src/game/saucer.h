@@ -11,9 +11,9 @@ struct Thing;
 
 // Thing fields. Saucer: reload (to the next shot), steerClock (to the next steering decision), age
 // and lifetime (the wreck's drift after the hit). Saucer shot: owner (the saucer), age and
-// lifetime, emitCarry (trail). Pick-up: emitCarry (sparkles).
+// lifetime, emitCarry (trail). Pick-up: pickup (its kind), emitCarry (sparkles).
 
-// Pick-up kinds: the weapon each one grants (WEAPON_RAIL, WEAPON_SPREAD, WEAPON_RAPID).
+// Pick-up kinds (a pick-up's pickup field); each grants one bonus weapon.
 constexpr int32_t PICKUP_RAIL = 1;
 constexpr int32_t PICKUP_SPREAD = 2;
 constexpr int32_t PICKUP_RAPID = 3;
@@ -29,17 +29,16 @@ Thing* SaucerCreate(const Vec3* pos, const Vec3* vel);
 // A pick-up of kind (PICKUP_*) at pos moving with vel; another kind is taken as rail.
 Thing* PickupCreate(int32_t kind, const Vec3* pos, const Vec3* vel);
 
-void SaucerThink(Thing* saucer, float dt);
 // Any kind: 100 points, explosion, 1 s more drift without touch or hit, a random pick-up.
 void SaucerHit(Thing* saucer, int32_t kind);
-void SaucerShotThink(Thing* shot, float dt);
 // Ignores its own saucer; anything else is struck with kind 2 and the shot is used up.
 void SaucerShotTouch(Thing* shot, Thing* other);
 
-// Pick-up callbacks, one per kind: they differ in light colour, sparkle colour, weapon and time.
-void PickupThinkRail(Thing* pickup, float dt);
-void PickupThinkSpread(Thing* pickup, float dt);
-void PickupThinkRapid(Thing* pickup, float dt);
-void PickupTouchRail(Thing* pickup, Thing* other);
-void PickupTouchSpread(Thing* pickup, Thing* other);
-void PickupTouchRapid(Thing* pickup, Thing* other);
+// The pick-up's callbacks; its pickup field picks the light, sparkle, weapon and time.
+void PickupThink(Thing* pickup, float dt);
+// Only the ship takes a pick-up: its weapon, bonus seconds, a sound and 50 points.
+void PickupTouch(Thing* pickup, Thing* other);
+
+// Tests only (tests find saucers and their shots by them): the think callbacks.
+void SaucerThink(Thing* saucer, float dt);
+void SaucerShotThink(Thing* shot, float dt);

@@ -65,6 +65,7 @@ struct Thing {
     float emitCarry;  // particle emitters' carry of seconds not yet emitted
     uint32_t owner;   // id of the thing that fired this shot
     uint8_t weapon;   // weapon kind that fired this shot
+    uint8_t pickup;   // what a pick-up grants (PICKUP_*)
     float age;        // seconds since the kind's event (a hit, a launch, a blast)
     float lifetime;   // when age reaches it the kind acts; 0 = no countdown
     float sizeBase;   // explosion size at age 0

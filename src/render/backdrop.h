@@ -29,7 +29,9 @@ bool BackdropDraw(const BackdropView* view);
 // After the background was drawn afresh: when the same view was drawn the frame before too, copies
 // the viewport into the backdrop texture so the next frames of that view come from it.
 void BackdropKeep(const BackdropView* view);
-// Forgets the copy: the next frames draw the background afresh (images reloaded, tests).
+
+// Tests only:
+// Forgets the copy: the next frames draw the background afresh.
 void BackdropReset();
 // Whether the copy is put back by a framebuffer blit (else by a textured quad).
 bool BackdropBlits();

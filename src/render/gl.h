@@ -68,8 +68,6 @@ void OpenGLUnInit();
 // Fills the table with functions that do nothing and return zero: for benchmarks and headless
 // runs of draw code. Does not load or free any library.
 void OpenGLInstallNoop();
-// Address of table entry i (table order), for the loader's checks and tests.
-void* OpenGLTableEntry(int index);
 
 // Window-system wrappers. Each does nothing (returns null/false) while no library is loaded.
 // Creates a context for the window and makes it current; null on failure.
@@ -88,3 +86,7 @@ bool OpenGLSetSwapInterval(int interval);
 // colour 5/6/5 for cdepth 16 else 8/8/8, no alpha, stencil or accumulation. False when the
 // request is refused.
 bool OpenGLChoosePixelFormat(int32_t cdepth, int32_t zdepth);
+
+// Tests only (the loader checks the table through it too):
+// Address of table entry i (table order).
+void* OpenGLTableEntry(int index);

@@ -45,8 +45,6 @@ extern float lightGamma;
 
 // Start-up: the pool, the three indexes and the two settings. Running it again empties the pool.
 void LightInit();
-// A free record, not yet in lightIndex. Exit 1 when all 100 are taken.
-Light* LightAlloc();
 // LightAlloc, appended to this slice's lights.
 Light* LightAdd();
 // A light of this slice at pos with the given reach (squared distance, not 0) and colour.
@@ -63,3 +61,7 @@ void LightDrawModel(const Thing* thing);
 
 // vantor.ini lights and gamma.
 extern const SettingTable lightSettings;
+
+// Tests only (LightAdd takes records through it):
+// A free record, not yet in lightIndex. Exit 1 when all 100 are taken.
+Light* LightAlloc();

@@ -49,6 +49,13 @@ extern Model* railShotModel;
 // Client start-up, after the texture font: clears the pool and builds the nine models in order.
 // A missing or malformed model file ends the program with exit status 1.
 void ModelInit();
+// Recomputes face normals, vertex normals and (only ever raising it) the bounding radius.
+void ModelFinish(Model* model);
+// Unlit draw: white, one GL_TRIANGLES primitive of texture coordinates and positions. The caller
+// has set the model-view matrix and bound the texture. Null or hidden models draw nothing.
+void ModelDraw(const Model* model);
+
+// Tests, fuzzing and the benchmark only (ModelInit builds the game's models with these):
 // Releases what the pool's records own and clears the pool (the first step of ModelInit).
 void ModelPoolClear();
 // The next pool record (not cleared; ModelInit cleared the pool). Running out of the 50 records
@@ -69,8 +76,3 @@ void ModelScaleZ(Model* model, float factor);
 // Replaces every triangle by six around its centroid and edge midpoints, then ModelFinish.
 // A result above MODEL_MAX_TRIANGLES is fatal (exit status 1).
 void ModelSubdivide(Model* model);
-// Recomputes face normals, vertex normals and (only ever raising it) the bounding radius.
-void ModelFinish(Model* model);
-// Unlit draw: white, one GL_TRIANGLES primitive of texture coordinates and positions. The caller
-// has set the model-view matrix and bound the texture. Null or hidden models draw nothing.
-void ModelDraw(const Model* model);

@@ -43,8 +43,6 @@ void ParticleSetDensity(float density);
 extern const SettingTable particleSettings;
 // Every live particle back to the free pool (new game, back to the menu).
 void ParticleClearAll();
-// A record for an emitter, recycling a live one when none is free. The caller sets every field.
-Particle* ParticleAlloc();
 // Once per game slice after the collision pass: motion, life, death.
 void ParticleUpdate(float dt);
 // Once per frame after the things, camera on the projection matrix, model-view current.
@@ -72,3 +70,7 @@ void ParticleSparkleCyan(const Vec3* point, const Vec3* velocity, float rate, fl
                          float& carry);
 void ParticleSparkleMagenta(const Vec3* point, const Vec3* velocity, float rate, float dt,
                             float& carry);
+
+// Tests and the benchmark only (the emitters take records through it):
+// A record for an emitter, recycling a live one when none is free. The caller sets every field.
+Particle* ParticleAlloc();

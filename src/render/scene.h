@@ -62,11 +62,15 @@ OverlayExtent SceneOverlayExtent(int32_t width, int32_t height);
 // The horizontal field of view in degrees for the window shape of the last SetProjection
 // (fieldOfView itself on a 4:3 window); the thing draw pass culls against it.
 double SceneHorizontalFov();
-// The 3D part of a frame: the camera into the projection matrix, then things and particles. Leaves
-// both matrix stacks pushed once; ClientRender pops them after the 2-D pass.
-void SceneDrawWorld();
 // Inside the 3D part, after a pass loaded a matrix of its own into the projection: the camera's
 // projection back, without a deeper stack. Leaves the model-view matrix selected.
 void SceneRestoreCamera();
 // One frame: clear, camera, the 3D passes, the 2-D pass in a fixed 640 x 480 space, swap.
 void ClientRender();
+
+// Tests only (ClientRender draws the world through SceneDrawWorld itself):
+// The settings and camera of a fresh program, no overlay, the full view.
+void SceneReset();
+// The 3D part of a frame: the camera into the projection matrix, then things and particles. Leaves
+// both matrix stacks pushed once; ClientRender pops them after the 2-D pass.
+void SceneDrawWorld();

@@ -45,15 +45,6 @@ extern TexFont* largeFont; // raster12, 12 x 17 cells: HUD, banners, menus, prom
 
 // Client start-up, after TextureInit: builds smallFont and largeFont.
 void TextFontInit();
-// Builds a font of cellWidth x cellHeight cells laid out row by row in the texture's image, in
-// the order of `characters`. Allocation failure, or a cell that cannot be addressed by its byte
-// position (left x or top y above 255), ends the program with exit status 1.
-TexFont* TextFontCreateMonospaced(const Texture* texture, const char* characters, uint8_t cellWidth,
-                                  uint8_t cellHeight);
-// Releases a font built by TextFontCreateMonospaced (tests; the game keeps its fonts).
-void TextFontFree(TexFont* font);
-// Index of character byte c in the font, or -1.
-int TextFontFindChar(const TexFont* font, uint8_t c);
 // The line height.
 float TextFontHeight(const TexFont* font);
 // Sum of the advances of the characters the font has; others (line feeds too) add nothing.
@@ -62,3 +53,14 @@ float TextFontWidth(const TexFont* font, const char* text);
 // starts the next line `height` lower, characters the font lacks are skipped without moving the
 // pen. Colour and blending are the caller's. An empty text touches no GL state.
 void TextFontDraw(const TexFont* font, const char* text, float x, float y);
+
+// Tests only (the module uses these itself):
+// Builds a font of cellWidth x cellHeight cells laid out row by row in the texture's image, in
+// the order of `characters`. Allocation failure, or a cell that cannot be addressed by its byte
+// position (left x or top y above 255), ends the program with exit status 1.
+TexFont* TextFontCreateMonospaced(const Texture* texture, const char* characters, uint8_t cellWidth,
+                                  uint8_t cellHeight);
+// Releases a font built by TextFontCreateMonospaced (the game keeps its fonts).
+void TextFontFree(TexFont* font);
+// Index of character byte c in the font, or -1.
+int TextFontFindChar(const TexFont* font, uint8_t c);

@@ -67,18 +67,12 @@ GuiLayer* GuiCreateButton(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int
 // any text entry exists.
 GuiLayer* GuiCreateEdit(GuiLayer* parent, int32_t x, int32_t y, int32_t w, int32_t h,
                         Texture* texture, const char* text);
-// Sends GUI_DESTROY, removes the layer from guiIndex, drops the focus if it held it, frees it.
-void GuiDestroyLayer(GuiLayer* layer);
 // Closes the newest screen with this callback and its widgets; the screen below, if any, shows
 // again.
 // No such screen ends the program (exit 1).
 void GuiFreeLayer(GuiCallback callback);
-// The first screen in index order with this callback, or null.
-GuiLayer* GuiFindScreen(GuiCallback callback);
 // Gives a widget the keyboard focus (null: none).
 void GuiSetFocus(GuiLayer* layer);
-// The newest open screen, or null.
-GuiLayer* GuiTopScreen();
 // True for layers that can take the focus (text entries).
 bool GuiIsFocusable(const GuiLayer* layer);
 // Orders layers by order (signed): 1, -1 or 0.
@@ -105,3 +99,11 @@ int32_t GuiNavigate(GuiLayer* screen, const InputEvent* event);
 // outside printable ASCII as '_'; Backspace removes the last character. The keys of printable
 // characters are taken without typing (their text comes as KEY_TEXT), so they do not fly the ship.
 int32_t GuiEditCallback(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);
+
+// Tests only (the module uses these itself):
+// Sends GUI_DESTROY, removes the layer from guiIndex, drops the focus if it held it, frees it.
+void GuiDestroyLayer(GuiLayer* layer);
+// The first screen in index order with this callback, or null.
+GuiLayer* GuiFindScreen(GuiCallback callback);
+// The newest open screen, or null.
+GuiLayer* GuiTopScreen();

@@ -36,5 +36,7 @@ bool HiScoreQualifies(int32_t score);
 int32_t HiScoreInsert(const char* name, int32_t score);
 // The row HiScoreInsert would give this score, or -1.
 int32_t HiScoreRankOf(int32_t score);
+
+// Tests only (HiScoreLoad falls back to it):
 // The default table: "VELDRAN" with 10000, 8000, 6000, 4000 and 2000.
 void HiScoreSetDefaults();

@@ -3,14 +3,13 @@
 #include "ui/hud.h"
 
 #include "core/app.h"
-#include "render/scene.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "render/gl.h"
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -31,7 +30,6 @@ namespace {
 
 constexpr const char* TITLE_CONTROLS = "Arrows or WASD fly, Space fires, Alt looks back, Esc quits";
 constexpr const char* TITLE_CREDIT = "Skarnex3D team - every image, sound and line made in-house";
-constexpr float WEAPON_TIMER_LIMIT = 1e9f; // keeps the seconds within a long
 
 // Common GL state: no depth test, optional alpha blending, identity model-view, white text.
 void OverlayBegin(bool blend) {
@@ -96,12 +94,10 @@ void HudDraw() {
         std::snprintf(text, sizeof(text), "FPS: %ld", static_cast<long>(frameRate));
         TextFontDraw(largeFont, text, HudCornerX(-320.0f), HudCornerY(-220.0f));
     }
-    if (weaponKind != 0) {
-        if (weaponKind >= 1 && weaponKind <= 3)
-            TextureDrawQuad(&textures[TEXTURE_SHOT1I + weaponKind - 1], HudCornerX(250.0f),
-                            HudCornerY(-200.0f));
-        float seconds = std::clamp(weaponTimer, -WEAPON_TIMER_LIMIT, WEAPON_TIMER_LIMIT);
-        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::trunc(seconds)));
+    if (weaponKind != WEAPON_NORMAL) {
+        const int32_t icon = PlayerWeapon(weaponKind).hudIcon;
+        if (icon >= 0) TextureDrawQuad(&textures[icon], HudCornerX(250.0f), HudCornerY(-200.0f));
+        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::trunc(weaponTimer)));
         TextFontDraw(largeFont, text, HudCornerX(290.0f), HudCornerY(-210.0f));
     }
     std::snprintf(text, sizeof(text), "Score: %06ld", static_cast<long>(score));

@@ -22,9 +22,11 @@ void ScreensClearHighlight();
 // Title menu: Space starts a game (closes the menu, NewGame, level banner); Escape opens the
 // quit prompt over it. Opened by AttractMode.
 int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);
-// Quit prompt: Y ends the program; N or Escape closes the prompt. The game keeps running below.
-// Opened by the title menu and by the quit command.
-int32_t QuitScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);
 // Name entry after a qualifying game: Enter records the name with the score, saves the table and
 // closes the screen. Opened by GameCheck.
 int32_t NameEntryScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);
+
+// Tests only (the module opens it itself):
+// Quit prompt: Y ends the program; N or Escape closes the prompt. The game keeps running below.
+// Opened by the title menu and by the quit command.
+int32_t QuitScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);

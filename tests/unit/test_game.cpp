@@ -111,6 +111,7 @@ TEST(Camera, ModesEasingLookBackAndMouseLook) {
     const float cases[][6] = {
         {0, 90, 0, 1, NO_MOUSE, -90},   // resting: behind the nose
         {0, -120, 5, 1, NO_MOUSE, 180}, // moving: behind the flight
+        {7, -120, 5, 1, NO_MOUSE, 180}, // a mode of no meaning flies as 0
         {3, -120, 5, 1, NO_MOUSE, 60},  // the cockpit, on the nose
         {1, 90, 5, 1, NO_MOUSE, -135},  // halfway between the flight and the nose
         {0, 180, 3, 0, NO_MOUSE, 7.2f}, // eased toward the flight behind it

@@ -4,6 +4,7 @@
 
 #include "core/app.h"
 #include "game/game.h"
+#include "game/player.h"
 #include "render/scene.h"
 #include "ui_test_util.h"
 
@@ -48,6 +49,21 @@ TEST_F(Hud, ScoreLivesGameOverAndFrameRate) {
     EXPECT_EQ(FindDrawn(texts, "Score:").text, "Score: 1234567");
     EXPECT_EQ(FindDrawn(texts, "Game Over").text, "Game Over");
     EXPECT_EQ(FindDrawn(texts, "FPS:").text, "FPS: 59");
+}
+
+// A bonus weapon's own icon, once, and its whole seconds left.
+TEST_F(Hud, TheBonusWeaponShowsItsIconAndWholeSeconds) {
+    const uint32_t saved = textures[TEXTURE_SHOT2I].glName;
+    textures[TEXTURE_SHOT2I].glName = 77;
+    weaponKind = WEAPON_SPREAD;
+    weaponTimer = 12.7f;
+    const std::vector<DrawnText> texts = Draw(HudDraw);
+    textures[TEXTURE_SHOT2I].glName = saved;
+    EXPECT_EQ(FindDrawn(texts, "12").text, "12");
+    int icons = 0;
+    for (int i = 0; (i = GLRecorderFind("BindTexture", i)) >= 0; ++i)
+        icons += GLRecorderCalls()[i].args[1] == 77;
+    EXPECT_EQ(icons, 1);
 }
 
 TEST_F(Hud, TitleAndBannerTexts) {
