@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <climits>
+#include <csignal>
 #include <ctime>
 #include <strings.h>
 #include <sys/stat.h>
@@ -206,6 +207,8 @@ int32_t AppRunSteps(float dt, int32_t n, void (*step)(float)) {
 }
 
 void AppExit(int status) {
+    // A switched display mode would outlive the process.
+    FatalRestoreDisplay(status);
     // The log closes its file after every line, so only the echo on standard output can be waiting.
     std::fflush(nullptr);
     std::_Exit(status);
@@ -221,6 +224,9 @@ int AppMain() {
     const auto entered = std::chrono::steady_clock::now();
     bool firstFrameLogged = false;
     FatalGuardInstall();
+    // A closed standard output (`skarnex3d | head`) must not end the program: the echo is lost,
+    // the log files go on.
+    std::signal(SIGPIPE, SIG_IGN);
     char startDir[PATH_MAX];
     char baseDir[PATH_MAX];
     bool moved = false;

@@ -1,16 +1,23 @@
 // Core: the vantor.ini reader, the logs, the frame loop's settings, the fatal-signal
-// guard (real faults in a child process), the full-screen decision and the process priority.
-// Full screen at the desktop's size and at a size without a mode: tests/integration/display.sh.
+// guard (real faults in a child process), the full-screen decision, the fatal exit's and
+// Alt+Enter's dealings with the window, and the process priority. Full screen at the desktop's size
+// and at a size without a mode: tests/integration/display.sh.
 #include "core/app.h"
 #include "core/fatal.h"
+#include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
+#include "fuzz_target.h"
 #include "test_util.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
 #include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -126,6 +133,21 @@ TEST(Log, TwoThreadsNeverInterleaveWithinAMessage) {
     LogResetForTest();
 }
 
+// The fatal report's stamp, made without the C library, against the C library's, from 1970 to
+// 2106 (the leap days of 2000 and 2096, none in 2100).
+TEST(Log, HandMadeStampMatchesTheCLibrary) {
+    for (int64_t t = 0; t < (int64_t{1} << 32); t += 86400 * 37 + 3671) {
+        char mine[16], expected[64];
+        const time_t seconds = static_cast<time_t>(t);
+        std::tm utc{};
+        gmtime_r(&seconds, &utc);
+        std::snprintf(expected, sizeof(expected), "%02d/%02d(%02d:%02d) ", utc.tm_mon + 1,
+                      utc.tm_mday, utc.tm_hour, utc.tm_min);
+        ASSERT_EQ(LogFormatStamp(t, mine), 13u);
+        ASSERT_STREQ(mine, expected) << t;
+    }
+}
+
 // How a frame is cut into steps: every shipped demo's replay (tests/integration/demo_replay.sh).
 TEST(FrameLoop, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     ScratchDir dir;
@@ -187,6 +209,61 @@ TEST(Fatal, RealFaultsAreLoggedAndEndTheProcessByTheirSignal) {
         const std::string line = std::string("Fatal Exception: ") + c.name + "\n";
         EXPECT_NE(ReadFile("error.log").find(line), std::string::npos) << c.name;
         EXPECT_EQ(ReadFile("boot.log").find(line) != std::string::npos, !c.startedUp) << c.name;
+    }
+}
+
+// Writes into a pipe nobody reads until it is full.
+void FillPipe(int fd) {
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    const char block[4096] = {};
+    while (write(fd, block, sizeof(block)) > 0) {
+    }
+    fcntl(fd, F_SETFL, 0);
+}
+
+// True once the calling thread itself has signal pending (not the process as a whole).
+bool PendingOnThisThread(int signal) {
+    std::ifstream status("/proc/thread-self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigPnd:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+    return false;
+}
+
+// The report waits for nothing: not for standard output, a full pipe nobody reads, and not for the
+// main thread's luck with the kernel: a kill given to another thread is reported all the same.
+TEST(Fatal, KilledProcessIsReportedWhateverItWasDoing) {
+    for (bool stuckOutput : {true, false}) {
+        ScratchDir dir;
+        int status = RunInChild([&] {
+            FatalGuardInstall();
+            LogInit();
+            LogResetForTest();
+            int out[2];
+            if (stuckOutput && pipe(out) == 0) {
+                dup2(out[1], STDOUT_FILENO);
+                FillPipe(STDOUT_FILENO);
+                kill(getpid(), SIGSEGV);
+            }
+            // The main thread blocks it, so the kernel gives the process's signal to the other.
+            std::thread other([] {
+                for (;;)
+                    pause();
+            });
+            sigset_t segv;
+            sigemptyset(&segv);
+            sigaddset(&segv, SIGSEGV);
+            pthread_sigmask(SIG_BLOCK, &segv, nullptr);
+            kill(getpid(), SIGSEGV);
+            for (int i = 0; i < 500 && !PendingOnThisThread(SIGSEGV); ++i)
+                usleep(10000);
+            pthread_sigmask(SIG_UNBLOCK, &segv, nullptr);
+            other.join();
+        });
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << stuckOutput;
+        for (const char* log : {"error.log", "boot.log"})
+            EXPECT_NE(ReadFile(log).find("Fatal Exception: Access Violation\n"), std::string::npos)
+                << log << " " << stuckOutput;
     }
 }
 
