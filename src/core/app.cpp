@@ -134,8 +134,10 @@ int32_t AppReadDisplaySettings() {
     const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
     if (gdi == 0 || gdi == 1) OpenGLSetNoGdi(gdi);
     const int32_t resizable = IniGetInt(INI_FILE, "wresize", 0);
-    WindowSetPresentation(resizable, IniGetInt(INI_FILE, "vsync", 0));
-    Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
+    bool vsyncNamed = false;
+    const int32_t vsync = IniGetInt(INI_FILE, "vsync", 0, &vsyncNamed);
+    WindowSetPresentation(resizable, vsync, vsyncNamed);
+    if (noGdi) Log(LOG_BOOT, "Window-system calls: driver first\n"); // the default goes unsaid
     return fscreen;
 }
 

@@ -30,6 +30,7 @@ in_order boot.log "Using opengl driver: libGL.so.1" "Current screen info: 1024x7
 grep -q 'Running on Linux [0-9]*\.[0-9]*\.[0-9]*$' boot.log || fail "no OS version line"
 grep -q 'Average Frames per Second [0-9]' boot.log || fail "no average frame rate"
 grep -q 'Going fullscreen\|Restoring desktop resolution' boot.log && fail "a windowed run switched"
+grep -q 'Window-system calls' boot.log && fail "the default window-system order was logged"
 [ "$(grep -c 'ms .* Test$\|ms .* Clear$' boot.log)" -eq 7 ] || fail "not 7 timing lines"
 
 windowed 'ftest = 1' 'timeout = 60'

@@ -52,13 +52,18 @@ TEST(Ini, KeysValuesCommentsAndNumberConversions) {
     char out[INI_VALUE_SIZE];
     IniGetString("t.ini", "opengl", "auto", out); // empty text gives the default
     EXPECT_STREQ(out, "auto");
+    bool named = false;
+    for (const char* key : {"lights", "absent", "# fov"}) // named, even empty; absent; a comment
+        EXPECT_EQ((IniGetInt("t.ini", key, 0, &named), named), key[0] == 'l') << key;
 }
 
 TEST(Ini, MissingFileAndSmallBuffers) {
     ScratchDir dir;
     LogResetForTest();
     char out[4];
-    EXPECT_EQ(IniGetInt("vantor.ini", "width", 640), 640);
+    bool named = true;
+    EXPECT_EQ(IniGetInt("vantor.ini", "width", 640, &named), 640);
+    EXPECT_FALSE(named);
     IniGetString("vantor.ini", "opengl", "auto", out, sizeof(out));
     EXPECT_STREQ(out, "aut");
     const std::string line = "Unable to open INI file vantor.ini.\n";
@@ -162,6 +167,14 @@ TEST(FrameLoop, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     WriteFile("vantor.ini", "slice = 1e-20\n"); // its step count would overflow
     AppReadLoopSettings();
     EXPECT_FLOAT_EQ(timeSlice, 0.035f);
+}
+
+// A frame time without an int value (a suspended process) counts among the slowest.
+TEST(FrameLoop, AbsurdFrameTimesCountInTheLastBin) {
+    FramePaceInit();
+    FramePaceRecord(1e30f, 2.0f);
+    EXPECT_GE(FramePaceGetFigures().medianMs, 100.0f);
+    FramePaceInit();
 }
 
 volatile int* volatile nowhere = nullptr;
@@ -327,6 +340,35 @@ TEST(Window, FullScreenSwitchesFallsBackOrKeepsTheDesktop) {
         EXPECT_EQ(fullscreenWindow, c.fullscreen);
         EXPECT_EQ(displayModeChanged, c.changed);
     }
+}
+
+// A fatal exit leaves full screen, so a switched display mode does not outlive the program; a
+// refused desktop full screen (Alt+Enter) puts the window back where it was and says so.
+TEST(Window, FatalExitAndRefusedFullScreenLeaveTheDisplayAsItWas) {
+    ScratchDir dir;
+    LogResetForTest();
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    mainWindow = SDL_CreateWindow("t", 0, 0, 640, 480, SDL_WINDOW_FULLSCREEN);
+    ASSERT_NE(mainWindow, nullptr) << SDL_GetError();
+    EXPECT_EQ(FuzzCatchExit([](const char*) { AppExit(3); }, ""), 3);
+    EXPECT_EQ(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_FULLSCREEN, 0u);
+    SDL_DestroyWindow(mainWindow);
+
+    mainWindow = SDL_CreateWindow("t", 100, 50, 640, 480, 0);
+    fullscreenWindow = 0;
+    WindowSetFullscreenRequest([](SDL_Window*, uint32_t) { return SDL_SetError("refused"); });
+    WindowToggleFullscreen();
+    WindowSetFullscreenRequest(nullptr);
+    int place[4];
+    SDL_GetWindowPosition(mainWindow, &place[0], &place[1]);
+    SDL_GetWindowSize(mainWindow, &place[2], &place[3]);
+    EXPECT_EQ(std::vector<int>(place, place + 4), (std::vector<int>{100, 50, 640, 480}));
+    EXPECT_EQ(fullscreenWindow, 0);
+    EXPECT_NE(ReadFile("error.log").find("refused"), std::string::npos);
+    EXPECT_EQ(ReadFile("boot.log").find("Switching to a desktop"), std::string::npos);
+    SDL_DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+    SDL_Quit();
 }
 
 // Focus loss lowers the priority only where it can come back.
