@@ -351,11 +351,9 @@ void JoystickLogName(const Joystick& joy, const char* what) {
 
 void JoystickDetect(int32_t id, Joystick& joy) {
     JoystickReset(joy);
-    int count = SDL_NumJoysticks();
+    // SDL counts 0 rather than failing when it has no joystick driver.
     const char* problem = nullptr;
-    if (count < 0)
-        problem = "No Driver loaded";
-    else if (id >= count)
+    if (id >= SDL_NumJoysticks())
         problem = "Unplugged";
     else if (!JoystickOpen(joy, id))
         problem = "No Driver loaded";

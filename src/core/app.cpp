@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <climits>
+#include <csignal>
 #include <ctime>
 #include <strings.h>
 #include <sys/stat.h>
@@ -138,8 +139,10 @@ int32_t AppReadDisplaySettings() {
     const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
     if (gdi == 0 || gdi == 1) OpenGLSetNoGdi(gdi);
     const int32_t resizable = IniGetInt(INI_FILE, "wresize", 0);
-    WindowSetPresentation(resizable, IniGetInt(INI_FILE, "vsync", 0));
-    Log(LOG_BOOT, "Window-system calls: %s\n", noGdi ? "driver first" : "system first");
+    bool vsyncNamed = false;
+    const int32_t vsync = IniGetInt(INI_FILE, "vsync", 0, &vsyncNamed);
+    WindowSetPresentation(resizable, vsync, vsyncNamed);
+    if (noGdi) Log(LOG_BOOT, "Window-system calls: driver first\n"); // the default goes unsaid
     return fscreen;
 }
 
@@ -221,6 +224,8 @@ int32_t AppRunSteps(float dt, int32_t n, void (*step)(float)) {
 }
 
 void AppExit(int status) {
+    // A switched display mode would outlive the process.
+    FatalRestoreDisplay(status);
     // The log closes its file after every line, so only the echo on standard output can be waiting.
     std::fflush(nullptr);
     std::_Exit(status);
@@ -236,6 +241,9 @@ int AppMain() {
     const auto entered = std::chrono::steady_clock::now();
     bool firstFrameLogged = false;
     FatalGuardInstall();
+    // A closed standard output (`skarnex3d | head`) must not end the program: the echo is lost,
+    // the log files go on.
+    std::signal(SIGPIPE, SIG_IGN);
     char startDir[PATH_MAX];
     char baseDir[PATH_MAX];
     bool moved = false;

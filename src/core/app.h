@@ -26,9 +26,10 @@ extern const SettingTable appLoopSettings;
 int32_t AppFrameSteps(float dt, float invSlice);
 // Posts the quit event; the next pump ends the loop.
 void AppPostQuit();
-// The end of every fatal path (exit statuses 1, 2 and 3), from any thread: flushes standard output
-// and ends the process at once. No destructor runs, so the mixer's timer thread and the music
-// worker, wherever they are, cannot turn the status into an abort.
+// The end of every fatal path (exit statuses 1, 2 and 3), from any thread: gives a switched display
+// mode back (FatalRestoreDisplay), flushes standard output and ends the process at once. No
+// destructor runs, so the mixer's timer thread and the music worker, wherever they are, cannot
+// turn the status into an abort.
 [[noreturn]] void AppExit(int status);
 
 // Tests only (AppMain uses these itself):

@@ -1,5 +1,7 @@
-// Fatal-signal guard. It runs on its own stack so a stack overflow can still be reported; the
-// log has a recursive lock, so a fault inside a log call on this thread does not deadlock it.
+// Fatal-signal guard. It runs on its own stack so a stack overflow can still be reported. The
+// signal may land anywhere, also inside the allocator, stdio, a lock or X11, so the report itself
+// uses only async-signal-safe calls (LogFatal); only after it is written does the guard touch the
+// display, under a watchdog.
 #include "core/fatal.h"
 
 #include "core/log.h"
@@ -44,12 +46,14 @@ void FatalDie(int signal) {
 }
 
 volatile sig_atomic_t fatalSignal = 0;
+volatile sig_atomic_t fatalStatus = 0;
 
-// The report and the restore call into libraries that take locks (the C library's allocator, X11,
-// the GL driver); if the fault interrupted one of them holding its lock, they would wait forever.
-// The watchdog then ends the process by the original signal, unblocked, as the handler would have.
+// The display restore calls into libraries that take locks (X11, the GL driver); if the fault
+// interrupted one of them holding its lock, it would wait forever. The watchdog then ends the
+// process as the fatal path would have: by the original signal, unblocked, or with the exit status.
 void FatalWatchdog(int) {
     const int signal = fatalSignal;
+    if (signal == 0) _exit(fatalStatus);
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
@@ -62,8 +66,9 @@ void FatalWatchdog(int) {
     _exit(128 + signal); // not reached
 }
 
-void FatalArmWatchdog(int signal) {
+void FatalArmWatchdog(int signal, int status) {
     fatalSignal = signal;
+    fatalStatus = status;
     struct sigaction action = {};
     action.sa_handler = FatalWatchdog;
     sigemptyset(&action.sa_mask);
@@ -71,17 +76,25 @@ void FatalArmWatchdog(int signal) {
     alarm(FATAL_WATCHDOG_SECONDS);
 }
 
+// Gives the display back: no GL context current, an exclusive full-screen mode left.
+void FatalRestore() {
+    OpenGLMakeCurrent(nullptr, nullptr);
+    WindowLeaveFullscreen();
+}
+
 void FatalHandler(int signal, siginfo_t* info, void*) {
     if (!pthread_equal(pthread_self(), mainThread)) {
+        // A signal sent to the process (kill) may be given to any thread: the main thread reports
+        // it. A fault of this thread's own is not ours to report.
+        if (info->si_code <= 0 && pthread_kill(mainThread, signal) == 0) return;
         FatalDie(signal);
         return;
     }
-    FatalArmWatchdog(signal);
+    FatalArmWatchdog(signal, 0);
     const char* message = FatalExceptionName(signal, info->si_code, FaultInStackGuard(info));
     if (message) {
-        Log(LOG_ERROR, "%s", message);
-        OpenGLMakeCurrent(nullptr, nullptr);
-        WindowLeaveFullscreen();
+        LogFatal(message);
+        FatalRestore();
     }
     FatalDie(signal);
 }
@@ -129,6 +142,13 @@ const char* FatalExceptionName(int signal, int code, bool faultInStackGuard) {
         break;
     }
     return "Fatal Exception: Unknown:\n";
+}
+
+void FatalRestoreDisplay(int status) {
+    if (!mainWindow) return;
+    FatalArmWatchdog(0, status);
+    FatalRestore();
+    alarm(0);
 }
 
 void FatalGuardInstall() {

@@ -5,8 +5,14 @@
 // Installs the guard for SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGTRAP on an alternate signal
 // stack. On such a signal on the main thread: the message in error.log, no GL context current,
 // the desktop's mode restored, then the process dies by the same signal with its default action.
-// Signals on other threads take their default action unlogged.
+// A fault on another thread takes its default action unlogged; a signal sent to the process is
+// handed to the main thread.
 void FatalGuardInstall();
+
+// The exit path's share of the guard (statuses 1, 2, 3, from any thread): when there is a window,
+// makes no GL context current and leaves an exclusive full-screen mode, as a fatal signal does. A
+// restore that hangs on a lock ends the process with status after a few seconds.
+void FatalRestoreDisplay(int status);
 
 // The error-log message for a signal and its si_code, or null when the guard does not handle it
 // (integer overflow) and the default action takes it. faultInStackGuard: the fault address lies

@@ -89,9 +89,14 @@ bool FramePaceRecord(float dt, float secondsSinceStart) {
     ++pace.framesSeen;
     if (secondsSinceStart > SKIP_SECONDS) {
         const float ms = dt * 1000.0f;
-        auto bin = static_cast<int32_t>(ms / BIN_MS);
-        if (!(bin >= 0)) bin = 0;
-        if (bin >= BIN_COUNT) bin = BIN_COUNT - 1;
+        // Clamped before the conversion: an absurd frame time (a suspended process, a broken
+        // clock) has no int value.
+        const float place = ms / BIN_MS;
+        int32_t bin = BIN_COUNT - 1;
+        if (!(place >= 0.0f))
+            bin = 0;
+        else if (place < static_cast<float>(BIN_COUNT - 1))
+            bin = static_cast<int32_t>(place);
         ++pace.bins[bin];
         ++pace.counted;
         if (ms > pace.worstMs) pace.worstMs = ms;

@@ -143,10 +143,11 @@ void IniGetString(const char* fileName, const char* key, const char* defaultText
     std::snprintf(out, outSize, "%s", src ? src : "");
 }
 
-int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue) {
+int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue, bool* named) {
     char value[INI_WORD_MAX + 1];
     bool found = false;
     IniFind(fileName, key, &found, value);
+    if (named) *named = found;
     if (!found) return defaultValue;
     // strtoll behaves like atol but saturates instead of overflowing on absurd digit strings; the
     // result then saturates at the 32-bit range too.

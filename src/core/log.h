@@ -3,6 +3,9 @@
 // when the program dies. Safe to call from any thread (one recursive lock).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 enum LogChannelId : int {
     LOG_ERROR = 0, // "error.log"
     LOG_BOOT =
@@ -22,6 +25,14 @@ void LogPrintf(int channel, const char* text);
 void LogInitComplete();
 // Last call of the program; nothing may log afterwards.
 void LogUnInit();
+
+// The fatal-signal report: message (a constant text) with its time stamp on error.log, and on
+// boot.log while start-up is not complete, then echoed where standard output can take it at once.
+// Async-signal-safe: no lock, no allocation, no stdio; the logs are found in LogInit's directory.
+void LogFatal(const char* message);
+// Writes the "MM/DD(hh:mm) " stamp of a local time given as seconds since 1970 into out (at least
+// 14 bytes), without the C library; returns its length, 13.
+size_t LogFormatStamp(int64_t localSeconds, char* out);
 
 // Tests only: forget the boot-complete state so a fresh LogInit behaves like a new process.
 void LogResetForTest();

@@ -12,10 +12,13 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/utsname.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 int32_t screenWidth = 640;
@@ -72,10 +75,22 @@ const char* SdlDeviceName() {
 
 constexpr DisplayModeSource SDL_MODES = {SdlModeCount, SdlModeGet, SdlDeviceName};
 const DisplayModeSource* modes = &SDL_MODES;
+WindowFullscreenRequest fullscreenRequest = SDL_SetWindowFullscreen;
+// vantor.ini names "vsync": without it the driver's own default stands.
+bool swapIntervalNamed = false;
 
 // The mode chosen by SetDisplayMode for the exclusive full-screen window.
 DisplayMode pendingMode = {};
 bool pendingModeSet = false;
+
+// A message box left unanswered this long is abandoned: the failure it reports goes on.
+constexpr auto MESSAGE_BOX_TIME_LIMIT = std::chrono::seconds(60);
+constexpr Uint32 MESSAGE_BOX_POLL_MS = 20;
+volatile sig_atomic_t messageBoxInterrupted = 0;
+
+void MessageBoxInterrupted(int) {
+    messageBoxInterrupted = 1;
+}
 
 bool windowActive = true;
 bool windowShown = true; // not minimised or hidden
@@ -140,8 +155,10 @@ void WindowCoverDisplay(const SDL_Rect& bounds) {
     SDL_SetWindowSize(mainWindow, bounds.w, bounds.h);
 }
 
-// vsync: 0 off, 1 on, -1 adaptive where the driver has it, else on.
+// vsync: 0 off, 1 on, -1 adaptive where the driver has it, else on. Not named: no call, since
+// some drivers default to 1 and a 0 would override them.
 void WindowApplySwapInterval() {
+    if (!swapIntervalNamed) return;
     int32_t interval = swapInterval;
     if (interval < -1 || interval > 1) {
         Log(LOG_ERROR, "WindowApplySwapInterval: vsync %ld is not -1, 0 or 1, using 0\n",
@@ -200,6 +217,10 @@ bool WindowSetupContext() {
 
 void WindowSetModeSource(const DisplayModeSource* source) {
     modes = source ? source : &SDL_MODES;
+}
+
+void WindowSetFullscreenRequest(WindowFullscreenRequest request) {
+    fullscreenRequest = request ? request : SDL_SetWindowFullscreen;
 }
 
 bool InitApplication() {
@@ -317,9 +338,10 @@ void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBit
     zDepth = depthBits;
 }
 
-void WindowSetPresentation(int32_t resizable, int32_t vsync) {
+void WindowSetPresentation(int32_t resizable, int32_t vsync, bool vsyncNamed) {
     windowResizable = resizable;
     swapInterval = vsync;
+    swapIntervalNamed = vsyncNamed;
 }
 
 void WindowSetPriorityLevel(int32_t level) {
@@ -459,18 +481,23 @@ void WindowToggleFullscreen() {
         desktopFullscreen = 0;
     } else {
         const SDL_Rect bounds = WindowDisplayBounds();
-        Log(LOG_BOOT, "Switching to a desktop full screen %ldx%ld window\n", (long)bounds.w,
-            (long)bounds.h);
         // A moved or resized window comes back where it was, at its new size.
         SDL_GetWindowPosition(mainWindow, &windowedX, &windowedY);
         SDL_GetWindowSize(mainWindow, &windowedWidth, &windowedHeight);
         WindowCoverDisplay(bounds);
-        if (SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-            Log(LOG_ERROR, "WindowToggleFullscreen: %s\n", SDL_GetError());
-            return;
+        if (fullscreenRequest(mainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
+            Log(LOG_BOOT, "Switching to a desktop full screen %ldx%ld window\n", (long)bounds.w,
+                (long)bounds.h);
+            fullscreenWindow = 1;
+            desktopFullscreen = 1;
+        } else {
+            Log(LOG_ERROR,
+                "WindowToggleFullscreen: no desktop full screen, staying in the window: "
+                "%s\n",
+                SDL_GetError());
+            SDL_SetWindowSize(mainWindow, windowedWidth, windowedHeight);
+            SDL_SetWindowPosition(mainWindow, windowedX, windowedY);
         }
-        fullscreenWindow = 1;
-        desktopFullscreen = 1;
     }
     // The size event follows, but not every system sends one when only the drawable changed.
     WindowApplyClientSize();
@@ -562,6 +589,41 @@ void WindowLeaveFullscreen() {
 void WindowMessageBox(const char* text, const char* caption, bool information) {
     const char* skip = std::getenv("SKX_NO_MESSAGEBOX");
     if (skip && std::strcmp(skip, "1") == 0) return;
-    SDL_ShowSimpleMessageBox(information ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR,
-                             caption, text, nullptr);
+    // SDL's box can wait for ever (for a window the window manager never maps), and meanwhile
+    // SDL's signal handling turns SIGTERM into an event nobody pumps. So a child process in a
+    // group of its own shows the box, and it is abandoned on SIGTERM, SIGINT or the time limit.
+    struct sigaction interrupt = {};
+    interrupt.sa_handler = MessageBoxInterrupted; // no SA_RESTART: the wait wakes up at once
+    sigemptyset(&interrupt.sa_mask);
+    struct sigaction previousTerm = {};
+    struct sigaction previousInt = {};
+    messageBoxInterrupted = 0;
+    sigaction(SIGTERM, &interrupt, &previousTerm);
+    sigaction(SIGINT, &interrupt, &previousInt);
+    const pid_t child = fork();
+    if (child == 0) {
+        setpgid(0, 0);
+        signal(SIGTERM, SIG_DFL);
+        signal(SIGINT, SIG_DFL);
+        SDL_ShowSimpleMessageBox(information ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR,
+                                 caption, text, nullptr);
+        _exit(0);
+    }
+    if (child > 0) {
+        setpgid(child, child); // whichever of the two runs first
+        const auto end = std::chrono::steady_clock::now() + MESSAGE_BOX_TIME_LIMIT;
+        while (waitpid(child, nullptr, WNOHANG) == 0) {
+            if (messageBoxInterrupted || std::chrono::steady_clock::now() >= end) {
+                kill(-child, SIGKILL); // SDL's own helper process too
+                waitpid(child, nullptr, 0);
+                break;
+            }
+            SDL_Delay(MESSAGE_BOX_POLL_MS);
+        }
+    }
+    sigaction(SIGTERM, &previousTerm, nullptr);
+    sigaction(SIGINT, &previousInt, nullptr);
+    // Every box is on a failure path that ends the program; a caller that goes on to the loop
+    // still ends at its first pump.
+    if (messageBoxInterrupted) AppPostQuit();
 }

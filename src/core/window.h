@@ -41,6 +41,10 @@ struct DisplayModeSource {
     const char* (*deviceName)();
 };
 void WindowSetModeSource(const DisplayModeSource* source); // null: back to SDL
+// How Alt+Enter asks for desktop full screen: SDL_SetWindowFullscreen by default; tests install
+// one that fails.
+using WindowFullscreenRequest = int (*)(SDL_Window*, uint32_t);
+void WindowSetFullscreenRequest(WindowFullscreenRequest request); // null: back to SDL
 
 // SDL_Init of video, events, joystick and timer. False on failure.
 bool InitApplication();
@@ -60,8 +64,9 @@ bool WindowChooseDisplayMode(int32_t fscreen);
 // The requested window or display mode (vantor.ini width, height, cdepth, zdepth).
 void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBits);
 // Start-up settings of the window to come: a resizable normal window, and the swap interval
-// (vsync: 0 off, 1 on, -1 adaptive).
-void WindowSetPresentation(int32_t resizable, int32_t vsync);
+// (vsync: 0 off, 1 on, -1 adaptive), asked for only when vsyncNamed (vantor.ini names it), so
+// that otherwise the driver's own default stands.
+void WindowSetPresentation(int32_t resizable, int32_t vsync, bool vsyncNamed);
 // The priority setting (vantor.ini priority), applied at once with SetPriority.
 void WindowSetPriorityLevel(int32_t level);
 // Process priority: 0 idle, 1 normal, 3 real-time, anything else high (nice 19, 0, -10, -5).
@@ -81,7 +86,8 @@ void WindowShow();
 // close) and Alt+Enter; ignores the rest.
 void WindowHandleEvent(const SDL_Event& event);
 // Alt+Enter: a full-screen window becomes the normal window at its earlier size, the normal
-// window becomes desktop full screen on its display.
+// window becomes desktop full screen on its display (when the system refuses, it stays the window
+// it was, where it was, and the error log says so).
 void WindowToggleFullscreen();
 // False while the window has lost the focus (the context is released) or is minimised or hidden:
 // no frame is drawn until it is back.
@@ -94,7 +100,8 @@ void WindowRestoreDesktop();
 // log lines.
 void WindowLeaveFullscreen();
 
-// Shows a modal message box with no owner window. Skipped when the environment variable
-// SKX_NO_MESSAGEBOX is "1" (unattended runs: a modal box would wait forever); without a display
-// it fails silently. Callers log their message either way.
+// Shows a modal message box with no owner window, from a child process, and waits for it at most
+// a minute; SIGTERM or SIGINT meanwhile closes it and posts the quit event. Skipped when the
+// environment variable SKX_NO_MESSAGEBOX is "1" (unattended runs); without a display it fails
+// silently. Callers log their message either way.
 void WindowMessageBox(const char* text, const char* caption, bool information = false);

@@ -1,16 +1,23 @@
 // Core: the vantor.ini reader, the logs, the frame loop's settings, the fatal-signal
-// guard (real faults in a child process), the full-screen decision and the process priority.
-// Full screen at the desktop's size and at a size without a mode: tests/integration/display.sh.
+// guard (real faults in a child process), the full-screen decision, the fatal exit's and
+// Alt+Enter's dealings with the window, and the process priority. Full screen at the desktop's size
+// and at a size without a mode: tests/integration/display.sh.
 #include "core/app.h"
 #include "core/fatal.h"
+#include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
+#include "fuzz_target.h"
 #include "test_util.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
 #include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -45,13 +52,18 @@ TEST(Ini, KeysValuesCommentsAndNumberConversions) {
     char out[INI_VALUE_SIZE];
     IniGetString("t.ini", "opengl", "auto", out); // empty text gives the default
     EXPECT_STREQ(out, "auto");
+    bool named = false;
+    for (const char* key : {"lights", "absent", "# fov"}) // named, even empty; absent; a comment
+        EXPECT_EQ((IniGetInt("t.ini", key, 0, &named), named), key[0] == 'l') << key;
 }
 
 TEST(Ini, MissingFileAndSmallBuffers) {
     ScratchDir dir;
     LogResetForTest();
     char out[4];
-    EXPECT_EQ(IniGetInt("vantor.ini", "width", 640), 640);
+    bool named = true;
+    EXPECT_EQ(IniGetInt("vantor.ini", "width", 640, &named), 640);
+    EXPECT_FALSE(named);
     IniGetString("vantor.ini", "opengl", "auto", out, sizeof(out));
     EXPECT_STREQ(out, "aut");
     const std::string line = "Unable to open INI file vantor.ini.\n";
@@ -126,6 +138,21 @@ TEST(Log, TwoThreadsNeverInterleaveWithinAMessage) {
     LogResetForTest();
 }
 
+// The fatal report's stamp, made without the C library, against the C library's, from 1970 to
+// 2106 (the leap days of 2000 and 2096, none in 2100).
+TEST(Log, HandMadeStampMatchesTheCLibrary) {
+    for (int64_t t = 0; t < (int64_t{1} << 32); t += 86400 * 37 + 3671) {
+        char mine[16], expected[64];
+        const time_t seconds = static_cast<time_t>(t);
+        std::tm utc{};
+        gmtime_r(&seconds, &utc);
+        std::snprintf(expected, sizeof(expected), "%02d/%02d(%02d:%02d) ", utc.tm_mon + 1,
+                      utc.tm_mday, utc.tm_hour, utc.tm_min);
+        ASSERT_EQ(LogFormatStamp(t, mine), 13u);
+        ASSERT_STREQ(mine, expected) << t;
+    }
+}
+
 // How a frame is cut into steps: every shipped demo's replay (tests/integration/demo_replay.sh).
 TEST(FrameLoop, NonPositiveSliceAndMaxFpsFallBackToDefaults) {
     ScratchDir dir;
@@ -159,6 +186,14 @@ TEST(FrameLoop, AFrameOfKSlicesIsKPlusOneSteps) {
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_FLOAT_EQ(taken[0], 0.0175f);
     EXPECT_FLOAT_EQ(taken[0] + taken[1], 0.035f);
+}
+
+// A frame time without an int value (a suspended process) counts among the slowest.
+TEST(FrameLoop, AbsurdFrameTimesCountInTheLastBin) {
+    FramePaceInit();
+    FramePaceRecord(1e30f, 2.0f);
+    EXPECT_GE(FramePaceGetFigures().medianMs, 100.0f);
+    FramePaceInit();
 }
 
 volatile int* volatile nowhere = nullptr;
@@ -206,6 +241,61 @@ TEST(Fatal, RealFaultsAreLoggedAndEndTheProcessByTheirSignal) {
         const std::string line = std::string("Fatal Exception: ") + c.name + "\n";
         EXPECT_NE(ReadFile("error.log").find(line), std::string::npos) << c.name;
         EXPECT_EQ(ReadFile("boot.log").find(line) != std::string::npos, !c.startedUp) << c.name;
+    }
+}
+
+// Writes into a pipe nobody reads until it is full.
+void FillPipe(int fd) {
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    const char block[4096] = {};
+    while (write(fd, block, sizeof(block)) > 0) {
+    }
+    fcntl(fd, F_SETFL, 0);
+}
+
+// True once the calling thread itself has signal pending (not the process as a whole).
+bool PendingOnThisThread(int signal) {
+    std::ifstream status("/proc/thread-self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigPnd:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+    return false;
+}
+
+// The report waits for nothing: not for standard output, a full pipe nobody reads, and not for the
+// main thread's luck with the kernel: a kill given to another thread is reported all the same.
+TEST(Fatal, KilledProcessIsReportedWhateverItWasDoing) {
+    for (bool stuckOutput : {true, false}) {
+        ScratchDir dir;
+        int status = RunInChild([&] {
+            FatalGuardInstall();
+            LogInit();
+            LogResetForTest();
+            int out[2];
+            if (stuckOutput && pipe(out) == 0) {
+                dup2(out[1], STDOUT_FILENO);
+                FillPipe(STDOUT_FILENO);
+                kill(getpid(), SIGSEGV);
+            }
+            // The main thread blocks it, so the kernel gives the process's signal to the other.
+            std::thread other([] {
+                for (;;)
+                    pause();
+            });
+            sigset_t segv;
+            sigemptyset(&segv);
+            sigaddset(&segv, SIGSEGV);
+            pthread_sigmask(SIG_BLOCK, &segv, nullptr);
+            kill(getpid(), SIGSEGV);
+            for (int i = 0; i < 500 && !PendingOnThisThread(SIGSEGV); ++i)
+                usleep(10000);
+            pthread_sigmask(SIG_UNBLOCK, &segv, nullptr);
+            other.join();
+        });
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << stuckOutput;
+        for (const char* log : {"error.log", "boot.log"})
+            EXPECT_NE(ReadFile(log).find("Fatal Exception: Access Violation\n"), std::string::npos)
+                << log << " " << stuckOutput;
     }
 }
 
@@ -269,6 +359,35 @@ TEST(Window, FullScreenSwitchesFallsBackOrKeepsTheDesktop) {
         EXPECT_EQ(fullscreenWindow, c.fullscreen);
         EXPECT_EQ(displayModeChanged, c.changed);
     }
+}
+
+// A fatal exit leaves full screen, so a switched display mode does not outlive the program; a
+// refused desktop full screen (Alt+Enter) puts the window back where it was and says so.
+TEST(Window, FatalExitAndRefusedFullScreenLeaveTheDisplayAsItWas) {
+    ScratchDir dir;
+    LogResetForTest();
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    mainWindow = SDL_CreateWindow("t", 0, 0, 640, 480, SDL_WINDOW_FULLSCREEN);
+    ASSERT_NE(mainWindow, nullptr) << SDL_GetError();
+    EXPECT_EQ(FuzzCatchExit([](const char*) { AppExit(3); }, ""), 3);
+    EXPECT_EQ(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_FULLSCREEN, 0u);
+    SDL_DestroyWindow(mainWindow);
+
+    mainWindow = SDL_CreateWindow("t", 100, 50, 640, 480, 0);
+    fullscreenWindow = 0;
+    WindowSetFullscreenRequest([](SDL_Window*, uint32_t) { return SDL_SetError("refused"); });
+    WindowToggleFullscreen();
+    WindowSetFullscreenRequest(nullptr);
+    int place[4];
+    SDL_GetWindowPosition(mainWindow, &place[0], &place[1]);
+    SDL_GetWindowSize(mainWindow, &place[2], &place[3]);
+    EXPECT_EQ(std::vector<int>(place, place + 4), (std::vector<int>{100, 50, 640, 480}));
+    EXPECT_EQ(fullscreenWindow, 0);
+    EXPECT_NE(ReadFile("error.log").find("refused"), std::string::npos);
+    EXPECT_EQ(ReadFile("boot.log").find("Switching to a desktop"), std::string::npos);
+    SDL_DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+    SDL_Quit();
 }
 
 // Focus loss lowers the priority only where it can come back.
