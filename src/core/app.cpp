@@ -113,7 +113,7 @@ void AppShutdown() {
 // The GL driver from "opengl" (auto in any case chooses), loaded into the function table.
 bool AppLoadGL() {
     char name[GL_DRIVER_NAME_SIZE];
-    IniGetString(INI_FILE, "opengl", "auto", name, sizeof(name));
+    SettingReadText(SettingRow(glSettings, "opengl"), name, sizeof(name));
     if (strcasecmp(name, "auto") == 0) OpenGLChooseDriver(name);
     Log(LOG_BOOT, "Using opengl driver: ");
     LogPrintf(LOG_BOOT, name);
@@ -130,17 +130,17 @@ bool AppLoadGL() {
 
 // Display settings; nogdi after the library is loaded, so that it can override the choice.
 int32_t AppReadDisplaySettings() {
-    const int32_t fscreen = IniGetInt(INI_FILE, "fscreen", 1);
-    const int32_t width = IniGetInt(INI_FILE, "width", 640);
-    const int32_t height = IniGetInt(INI_FILE, "height", 480);
-    const int32_t bits = IniGetInt(INI_FILE, "cdepth", 16);
-    const int32_t depthBits = IniGetInt(INI_FILE, "zdepth", 16);
+    const int32_t fscreen = SettingReadInt(windowSettings, "fscreen");
+    const int32_t width = SettingReadInt(windowSettings, "width");
+    const int32_t height = SettingReadInt(windowSettings, "height");
+    const int32_t bits = SettingReadInt(windowSettings, "cdepth");
+    const int32_t depthBits = SettingReadInt(windowSettings, "zdepth");
     WindowSetMode(width, height, bits, depthBits);
-    const int32_t gdi = IniGetInt(INI_FILE, "nogdi", 0);
+    const int32_t gdi = SettingReadInt(glSettings, "nogdi");
     if (gdi == 0 || gdi == 1) OpenGLSetNoGdi(gdi);
-    const int32_t resizable = IniGetInt(INI_FILE, "wresize", 0);
+    const int32_t resizable = SettingReadInt(windowSettings, "wresize");
     bool vsyncNamed = false;
-    const int32_t vsync = IniGetInt(INI_FILE, "vsync", 0, &vsyncNamed);
+    const int32_t vsync = SettingReadInt(windowSettings, "vsync", &vsyncNamed);
     WindowSetPresentation(resizable, vsync, vsyncNamed);
     if (noGdi) Log(LOG_BOOT, "Window-system calls: driver first\n"); // the default goes unsaid
     return fscreen;
@@ -280,7 +280,7 @@ int AppMain() {
         SDL_Quit();
         return EXIT_STARTUP_FAILED;
     }
-    WindowSetPriorityLevel(IniGetInt(INI_FILE, "priority", 2));
+    WindowSetPriorityLevel(SettingReadInt(windowSettings, "priority"));
     if (!WindowCreate()) {
         Log(LOG_BOOT, "CreateWindow failed\n");
         WindowMessageBox("Unable to create the application window", "Startup Error");

@@ -38,9 +38,10 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &appLoopSettings, &gameInputSettings, &hudSettings,     &gameSettings,     &sceneSettings,
-    &timingSettings,  &inputSettings,     &textureSettings, &particleSettings, &lightSettings,
-    &waveSettings,    &cdAudioSettings,   &thingSettings,   &pauseSettings,    &demoSettings,
+    &glSettings,       &windowSettings, &appLoopSettings, &gameInputSettings, &hudSettings,
+    &gameSettings,     &sceneSettings,  &timingSettings,  &inputSettings,     &textureSettings,
+    &particleSettings, &lightSettings,  &waveSettings,    &cdAudioSettings,   &thingSettings,
+    &pauseSettings,    &demoSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have

@@ -22,8 +22,8 @@ const Setting& SettingRow(const SettingTable& table, const char* key) {
     AppExit(1);
 }
 
-int32_t SettingReadInt(const Setting& row) {
-    return IniGetInt(INI_FILE, row.key, static_cast<int32_t>(row.defaultValue));
+int32_t SettingReadInt(const Setting& row, bool* found) {
+    return IniGetInt(INI_FILE, row.key, static_cast<int32_t>(row.defaultValue), found);
 }
 
 float SettingReadFloat(const Setting& row) {
@@ -34,8 +34,8 @@ void SettingReadText(const Setting& row, char* out, size_t outSize) {
     IniGetString(INI_FILE, row.key, row.defaultText ? row.defaultText : "", out, outSize);
 }
 
-int32_t SettingReadInt(const SettingTable& table, const char* key) {
-    return SettingReadInt(SettingRow(table, key));
+int32_t SettingReadInt(const SettingTable& table, const char* key, bool* found) {
+    return SettingReadInt(SettingRow(table, key), found);
 }
 
 float SettingReadFloat(const SettingTable& table, const char* key) {

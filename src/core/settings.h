@@ -39,11 +39,11 @@ constexpr SettingTable SettingTableOf(const char* owner, const Setting (&rows)[N
 // The row of key in table; a key the table lacks is a programming error (logged, exit 1).
 const Setting& SettingRow(const SettingTable& table, const char* key);
 // vantor.ini's value of the row, or its default (see IniGetInt, IniGetFloat, IniGetString).
-int32_t SettingReadInt(const Setting& row);
+int32_t SettingReadInt(const Setting& row, bool* found = nullptr); // found: vantor.ini names it
 float SettingReadFloat(const Setting& row);
 void SettingReadText(const Setting& row, char* out, size_t outSize);
 // Shorthands: the row of key in table, read.
-int32_t SettingReadInt(const SettingTable& table, const char* key);
+int32_t SettingReadInt(const SettingTable& table, const char* key, bool* found = nullptr);
 float SettingReadFloat(const SettingTable& table, const char* key);
 // Reads the row from vantor.ini and hands the value to the row's setter.
 void SettingApplyFromIni(const Setting& row);

@@ -6,6 +6,7 @@
 #include "core/app.h"
 #include "core/fatal.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "render/gl.h"
 #include "render/scene.h"
 
@@ -39,6 +40,23 @@ int32_t windowCentreX = 0;
 int32_t windowCentreY = 0;
 int32_t priorityLevel = 2;
 int32_t savedPriorityLevel = -1;
+
+namespace {
+
+const Setting WINDOWSETTINGS_ROWS[] = {
+    {"fscreen", SETTING_INT, 1, nullptr, 0, 2, SETTING_PLAYER, nullptr, nullptr},
+    {"width", SETTING_INT, 640, nullptr, 1, 16384, SETTING_PLAYER, nullptr, nullptr},
+    {"height", SETTING_INT, 480, nullptr, 1, 16384, SETTING_PLAYER, nullptr, nullptr},
+    {"cdepth", SETTING_INT, 16, nullptr, 1, 32, 0, nullptr, nullptr},
+    {"zdepth", SETTING_INT, 16, nullptr, 1, 32, 0, nullptr, nullptr},
+    {"wresize", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"vsync", SETTING_INT, 0, nullptr, -1, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"priority", SETTING_INT, 2, nullptr, 0, 3, 0, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable windowSettings = SettingTableOf("window", WINDOWSETTINGS_ROWS);
 
 namespace {
 

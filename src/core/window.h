@@ -3,6 +3,8 @@
 // window events that keep the context, the projection and the priority in step with the window.
 #pragma once
 
+#include "core/settings.h"
+
 #include <cstdint>
 
 struct SDL_Window;
@@ -105,3 +107,6 @@ void WindowLeaveFullscreen();
 // environment variable SKX_NO_MESSAGEBOX is "1" (unattended runs); without a display it fails
 // silently. Callers log their message either way.
 void WindowMessageBox(const char* text, const char* caption, bool information = false);
+
+// vantor.ini fscreen, width, height, cdepth, zdepth, wresize, vsync and priority.
+extern const SettingTable windowSettings;

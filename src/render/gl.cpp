@@ -44,6 +44,17 @@ const char* const glExtensionNames[GL_EXTENSION_COUNT] = {
 
 namespace {
 
+const Setting GLSETTINGS_ROWS[] = {
+    {"opengl", SETTING_TEXT, 0, "auto", 1, 0, 0, nullptr, nullptr},
+    {"nogdi", SETTING_INT, 0, nullptr, INT32_MIN, INT32_MAX, 0, nullptr, nullptr},
+};
+
+} // namespace
+
+const SettingTable glSettings = SettingTableOf("gl", GLSETTINGS_ROWS);
+
+namespace {
+
 // The table as an array of entries, for look-ups by index; every member is a function pointer
 // of the same size, laid out without padding.
 static_assert(sizeof(GLTable) == GL_FUNCTION_COUNT * sizeof(void (*)()));

@@ -4,6 +4,8 @@
 // are our own copies of the OpenGL 1.1 ones, so nothing includes <GL/gl.h>.
 #pragma once
 
+#include "core/settings.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -90,3 +92,6 @@ bool OpenGLChoosePixelFormat(int32_t cdepth, int32_t zdepth);
 // Tests only (the loader checks the table through it too):
 // Address of table entry i (table order).
 void* OpenGLTableEntry(int index);
+
+// vantor.ini opengl and nogdi.
+extern const SettingTable glSettings;

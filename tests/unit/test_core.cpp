@@ -3,10 +3,12 @@
 // Alt+Enter's dealings with the window, and the process priority. Full screen at the desktop's size
 // and at a size without a mode: tests/integration/display.sh.
 #include "core/app.h"
+#include "core/client.h"
 #include "core/fatal.h"
 #include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
+#include "core/settings.h"
 #include "core/window.h"
 #include "fuzz_target.h"
 #include "test_util.h"
@@ -18,6 +20,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -77,6 +80,37 @@ TEST(Ini, MissingFileAndSmallBuffers) {
 }
 
 const std::string STAMP = R"(\d\d/\d\d\(\d\d:\d\d\) )";
+
+// The shipped vantor.ini shows every setting the program reads at its one default (the rows of
+// the settings tables), but for the few it sets on purpose; a demo's keys are for one run only.
+TEST(Settings, TheShippedFileShowsEveryRowAtItsDefault) {
+    ClientRegisterSettings();
+    const std::string changed = " fscreen wresize vsync autopause playcd random ";
+    const std::string oneRun = " record playdemo timedemo demoshot ";
+    std::map<std::string, std::string> shipped;
+    std::ifstream file(std::string(SKX_TEST_SOURCE_DIR) + "/data/vantor.ini");
+    std::smatch m;
+    for (std::string line; std::getline(file, line);)
+        if (std::regex_match(line, m, std::regex(R"(([A-Za-z]+) = (\S+))"))) shipped[m[1]] = m[2];
+    int rows = 0;
+    for (int32_t t = 0; t < SettingsTableCount(); ++t)
+        for (int32_t i = 0; i < SettingsTable(t).count; ++i) {
+            const Setting& row = SettingsTable(t).rows[i];
+            const std::string key = row.key;
+            ++rows;
+            EXPECT_EQ(SettingsFind(row.key), &row) << key << " is in two tables";
+            EXPECT_TRUE(row.type == SETTING_TEXT || SettingInRange(row, row.defaultValue)) << key;
+            if (oneRun.find(" " + key + " ") != std::string::npos) continue;
+            ASSERT_TRUE(shipped.count(key)) << key << " is missing from data/vantor.ini";
+            if (changed.find(" " + key + " ") != std::string::npos) continue;
+            if (row.type == SETTING_TEXT)
+                EXPECT_EQ(shipped[key], row.defaultText) << key;
+            else
+                EXPECT_FLOAT_EQ(std::stof(shipped[key]), static_cast<float>(row.defaultValue))
+                    << key;
+        }
+    EXPECT_EQ(rows, static_cast<int>(shipped.size()) + 4); // nothing shipped that nobody reads
+}
 
 TEST(Log, StampsAndErrorsCopiedToBootLogUntilStartUpCompletes) {
     ScratchDir dir;
