@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     GLStateInit(WIDTH, HEIGHT);
+    OpenGLLoadExtensionTable();
     TextureInit();
     ParticleInit();
     ModelInit();

@@ -94,6 +94,7 @@ void ClientInit() {
     ClientReadSettings();
     SceneInit();
     ClientLogGLStrings();
+    OpenGLLoadExtensionTable();
     TimingTest();
     InputInit();
     CommandInit();

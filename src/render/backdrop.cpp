@@ -12,75 +12,40 @@ bool backdropBlitAllowed = true;
 
 namespace {
 
-// Where the driver has framebuffer objects and their blit (GL_EXT_framebuffer_object,
-// GL_EXT_framebuffer_blit), the copy is put back with a framebuffer blit, which the driver does by
-// its own copy path: under llvmpipe a quarter cheaper than the fixed-function textured quad of the
-// GL 1.1 path, which stays for drivers without them.
+// Where the driver has framebuffer objects and their blit (glExt), the copy is put back with a
+// framebuffer blit, which the driver does by its own copy path: under llvmpipe a quarter cheaper
+// than the fixed-function textured quad of the GL 1.1 path, which stays for drivers without them.
 constexpr GLenum GL_FRAMEBUFFER_EXT = 0x8D40;
 constexpr GLenum GL_READ_FRAMEBUFFER_EXT = 0x8CA8;
 constexpr GLenum GL_COLOR_ATTACHMENT0_EXT = 0x8CE0;
 constexpr GLenum GL_FRAMEBUFFER_COMPLETE_EXT = 0x8CD5;
 constexpr GLenum GL_SAMPLE_BUFFERS = 0x80A8;
 
-struct BackdropBlitTable {
-    void (*GenFramebuffers)(GLsizei n, GLuint* names);
-    void (*BindFramebuffer)(GLenum target, GLuint name);
-    void (*FramebufferTexture2D)(GLenum target, GLenum attachment, GLenum textureTarget,
-                                 GLuint texture, GLint level);
-    GLenum (*CheckFramebufferStatus)(GLenum target);
-    void (*BlitFramebuffer)(GLint srcX0, GLint srcY0, GLint srcX1, GLint srcY1, GLint dstX0,
-                            GLint dstY0, GLint dstX1, GLint dstY1, GLbitfield mask, GLenum filter);
-};
-BackdropBlitTable blit;
-bool blitLooked = false;    // the driver was asked once for the entry points
+bool blitLooked = false;    // the window was asked once whether it is multisampled
 GLuint blitFramebuffer = 0; // holds the copy texture; 0 while the blit is not usable
-
-// Whether the driver's extension string names this extension as a whole word.
-bool BackdropHasExtension(const char* name) {
-    const char* all = reinterpret_cast<const char*>(gl.GetString(GL_EXTENSIONS));
-    const size_t length = std::strlen(name);
-    for (const char* at = all; at && (at = std::strstr(at, name)) != nullptr; at += length) {
-        const bool starts = at == all || at[-1] == ' ';
-        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
-    }
-    return false;
-}
-
-template <class F> bool BackdropEntry(F* slot, const char* name) {
-    *slot = reinterpret_cast<F>(OpenGLGetProcAddress(name));
-    return *slot != nullptr;
-}
 
 void BackdropLookUpBlit() {
     blitLooked = true;
+    if (!glExt.BlitFramebufferEXT) return;
     // A blit from a single-sampled copy into a multisampled window is an error in the extension.
     GLint sampleBuffers = 0;
     gl.GetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
     if (sampleBuffers > 0) return;
-    if (!BackdropHasExtension("GL_EXT_framebuffer_object") ||
-        !BackdropHasExtension("GL_EXT_framebuffer_blit"))
-        return;
-    if (!BackdropEntry(&blit.GenFramebuffers, "glGenFramebuffersEXT") ||
-        !BackdropEntry(&blit.BindFramebuffer, "glBindFramebufferEXT") ||
-        !BackdropEntry(&blit.FramebufferTexture2D, "glFramebufferTexture2DEXT") ||
-        !BackdropEntry(&blit.CheckFramebufferStatus, "glCheckFramebufferStatusEXT") ||
-        !BackdropEntry(&blit.BlitFramebuffer, "glBlitFramebufferEXT"))
-        return;
     GLuint name = 0;
-    blit.GenFramebuffers(1, &name);
+    glExt.GenFramebuffersEXT(1, &name);
     blitFramebuffer = name;
 }
 
 // Attaches the copy texture (again, after its storage changed) and keeps the blit only when the
 // driver accepts the result as a framebuffer.
 void BackdropAttach() {
-    if (!blitFramebuffer) return;
-    blit.BindFramebuffer(GL_FRAMEBUFFER_EXT, blitFramebuffer);
-    blit.FramebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
-                              BACKDROP_TEXTURE, 0);
+    if (!blitFramebuffer || !glExt.BindFramebufferEXT) return;
+    glExt.BindFramebufferEXT(GL_FRAMEBUFFER_EXT, blitFramebuffer);
+    glExt.FramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
+                                  BACKDROP_TEXTURE, 0);
     const bool complete =
-        blit.CheckFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
-    blit.BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+        glExt.CheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    glExt.BindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     if (!complete) blitFramebuffer = 0;
 }
 
@@ -183,11 +148,11 @@ bool BackdropDraw(const BackdropView* view) {
     if (std::memcmp(&key, &keptKey, sizeof key) != 0) return false;
     ++backdropCopyDraws;
     const GLint* port = key.viewport;
-    if (blitFramebuffer && backdropBlitAllowed) {
-        blit.BindFramebuffer(GL_READ_FRAMEBUFFER_EXT, blitFramebuffer);
-        blit.BlitFramebuffer(0, 0, port[2], port[3], port[0], port[1], port[0] + port[2],
-                             port[1] + port[3], GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        blit.BindFramebuffer(GL_READ_FRAMEBUFFER_EXT, 0);
+    if (blitFramebuffer && backdropBlitAllowed && glExt.BlitFramebufferEXT) {
+        glExt.BindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, blitFramebuffer);
+        glExt.BlitFramebufferEXT(0, 0, port[2], port[3], port[0], port[1], port[0] + port[2],
+                                 port[1] + port[3], GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glExt.BindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, 0);
         return true;
     }
     const float w = static_cast<float>(key.viewport[2]), h = static_cast<float>(key.viewport[3]);
@@ -247,6 +212,9 @@ void BackdropKeep(const BackdropView* view) {
 }
 
 void BackdropReset() {
+    blitLooked = false;
+    blitFramebuffer = 0;
+    textureSize[0] = textureSize[1] = 0;
     kept = false;
     lastValid = false;
     refusedSize[0] = refusedSize[1] = 0;

@@ -19,6 +19,8 @@ void OpenGLSetNoGdi(int32_t value) {
 }
 void* glExtensions[GL_EXTENSION_COUNT] = {};
 
+GLExtensionTable glExt = {};
+
 const char* const glFunctionNames[GL_FUNCTION_COUNT] = {
 #define GL_FUNCTION(ret, name, params, args) "gl" #name,
 #include "render/gl_functions.inc"
@@ -147,6 +149,40 @@ void OpenGLDeleteContext(void* context) {
 bool OpenGLMakeCurrent(SDL_Window* window, void* context) {
     if (!glLibrary) return false;
     return SDL_GL_MakeCurrent(window, context) == 0;
+}
+
+namespace {
+
+// Whether the driver's extension string names this extension as a whole word.
+bool OpenGLHasExtension(const char* name) {
+    const char* all = reinterpret_cast<const char*>(gl.GetString(GL_EXTENSIONS));
+    const size_t length = std::strlen(name);
+    for (const char* at = all; at && (at = std::strstr(at, name)) != nullptr; at += length) {
+        const bool starts = at == all || at[-1] == ' ';
+        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
+    }
+    return false;
+}
+
+template <class F> bool OpenGLExtensionEntry(F* slot, const char* name) {
+    *slot = reinterpret_cast<F>(OpenGLGetProcAddress(name));
+    return *slot != nullptr;
+}
+
+} // namespace
+
+void OpenGLLoadExtensionTable() {
+    glExt = {};
+    if (!OpenGLHasExtension("GL_EXT_framebuffer_object") ||
+        !OpenGLHasExtension("GL_EXT_framebuffer_blit"))
+        return;
+    GLExtensionTable found = {};
+    if (OpenGLExtensionEntry(&found.GenFramebuffersEXT, "glGenFramebuffersEXT") &&
+        OpenGLExtensionEntry(&found.BindFramebufferEXT, "glBindFramebufferEXT") &&
+        OpenGLExtensionEntry(&found.FramebufferTexture2DEXT, "glFramebufferTexture2DEXT") &&
+        OpenGLExtensionEntry(&found.CheckFramebufferStatusEXT, "glCheckFramebufferStatusEXT") &&
+        OpenGLExtensionEntry(&found.BlitFramebufferEXT, "glBlitFramebufferEXT"))
+        glExt = found;
 }
 
 void* OpenGLGetProcAddress(const char* name) {

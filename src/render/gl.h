@@ -43,6 +43,21 @@ struct GLTable {
 #undef GL_FUNCTION
 };
 
+// The framebuffer-object and blit extensions (GL_EXT_framebuffer_object and
+// GL_EXT_framebuffer_blit), named without the "gl" prefix: all set by OpenGLLoadExtensionTable
+// when the driver names both extensions and has every entry point, else all null.
+struct GLExtensionTable {
+    void (*GenFramebuffersEXT)(GLsizei n, GLuint* names);
+    void (*BindFramebufferEXT)(GLenum target, GLuint name);
+    void (*FramebufferTexture2DEXT)(GLenum target, GLenum attachment, GLenum textureTarget,
+                                    GLuint texture, GLint level);
+    GLenum (*CheckFramebufferStatusEXT)(GLenum target);
+    void (*BlitFramebufferEXT)(GLint srcX0, GLint srcY0, GLint srcX1, GLint srcY1, GLint dstX0,
+                               GLint dstY0, GLint dstX1, GLint dstY1, GLbitfield mask,
+                               GLenum filter);
+};
+extern GLExtensionTable glExt;
+
 // The table every GL call goes through. Filled once by OpenGLInit (or by a test's recording or
 // no-op table); entries keep their addresses after OpenGLUnInit.
 extern GLTable gl;
@@ -79,6 +94,8 @@ void OpenGLDeleteContext(void* context);
 bool OpenGLMakeCurrent(SDL_Window* window, void* context);
 // Extension look-up through the driver; null when missing.
 void* OpenGLGetProcAddress(const char* name);
+// With a context current (client start-up): fills glExt from the driver, or empties it.
+void OpenGLLoadExtensionTable();
 // Presents the back buffer.
 void OpenGLSwapBuffers(SDL_Window* window);
 // Swap interval of the current context: 0 immediate, 1 vertical sync, -1 adaptive (late frames

@@ -94,6 +94,30 @@ GLenum RecordGetErrorAnswer() {
     return refuseStorage ? GL_OUT_OF_MEMORY : GL_NO_ERROR;
 }
 
+// The framebuffer extensions, recorded like the rest: a framebuffer is named 1 and complete.
+void RecordGenFramebuffersEXT(GLsizei n, GLuint* names) {
+    Recorder{"GenFramebuffersEXT"}(n, names);
+    for (GLsizei i = 0; i < n; ++i)
+        names[i] = static_cast<GLuint>(i + 1);
+}
+void RecordBindFramebufferEXT(GLenum target, GLuint name) {
+    Recorder{"BindFramebufferEXT"}(target, name);
+}
+void RecordFramebufferTexture2DEXT(GLenum target, GLenum attachment, GLenum textureTarget,
+                                   GLuint texture, GLint level) {
+    Recorder{"FramebufferTexture2DEXT"}(target, attachment, textureTarget, texture, level);
+}
+GLenum RecordCheckFramebufferStatusEXT(GLenum target) {
+    Recorder{"CheckFramebufferStatusEXT"}(target);
+    return 0x8CD5; // GL_FRAMEBUFFER_COMPLETE_EXT
+}
+void RecordBlitFramebufferEXT(GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0, GLint dy0,
+                              GLint dx1, GLint dy1, GLbitfield mask, GLenum filter) {
+    Recorder{"BlitFramebufferEXT"}(sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, mask, filter);
+}
+
+GLExtensionTable savedExt = {};
+
 } // namespace
 
 void GLRecorderRefuseStorage(bool refuse) {
@@ -102,6 +126,9 @@ void GLRecorderRefuseStorage(bool refuse) {
 
 void GLRecorderInstall() {
     saved = gl;
+    savedExt = glExt;
+    glExt = {RecordGenFramebuffersEXT, RecordBindFramebufferEXT, RecordFramebufferTexture2DEXT,
+             RecordCheckFramebufferStatusEXT, RecordBlitFramebufferEXT};
 #define GL_FUNCTION(ret, name, params, args) gl.name = Record##name;
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
@@ -119,6 +146,7 @@ void GLRecorderInstall() {
 
 void GLRecorderRestore() {
     gl = saved;
+    glExt = savedExt;
 }
 
 void GLRecorderClear() {

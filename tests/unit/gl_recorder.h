@@ -1,7 +1,8 @@
 // Recording GL table for tests: every GL call appends its name (without the "gl" prefix) and its
 // numeric arguments (pointers as their address) to a fixed log that tests inspect. glGetIntegerv
 // answers as a 640 x 480 window would. Matrix stacks deeper than GL 1.1 promises (projection 2,
-// model-view 32), and pops of an empty stack, fail the running test.
+// model-view 32), and pops of an empty stack, fail the running test. The framebuffer extensions
+// (glExt) are recorded too: a framebuffer made is named 1 and is complete.
 #pragma once
 
 #include "render/gl.h"

@@ -89,6 +89,7 @@ TEST(GLTable, InitFillsEveryEntryFromTheLibraryOrSaysWhyNot) {
 TEST(Backdrop, TheCopyIsDrawnOnlyForTheViewItWasTakenOf) {
     GLRecorderScope rec;
     BackdropReset();
+    backdropBlitAllowed = false; // the GL 1.1 quad first
     const BackdropView view = {{0, 0, 0}, 0, 0, 0, 1, 5};
     SceneDrawWorld();
     BackdropKeep(&view);
@@ -117,6 +118,20 @@ TEST(Backdrop, TheCopyIsDrawnOnlyForTheViewItWasTakenOf) {
     BackdropKeep(&view);
     BackdropKeep(&view);
     EXPECT_TRUE(BackdropDraw(&view));
+    // Where the driver has the framebuffer blit, the copy goes back by it, pixel for pixel into
+    // the scene's viewport.
+    backdropBlitAllowed = true;
+    GLRecorderClear();
+    EXPECT_TRUE(BackdropDraw(&view));
+    const int blit = GLRecorderFind("BlitFramebufferEXT");
+    ASSERT_GE(blit, 0);
+    const double* a = GLRecorderCalls()[blit].args;
+    const int32_t* port = sceneViewport;
+    EXPECT_EQ(std::vector<double>(a, a + 8),
+              (std::vector<double>{0, 0, double(port[2]), double(port[3]), double(port[0]),
+                                   double(port[1]), double(port[0] + port[2]),
+                                   double(port[1] + port[3])}));
+    EXPECT_EQ(GLRecorderCount("Ortho"), 0);
     gl.MatrixMode(GL_PROJECTION);
     gl.PopMatrix();
     gl.MatrixMode(GL_MODELVIEW);
