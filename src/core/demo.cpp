@@ -175,7 +175,14 @@ size_t SettingsPut(uint8_t* out, size_t room) {
     return at;
 }
 
+// A setting the recording program did not have yet plays at its default, which keeps the game
+// it always was: a new play setting does not cost the demos recorded before it.
 void SettingsApply(const DemoInfo& info) {
+    for (int32_t t = 0; t < SettingsTableCount(); ++t)
+        for (int32_t i = 0; i < SettingsTable(t).count; ++i) {
+            const Setting& row = SettingsTable(t).rows[i];
+            if ((row.flags & SETTING_PLAY) && row.set) row.set(row.defaultValue);
+        }
     for (int32_t i = 0; i < info.settingCount; ++i)
         SettingsFind(info.settings[i].key)->set(info.settings[i].value);
 }
@@ -523,7 +530,7 @@ bool StateValid(const GameInputState& state) {
     return FiniteIn(state.mouseYaw, -180.0f, 180.0f);
 }
 
-// The header's settings: each one this program plays with, in its range, none missing.
+// The header's settings: each one this program plays with, in its range.
 bool SettingsParse(const uint8_t* data, size_t size, size_t* at, DemoInfo* info, char* reason,
                    size_t reasonSize) {
     const uint32_t count = GetU32(data + *at - 4);
@@ -531,10 +538,6 @@ bool SettingsParse(const uint8_t* data, size_t size, size_t* at, DemoInfo* info,
         return Reject(reason, reasonSize, "%lu settings (damaged)", count);
     if (size - *at < count * DEMO_SETTING_BYTES + DEMO_STATE_BYTES)
         return Reject(reason, reasonSize, "ends inside its header (truncated)");
-    int32_t expected = 0;
-    for (int32_t t = 0; t < SettingsTableCount(); ++t)
-        for (int32_t i = 0; i < SettingsTable(t).count; ++i)
-            expected += (SettingsTable(t).rows[i].flags & SETTING_PLAY) ? 1 : 0;
     for (uint32_t n = 0; n < count; ++n) {
         DemoSetting& setting = info->settings[n];
         std::memcpy(setting.key, data + *at, DEMO_SETTING_KEY_SIZE);
@@ -552,9 +555,6 @@ bool SettingsParse(const uint8_t* data, size_t size, size_t* at, DemoInfo* info,
             return Reject(reason, reasonSize, "settings out of range (damaged)");
     }
     info->settingCount = static_cast<int32_t>(count);
-    if (info->settingCount != expected)
-        return Reject(reason, reasonSize, "%lu settings where this program plays with %lu", count,
-                      static_cast<unsigned long>(expected));
     return true;
 }
 

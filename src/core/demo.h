@@ -73,6 +73,7 @@ bool DemoPlaying();
 extern const SettingTable demoSettings;
 // Tests and fuzzing only (playback parses through it):
 // Checks a whole demo image: the header (magic, format, rules version, every setting known and in
-// its range), every record, the end record and nothing after it. False with a one-line reason (no
-// newline) for anything else. The settings are looked up in the registered tables.
+// its range; one it lacks plays at its default), every record, the end record and nothing after it.
+// False with a one-line reason (no newline) for anything else. The settings are looked up in the
+// registered tables.
 bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, size_t reasonSize);
