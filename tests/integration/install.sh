@@ -5,20 +5,24 @@
 skx_setup "$1" "$2"
 build=$(dirname "$(dirname "$PROGRAM")")
 cmake --install "$build" --prefix "$WORK/prefix" >install.txt 2>&1 || fail "cmake --install failed"
-for f in bin/skarnex3d libexec/skarnex3d/skarnex3d share/applications/skarnex3d.desktop \
-    share/icons/hicolor/scalable/apps/skarnex3d.svg; do
+for f in games/skarnex3d libexec/skarnex3d/skarnex3d share/applications/skarnex3d.desktop \
+    share/icons/hicolor/scalable/apps/skarnex3d.svg share/doc/skarnex3d/copyright \
+    share/doc/skarnex3d/changelog.gz; do
     [ -e "$WORK/prefix/$f" ] || fail "$f not installed"
 done
 for d in texture model sound; do
     if [ -d "$RUNDIR/$d" ]; then
-        [ -d "$WORK/prefix/share/skarnex3d/$d" ] || fail "assets $d not installed"
+        [ -d "$WORK/prefix/share/games/skarnex3d/$d" ] || fail "assets $d not installed"
     fi
 done
+# The desktop entry starts the launcher of this prefix.
+grep -qx "Exec=$WORK/prefix/games/skarnex3d" "$WORK/prefix/share/applications/skarnex3d.desktop" ||
+    fail "the desktop entry does not name $WORK/prefix/games/skarnex3d"
 
 start_xvfb
 export XDG_DATA_HOME="$WORK/xdg"
 user="$XDG_DATA_HOME/skarnex3d"
-PROGRAM="$WORK/prefix/bin/skarnex3d"
+PROGRAM="$WORK/prefix/games/skarnex3d"
 start_game 60
 stop_game "$user/boot.log"
 [ -f "$user/vantor.ini" ] || fail "no default vantor.ini in the user directory"
@@ -41,11 +45,13 @@ apt_get install "$deb" >apt.txt 2>&1 || { cat apt.txt; fail "apt-get install fai
 # From here on the package comes off again, whatever happens.
 trap 'apt_get purge skarnex3d >/dev/null 2>&1; skx_cleanup' EXIT
 dpkg -L skarnex3d | sort >files.txt
-for f in /usr/bin/skarnex3d /usr/libexec/skarnex3d/skarnex3d /usr/share/skarnex3d/vantor.ini \
-    /usr/share/skarnex3d/texture/ship.bmp /usr/share/skarnex3d/sound/explode.wav \
-    /usr/share/skarnex3d/music/track02.ogg /usr/share/skarnex3d/music/track06.ogg \
-    /usr/share/applications/skarnex3d.desktop /usr/share/icons/hicolor/scalable/apps/skarnex3d.svg \
-    /usr/share/man/man6/skarnex3d.6.gz /usr/share/metainfo/org.example.skarnex3d.metainfo.xml; do
+share=/usr/share/games/skarnex3d
+for f in /usr/games/skarnex3d /usr/libexec/skarnex3d/skarnex3d $share/vantor.ini \
+    $share/texture/ship.bmp $share/sound/explode.wav $share/music/track02.ogg \
+    $share/music/track06.ogg /usr/share/applications/skarnex3d.desktop \
+    /usr/share/icons/hicolor/scalable/apps/skarnex3d.svg /usr/share/man/man6/skarnex3d.6.gz \
+    /usr/share/metainfo/org.example.skarnex3d.metainfo.xml /usr/share/doc/skarnex3d/copyright \
+    /usr/share/doc/skarnex3d/changelog.gz /usr/share/lintian/overrides/skarnex3d; do
     grep -qx "$f" files.txt && [ -f "$f" ] || fail "$f is not installed by the package"
 done
 
@@ -57,15 +63,15 @@ user="$HOME/.local/share/skarnex3d"
 start_game 60
 stop_game "$user/boot.log"
 grep -q 'CDAudioInit: starting cdaudio' "$user/boot.log" || fail "the shipped settings leave the music off"
-cmp -s "$user/music/track02.ogg" /usr/share/skarnex3d/music/track02.ogg || fail "no soundtrack in $user/music"
+cmp -s "$user/music/track02.ogg" $share/music/track02.ogg || fail "no soundtrack in $user/music"
 
 apt_get purge skarnex3d >apt.txt 2>&1 || { cat apt.txt; fail "apt-get purge failed"; }
 trap 'skx_cleanup' EXIT
 ! dpkg -s skarnex3d >/dev/null 2>&1 || fail "skarnex3d is still registered with dpkg"
 while read -r f; do
-    case $f in /. | /usr | /usr/bin | /usr/libexec | /usr/share | /usr/share/applications | \
+    case $f in /. | /usr | /usr/games | /usr/libexec | /usr/share | /usr/share/applications | \
         /usr/share/icons* | /usr/share/man | /usr/share/man/man6 | /usr/share/metainfo | \
-        /usr/share/doc) continue ;;
+        /usr/share/doc | /usr/share/games | /usr/share/lintian | /usr/share/lintian/overrides) continue ;;
     esac
     [ ! -e "$f" ] || fail "$f is left after removal"
 done <files.txt
