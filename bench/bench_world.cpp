@@ -191,7 +191,7 @@ void BM_LightDrawModelBigRock3Lights(benchmark::State& state) {
         LightCreate(&p, 64.0f, 1.0f, 0.6f, 0.2f);
     LightSetViewer(&cameraPos, 0.5f);
     for (auto _ : state)
-        LightDrawModel(&rock);
+        ThingDrawLit(&rock);
     state.SetLabel(label);
     int64_t vertices = int64_t(rock.model->triangleCount) * 3;
     state.counters["vertices"] = double(vertices);

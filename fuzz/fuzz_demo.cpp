@@ -1,5 +1,5 @@
 // Demo files: any bytes are either a demo whose every record was checked or one reason line.
-#include "core/demo.h"
+#include "app/demo.h"
 #include "fuzz_target.h"
 
 #include <cstring>

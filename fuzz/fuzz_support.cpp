@@ -28,7 +28,7 @@ extern "C" [[noreturn]] void __wrap_exit(int status) {
     __real_exit(status);
 }
 
-// The engine's fatal paths end in AppExit, which calls _Exit.
+// The engine's fatal paths end in FatalExit, which calls _Exit.
 extern "C" [[noreturn]] void __wrap__Exit(int status) {
     if (catchExit) {
         catchExit = false;

@@ -24,6 +24,7 @@
 #include "render/texture.h"
 #include "ui/gui.h"
 #include "ui/hiscore.h"
+#include "ui/screens.h"
 
 #include <SDL.h>
 
@@ -106,6 +107,7 @@ void AttractFrame(SDL_Window* window, int frames) {
     ParticleInit();
     TextFontInit();
     GuiInit();
+    ScreensInit();
     HiScoreSetDefaults();
     RandomSeed(19);
     AttractMode();

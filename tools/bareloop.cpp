@@ -3,13 +3,14 @@
 // Its frame rate is the ceiling the driver and the window system leave to the game; the game's
 // own figure divided by this one says how much of a frame is the game's work.
 // Run it in a scratch directory: it writes boot.log and error.log there like the game.
-#include "core/app.h"
+#include "app/app.h"
 #include "core/clock.h"
 #include "core/framepace.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/window.h"
 #include "render/gl.h"
+#include "render/scene.h"
 
 #include <SDL.h>
 
@@ -50,6 +51,7 @@ int main() {
     if (!WindowChooseDisplayMode(IniGetInt(INI_FILE, "fscreen", 1))) return 1;
     priorityLevel = IniGetInt(INI_FILE, "priority", 2);
     SetPriority(priorityLevel);
+    WindowSetGL(&sceneWindowGL);
     if (!WindowCreate()) {
         std::fputs("bareloop: the window could not be created\n", stderr);
         return 1;

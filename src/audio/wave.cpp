@@ -1,12 +1,11 @@
 // Wave mixer: voice table, positional levels, the mixing thread and the SDL output device.
 #include "audio/wave.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/clock.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/settings.h"
-#include "render/scene.h"
 
 #include <SDL.h>
 #include <pthread.h>
@@ -154,9 +153,18 @@ uint32_t WaveNextId() {
     return nextVoiceId;
 }
 
-Vec3 WaveEar() {
+WaveListener waveListener = nullptr;
+
+// The listener's pose now.
+void WaveListenerPose(Vec3* pos, float* yaw) {
+    *pos = {0.0f, 0.0f, 0.0f};
+    *yaw = 0.0f;
+    if (waveListener) waveListener(pos, yaw);
+}
+
+Vec3 WaveEar(float yaw) {
     Vec3 ear{0.0f, 0.0f, -1.0f};
-    VecRotateY(&ear, cameraYaw);
+    VecRotateY(&ear, yaw);
     return ear;
 }
 
@@ -168,8 +176,8 @@ double WaveAttenuation(const Vec3& rel, float invRangeSq) {
 
 // The side the source lies on plays at the voice's level, the other at that level times the
 // cosine between the view direction and the direction to the source.
-void WaveBalance(Voice& voice, const Vec3& rel, double a, const Vec3& ear) {
-    double angle = std::fmod(VecHeading(&rel) - static_cast<double>(cameraYaw), 360.0);
+void WaveBalance(Voice& voice, const Vec3& rel, double a, const Vec3& ear, float yaw) {
+    double angle = std::fmod(VecHeading(&rel) - static_cast<double>(yaw), 360.0);
     if (angle > 180.0) angle -= 360.0;
     if (angle <= -180.0) angle += 360.0;
     // A source exactly at the camera has no direction: treat it as straight ahead.
@@ -373,7 +381,7 @@ void WaveInit() {
             block.buffer = new (std::nothrow) uint8_t[size];
             if (block.buffer == nullptr) {
                 Log(LOG_ERROR, "WaveInit: Unable to alloc waveBuffer\n");
-                AppExit(1);
+                FatalExit(1);
             }
         }
         block.bufferSize = size;
@@ -396,7 +404,7 @@ void WaveInit() {
         waveThread = std::thread(WaveTimerThread);
     } catch (const std::system_error&) {
         Log(LOG_ERROR, "WaveInit: timeSetEvent failed\n");
-        AppExit(1);
+        FatalExit(1);
     }
 }
 
@@ -449,17 +457,24 @@ uint32_t WavePlay(int32_t sample, int32_t volume) {
     return v.id;
 }
 
+void WaveSetListener(WaveListener listener) {
+    waveListener = listener;
+}
+
 uint32_t WavePlayAt(int32_t sample, int32_t volume, const Vec3* position, float rangeSq) {
     if (voiceChannels == 0 || sample < 0 || sample >= WAVE_SAMPLES) return 0;
     if (!positionalSound) return WavePlay(sample, volume);
     volume = WaveClampByte(volume);
+    Vec3 listener;
+    float yaw;
+    WaveListenerPose(&listener, &yaw);
     Vec3 rel = *position;
-    VecSub(&rel, &cameraPos);
+    VecSub(&rel, &listener);
     float invRangeSq = 1.0f / rangeSq;
     double a = WaveAttenuation(rel, invRangeSq);
     int32_t level = static_cast<int32_t>(std::floor(volume * a));
     Vec3 ear{};
-    if (stereoOutput) ear = WaveEar();
+    if (stereoOutput) ear = WaveEar(yaw);
 
     std::lock_guard<std::recursive_mutex> lock(waveLock);
     if (!WaveMakeRoom(level)) return 0;
@@ -474,15 +489,18 @@ uint32_t WavePlayAt(int32_t sample, int32_t volume, const Vec3* position, float 
     v.volume = static_cast<uint8_t>(level);
     v.left = level;
     v.right = level;
-    if (stereoOutput) WaveBalance(v, rel, a, ear);
+    if (stereoOutput) WaveBalance(v, rel, a, ear, yaw);
     ++voiceCount;
     return v.id;
 }
 
 uint32_t WaveUpdateAt(uint32_t id, const Vec3* position) {
     if (voiceChannels == 0) return 0;
+    Vec3 listener;
+    float yaw;
+    WaveListenerPose(&listener, &yaw);
     Vec3 ear{};
-    if (stereoOutput) ear = WaveEar();
+    if (stereoOutput) ear = WaveEar(yaw);
     std::lock_guard<std::recursive_mutex> lock(waveLock);
     int32_t slot = 0;
     while (slot < voiceCount && voices[slot].id != id)
@@ -492,10 +510,10 @@ uint32_t WaveUpdateAt(uint32_t id, const Vec3* position) {
     if (!v.positional) return id;
     if (position) v.source = *position;
     Vec3 rel = v.source;
-    VecSub(&rel, &cameraPos);
+    VecSub(&rel, &listener);
     double a = WaveAttenuation(rel, v.invRangeSq);
     v.volume = static_cast<uint8_t>(std::floor(v.baseVolume * a));
-    if (stereoOutput) WaveBalance(v, rel, a, ear);
+    if (stereoOutput) WaveBalance(v, rel, a, ear, yaw);
     return id;
 }
 

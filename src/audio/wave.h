@@ -1,7 +1,7 @@
 // Wave mixer: five sound effects mixed in software into a double-buffered 11025 Hz 8-bit output
-// stream, with positional loudness and left/right balance that follow the camera. A thread of the
-// mixer's own refills whichever output block the device has played, every `period` ms. The main
-// thread starts and moves sounds; the voice table is shared under one re-entrant lock.
+// stream, with positional loudness and left/right balance that follow the listener (the camera). A
+// thread of the mixer's own refills whichever output block the device has played, every `period`
+// ms. The main thread starts and moves sounds; the voice table is shared under one re-entrant lock.
 #pragma once
 
 #include "core/settings.h"
@@ -47,13 +47,20 @@ extern int32_t priorityBoost;    // "boost"
 extern uint32_t timerResolution; // "timerres" ms
 extern uint32_t timerPeriod;     // "period" ms
 
+// Where positional sounds are heard from: the listener's position and heading (yaw in degrees, 0
+// facing -z), asked on the main thread at every positional play and update. The client installs
+// the camera's pose, which belongs to the renderer; without a listener it stands at the origin
+// facing -z.
+using WaveListener = void (*)(Vec3* pos, float* yaw);
+void WaveSetListener(WaveListener listener);
+
 // Client start-up, after the models: reads the settings, loads the five samples (exit 1 on a bad
 // file), opens the device and starts the mixing thread. Audio stays off when no device opens.
 void WaveInit();
 // Starts a sample (a WaveSound) at volume 0-255 in both channels. Returns the voice id, or 0 when
 // audio is off, the sample number is unknown, or the table is full and the sound too quiet.
 uint32_t WavePlay(int32_t sample, int32_t volume);
-// Starts a sample at a world position: silent at squared distance rangeSq from the camera, louder
+// Starts a sample at a world position: silent at squared distance rangeSq from the listener, louder
 // on the side it lies. Plays as WavePlay when positional sound is off. Returns the id or 0.
 uint32_t WavePlayAt(int32_t sample, int32_t volume, const Vec3* position, float rangeSq);
 // Refreshes a positional voice's loudness and balance (position may be null: keep the last one).

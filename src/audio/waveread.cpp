@@ -1,7 +1,7 @@
 // WAV reader for the mixer's samples: one accepted chunk order, read strictly in sequence.
 #include "audio/waveread.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 
 #include <cstdio>
@@ -19,7 +19,7 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 [[noreturn]] void WaveReadFail(const char* format, const char* fileName) {
     Log(LOG_ERROR, format, fileName);
-    AppExit(1);
+    FatalExit(1);
 }
 
 uint32_t ReadU32(const uint8_t* p) {
@@ -64,7 +64,7 @@ void WaveRead(const char* fileName, Sample* sample) {
         Log(LOG_ERROR, "WaveRead: format chunk of %lu bytes (at most %lu) in %s\n",
             static_cast<unsigned long>(sample->formatSize),
             static_cast<unsigned long>(WAVE_FORMAT_ROOM), fileName);
-        AppExit(1);
+        FatalExit(1);
     }
     ReadHeader(f, sample->format, sample->formatSize);
 
@@ -83,7 +83,7 @@ void WaveRead(const char* fileName, Sample* sample) {
         Log(LOG_ERROR, "WaveRead: data size %lu larger than the %ld bytes left in %s\n",
             static_cast<unsigned long>(sample->dataLength), remaining < 0 ? 0L : remaining,
             fileName);
-        AppExit(1);
+        FatalExit(1);
     }
 
     sample->data = new (std::nothrow) int8_t[sample->dataLength == 0 ? 1 : sample->dataLength];

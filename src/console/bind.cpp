@@ -2,7 +2,7 @@
 // binding layer's input handler.
 #include "console/bind.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 
 #include <array>
@@ -87,7 +87,7 @@ void BindInit() {
 Bind* BindCreate(int32_t key) {
     if (bindCount >= BIND_MAX) {
         Log(LOG_ERROR, "BindCreate: overflowed bind table\n");
-        AppExit(1);
+        FatalExit(1);
     }
     Bind* bind = &bindTable[static_cast<size_t>(bindCount)];
     *bind = Bind{};

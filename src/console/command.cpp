@@ -1,12 +1,11 @@
 // Commands: a fixed table of records found by name, the default command set and the runner.
 #include "console/command.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "console/cvar.h"
 #include "console/gameinput.h"
 #include "console/input.h"
 #include "core/log.h"
-#include "render/scene.h"
 
 #include <array>
 #include <cstdlib>
@@ -18,6 +17,8 @@ Index commandIndex = {};
 // that does both, so this module needs neither.
 void (*quitHook)() = nullptr;
 void (*pauseHook)() = nullptr;
+// The view size is the renderer's, which sits above the console.
+void (*viewSizeHook)(float step) = nullptr;
 
 namespace {
 
@@ -25,8 +26,6 @@ std::array<Command, COMMAND_MAX> commandTable;
 int32_t commandCount = 0;
 
 constexpr float VIEW_SIZE_STEP = 0.05f;
-constexpr float VIEW_SIZE_MIN = 0.5f;
-constexpr float VIEW_SIZE_MAX = 1.0f;
 
 void ForwardDown(const char*) {
     GameInputPress(CONTROL_FORWARD);
@@ -77,23 +76,11 @@ void MouselookUp(const char*) {
     InputMouseRelease();
 }
 
-// Steps viewSize, holds it within [0.5, 1.0] and applies it, also when the clamp left it as it
-// was. The step is single precision, so ten steps down from 1.0 land just below 0.5 and are
-// clamped to exactly 0.5.
-void ViewSizeStep(float step) {
-    float size = viewSize + step;
-    if (size < VIEW_SIZE_MIN)
-        size = VIEW_SIZE_MIN;
-    else if (size >= VIEW_SIZE_MAX)
-        size = VIEW_SIZE_MAX;
-    SceneSetViewSize(size);
-}
-
 void SizeUp(const char*) {
-    ViewSizeStep(VIEW_SIZE_STEP);
+    if (viewSizeHook) viewSizeHook(VIEW_SIZE_STEP);
 }
 void SizeDown(const char*) {
-    ViewSizeStep(-VIEW_SIZE_STEP);
+    if (viewSizeHook) viewSizeHook(-VIEW_SIZE_STEP);
 }
 
 // "set name value": further words are ignored; a bare `set` from a key binding does nothing.
@@ -155,6 +142,10 @@ void CommandSetPauseAction(void (*action)()) {
     pauseHook = action;
 }
 
+void CommandSetViewSizeAction(void (*action)(float step)) {
+    viewSizeHook = action;
+}
+
 const char* StringNextWord(const char* text, char* word, size_t wordSize) {
     if (!text) return nullptr;
     size_t length = 0;
@@ -181,12 +172,12 @@ void CommandInit() {
 Command* CommandCreate(const char* commandName) {
     if (commandCount >= COMMAND_MAX) {
         Log(LOG_ERROR, "CommandCreate: overflowed command table\n");
-        AppExit(1);
+        FatalExit(1);
     }
     const char* name = commandName ? commandName : "";
     if (std::strlen(name) >= static_cast<size_t>(COMMAND_NAME_SIZE)) {
         Log(LOG_ERROR, "CommandCreate: commandName too long\n");
-        AppExit(1);
+        FatalExit(1);
     }
     Command* command = &commandTable[static_cast<size_t>(commandCount)];
     *command = Command{};

@@ -34,6 +34,10 @@ void CommandSetQuitAction(void (*action)());
 // The pause command's action, installed by the game flow: hold the game or let it go on. Until it
 // is installed, pause does nothing.
 void CommandSetPauseAction(void (*action)());
+// The sizeup and sizedown commands' action, installed by the scene: step the 3-D view's size by
+// step (+0.05 or -0.05). Until it is installed, they do nothing.
+extern void (*viewSizeHook)(float step);
+void CommandSetViewSizeAction(void (*action)(float step));
 
 // Copies text up to the first space (tabs are ordinary characters) into word (zero-terminated,
 // cut to wordSize - 1 characters), skips the spaces after it and returns the position of the next

@@ -1,7 +1,7 @@
 // Console variables: a fixed table of records, found by name through a sorted index.
 #include "console/cvar.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 
 #include <array>
@@ -84,12 +84,12 @@ void CVarInit() {
 CVar* CVarCreate(const char* cvarName) {
     if (cvarCount >= CVAR_MAX) {
         Log(LOG_ERROR, "CVarCreate: overflowed cvar table\n");
-        AppExit(1);
+        FatalExit(1);
     }
     const char* name = cvarName ? cvarName : "";
     if (std::strlen(name) >= static_cast<size_t>(CVAR_NAME_SIZE)) {
         Log(LOG_ERROR, "CVarCreate: cvarName too long\n");
-        AppExit(1);
+        FatalExit(1);
     }
     CVar* cvar = &cvarTable[static_cast<size_t>(cvarCount)];
     *cvar = CVar{};

@@ -6,13 +6,14 @@
 
 #include "core/log.h"
 #include "core/window.h"
-#include "render/gl.h"
 
 #include <SDL.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <pthread.h>
 #include <unistd.h>
@@ -78,7 +79,7 @@ void FatalArmWatchdog(int signal, int status) {
 
 // Gives the display back: no GL context current, an exclusive full-screen mode left.
 void FatalRestore() {
-    OpenGLMakeCurrent(nullptr, nullptr);
+    WindowReleaseContext();
     WindowLeaveFullscreen();
 }
 
@@ -149,6 +150,14 @@ void FatalRestoreDisplay(int status) {
     FatalArmWatchdog(0, status);
     FatalRestore();
     alarm(0);
+}
+
+void FatalExit(int status) {
+    // A switched display mode would outlive the process.
+    FatalRestoreDisplay(status);
+    // The log closes its file after every line, so only the echo on standard output can be waiting.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 void FatalGuardInstall() {

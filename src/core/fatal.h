@@ -1,5 +1,6 @@
 // Fatal error reporting: the guard that names a fatal signal of the main thread in the error log
-// and gives the display back before the process dies, and ShowLastError.
+// and gives the display back before the process dies, the exit every fatal path ends in, and
+// ShowLastError.
 #pragma once
 
 // Installs the guard for SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGTRAP on an alternate signal
@@ -13,6 +14,12 @@ void FatalGuardInstall();
 // makes no GL context current and leaves an exclusive full-screen mode, as a fatal signal does. A
 // restore that hangs on a lock ends the process with status after a few seconds.
 void FatalRestoreDisplay(int status);
+
+// The end of every fatal path (exit statuses 1, 2 and 3), from any thread and any module: gives a
+// switched display mode back (FatalRestoreDisplay), flushes standard output and ends the process
+// at once. No destructor runs, so the mixer's timer thread and the music worker, wherever they
+// are, cannot turn the status into an abort.
+[[noreturn]] void FatalExit(int status);
 
 // The error-log message for a signal and its si_code, or null when the guard does not handle it
 // (integer overflow) and the default action takes it. faultInStackGuard: the fault address lies

@@ -1,7 +1,7 @@
 // Log channels, time stamps, the boot-log copy and the start-up size rotation.
 #include "core/log.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 
 #include <csignal>
 #include <cstdarg>
@@ -55,7 +55,7 @@ FILE* LogOpen(LogChannel& ch, const char* who, const char* file, int line) {
         char where[512];
         std::snprintf(where, sizeof(where), "%s(%s:%d) ", who, file, line);
         std::perror(where); // appends ": " and the system's text
-        AppExit(2);
+        FatalExit(2);
     }
     return ch.file;
 }

@@ -1,7 +1,7 @@
 // Setting rows: reads through the INI reader with the row's default, the registry of tables.
 #include "core/settings.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/ini.h"
 #include "core/log.h"
 
@@ -19,7 +19,7 @@ const Setting& SettingRow(const SettingTable& table, const char* key) {
     for (int32_t i = 0; i < table.count; ++i)
         if (strcasecmp(table.rows[i].key, key) == 0) return table.rows[i];
     Log(LOG_ERROR, "SettingRow: %s has no setting %s\n", table.owner, key);
-    AppExit(1);
+    FatalExit(1);
 }
 
 int32_t SettingReadInt(const Setting& row, bool* found) {

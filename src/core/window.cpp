@@ -3,12 +3,9 @@
 // full-screen window is created, and leaving full screen gives the desktop back.
 #include "core/window.h"
 
-#include "core/app.h"
 #include "core/fatal.h"
 #include "core/log.h"
 #include "core/settings.h"
-#include "render/gl.h"
-#include "render/scene.h"
 
 #include <SDL.h>
 
@@ -94,6 +91,18 @@ const char* SdlDeviceName() {
 constexpr DisplayModeSource SDL_MODES = {SdlModeCount, SdlModeGet, SdlDeviceName};
 const DisplayModeSource* modes = &SDL_MODES;
 WindowFullscreenRequest fullscreenRequest = SDL_SetWindowFullscreen;
+// No driver installed: no pixel format, no context, nothing to draw into.
+constexpr WindowGL NO_GL = {
+    [](int32_t, int32_t) { return false; },
+    [](SDL_Window*) -> void* { return nullptr; },
+    [](void*) {},
+    [](SDL_Window*, void*) { return false; },
+    [](int) { return false; },
+    [] {},
+    [](int32_t, int32_t) {},
+    [](int32_t, int32_t) {},
+};
+const WindowGL* windowGL = &NO_GL;
 // vantor.ini names "vsync": without it the driver's own default stands.
 bool swapIntervalNamed = false;
 
@@ -184,14 +193,14 @@ void WindowApplySwapInterval() {
         interval = 0;
     }
     if (interval == -1) {
-        if (OpenGLSetSwapInterval(-1)) {
+        if (windowGL->setSwapInterval(-1)) {
             Log(LOG_BOOT, "Vertical sync: adaptive\n");
             return;
         }
         Log(LOG_BOOT, "Adaptive vertical sync is not available, using vsync 1\n");
         interval = 1;
     }
-    const bool ok = OpenGLSetSwapInterval(interval);
+    const bool ok = windowGL->setSwapInterval(interval);
     if (interval == 0) return; // the default: nothing to say
     if (ok)
         Log(LOG_BOOT, "Vertical sync: on\n");
@@ -203,7 +212,7 @@ void WindowApplyClientSize() {
     WindowClientSize(&screenWidth, &screenHeight);
     // GL needs the context: a size change while it is released waits for the focus.
     if (windowActive && glContext)
-        SetProjection(screenWidth, screenHeight, viewSize);
+        windowGL->project(screenWidth, screenHeight);
     else
         projectionPending = true;
 }
@@ -214,20 +223,20 @@ bool priorityStartKnown = false;
 // The window's creation: pixel format, context, fixed GL state. False when the caller must post
 // the quit event.
 bool WindowSetupContext() {
-    glContext = OpenGLCreateContext(mainWindow);
+    glContext = windowGL->createContext(mainWindow);
     if (!glContext) {
         Log(LOG_ERROR, "OpenGLCreateContext failed\n");
         ShowLastError();
         // The client start-up still runs before the first pump: let its GL calls go nowhere.
-        OpenGLInstallNoop();
+        windowGL->installNoop();
         return false;
     }
-    OpenGLMakeCurrent(mainWindow, glContext);
+    windowGL->makeCurrent(mainWindow, glContext);
     WindowApplySwapInterval();
     // The drawable in pixels: a desktop full screen, or a window on a scaled desktop, differs
     // from the configured size.
     WindowClientSize(&screenWidth, &screenHeight);
-    GLStateInit(screenWidth, screenHeight);
+    windowGL->initState(screenWidth, screenHeight);
     return true;
 }
 
@@ -239,6 +248,10 @@ void WindowSetModeSource(const DisplayModeSource* source) {
 
 void WindowSetFullscreenRequest(WindowFullscreenRequest request) {
     fullscreenRequest = request ? request : SDL_SetWindowFullscreen;
+}
+
+void WindowSetGL(const WindowGL* driver) {
+    windowGL = driver ? driver : &NO_GL;
 }
 
 bool InitApplication() {
@@ -434,7 +447,7 @@ bool WindowCreate() {
         displayModeChanged = 0;
     }
 
-    bool formatOk = OpenGLChoosePixelFormat(colorDepth, zDepth);
+    bool formatOk = windowGL->choosePixelFormat(colorDepth, zDepth);
     mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
     if (!mainWindow && formatOk) {
         // Is it the pixel format? Try the display's default visual before giving up the window.
@@ -465,11 +478,11 @@ bool WindowCreate() {
         Log(LOG_BOOT, "ChoosePixelFormat failed\n");
         WindowMessageBox("ChoosePixelFormat failed", "Error");
         Log(LOG_ERROR, "SetupPixelFormat failed\n");
-        OpenGLInstallNoop();
-        AppPostQuit();
+        windowGL->installNoop();
+        WindowPostQuit();
         return true;
     }
-    if (!WindowSetupContext()) AppPostQuit();
+    if (!WindowSetupContext()) WindowPostQuit();
     return true;
 }
 
@@ -551,7 +564,7 @@ void WindowHandleEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
         if (!windowActive) break;
         windowActive = false;
-        OpenGLMakeCurrent(mainWindow, nullptr);
+        windowGL->makeCurrent(mainWindow, nullptr);
         SDL_MinimizeWindow(mainWindow);
         savedPriorityLevel = priorityLevel;
         priorityLevel = 0;
@@ -560,17 +573,17 @@ void WindowHandleEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         if (windowActive) break;
         windowActive = true;
-        OpenGLMakeCurrent(mainWindow, glContext);
+        windowGL->makeCurrent(mainWindow, glContext);
         SDL_RestoreWindow(mainWindow);
         if (savedPriorityLevel >= 0) priorityLevel = savedPriorityLevel;
         SetPriority(priorityLevel);
         if (projectionPending && glContext) {
-            SetProjection(screenWidth, screenHeight, viewSize);
+            windowGL->project(screenWidth, screenHeight);
             projectionPending = false;
         }
         break;
     case SDL_WINDOWEVENT_CLOSE:
-        AppPostQuit(); // the shutdown destroys the window
+        WindowPostQuit(); // the shutdown destroys the window
         break;
     default:
         break;
@@ -584,8 +597,8 @@ bool WindowCanRender() {
 void WindowDestroy() {
     if (!mainWindow) return;
     Log(LOG_BOOT, "WM_DESTROY: Releasing window context\n");
-    OpenGLMakeCurrent(nullptr, nullptr);
-    if (glContext) OpenGLDeleteContext(glContext);
+    windowGL->makeCurrent(nullptr, nullptr);
+    if (glContext) windowGL->deleteContext(glContext);
     glContext = nullptr;
     SDL_DestroyWindow(mainWindow);
     mainWindow = nullptr;
@@ -602,6 +615,16 @@ void WindowLeaveFullscreen() {
     if (mainWindow &&
         (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_FULLSCREEN) == SDL_WINDOW_FULLSCREEN)
         SDL_SetWindowFullscreen(mainWindow, 0);
+}
+
+void WindowReleaseContext() {
+    windowGL->makeCurrent(nullptr, nullptr);
+}
+
+void WindowPostQuit() {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
 }
 
 void WindowMessageBox(const char* text, const char* caption, bool information) {
@@ -643,5 +666,5 @@ void WindowMessageBox(const char* text, const char* caption, bool information) {
     sigaction(SIGINT, &previousInt, nullptr);
     // Every box is on a failure path that ends the program; a caller that goes on to the loop
     // still ends at its first pump.
-    if (messageBoxInterrupted) AppPostQuit();
+    if (messageBoxInterrupted) WindowPostQuit();
 }

@@ -48,6 +48,24 @@ void WindowSetModeSource(const DisplayModeSource* source); // null: back to SDL
 using WindowFullscreenRequest = int (*)(SDL_Window*, uint32_t);
 void WindowSetFullscreenRequest(WindowFullscreenRequest request); // null: back to SDL
 
+// What the window needs of the GL driver and the scene, which sit above it: installed with
+// WindowSetGL before WindowCreate. Without it there is no context; the fatal path and the window
+// events then leave GL alone.
+struct WindowGL {
+    // Asks for the pixel format before the window is created; false when refused.
+    bool (*choosePixelFormat)(int32_t cdepth, int32_t zdepth);
+    void* (*createContext)(SDL_Window* window); // null on failure
+    void (*deleteContext)(void* context);
+    bool (*makeCurrent)(SDL_Window* window, void* context); // (null, null): none current
+    bool (*setSwapInterval)(int interval);                  // false when refused
+    void (*installNoop)(); // GL calls go nowhere: the start-up after a failed context
+    // The fixed GL state and the projection, once the context is first current.
+    void (*initState)(int32_t width, int32_t height);
+    // The projection for a new drawable size.
+    void (*project)(int32_t width, int32_t height);
+};
+void WindowSetGL(const WindowGL* driver); // null: none
+
 // SDL_Init of video, events, joystick and timer. False on failure.
 bool InitApplication();
 // "Running on Linux a.b.c" and the kernel's version text, on the boot log.
@@ -101,6 +119,10 @@ void WindowRestoreDesktop();
 // Fatal path: leaves an exclusive full-screen mode so the desktop is usable again. Makes no
 // log lines.
 void WindowLeaveFullscreen();
+// Fatal path: no GL context current. Makes no log lines.
+void WindowReleaseContext();
+// Posts the quit event; the frame loop's next pump ends the loop.
+void WindowPostQuit();
 
 // Shows a modal message box with no owner window, from a child process, and waits for it at most
 // a minute; SIGTERM or SIGINT meanwhile closes it and posts the quit event. Skipped when the

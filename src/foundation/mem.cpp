@@ -2,7 +2,7 @@
 // (the C library's rand sequence differs between systems) so that a seed replays the same game.
 #include "foundation/mem.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 
 #include <cstdlib>
@@ -23,7 +23,7 @@ void* MemGrow(void* block, int32_t elementSize, int32_t count, int32_t& capacity
         void* fresh = std::malloc(static_cast<size_t>(capacityBytes > 0 ? capacityBytes : 1));
         if (!fresh) {
             Log(LOG_ERROR, "realloc/malloc failure: dying a horrible death...\n");
-            AppExit(3);
+            FatalExit(3);
         }
         return fresh;
     }
@@ -32,7 +32,7 @@ void* MemGrow(void* block, int32_t elementSize, int32_t count, int32_t& capacity
     void* moved = std::realloc(block, static_cast<size_t>(grown));
     if (!moved) {
         Log(LOG_ERROR, "realloc failure: dying a horrible death...\n");
-        AppExit(3);
+        FatalExit(3);
     }
     capacityBytes = grown;
     return moved;

@@ -18,10 +18,6 @@
 #include "render/particle.h"
 #include "render/scene.h"
 #include "render/texture.h"
-#include "ui/gui.h"
-#include "ui/hiscore.h"
-#include "ui/hud.h"
-#include "ui/screens.h"
 
 #include <algorithm>
 
@@ -85,6 +81,9 @@ constexpr float CAMERA_MIN_FLIGHT_SPEED = 1.0f;
 // The light record kept back for the dark level's scene light.
 constexpr int32_t SCENE_LIGHT_RESERVE = 1;
 
+constexpr GameScreens NO_SCREENS = {};
+const GameScreens* gameScreens = &NO_SCREENS;
+
 void GameSceneLight() {
     if (darkLevel) {
         LightSetViewer(&cameraPos, 0.0f);
@@ -130,10 +129,14 @@ bool RocksLeft() {
 
 void GameOver() {
     AttractMode();
-    if (HiScoreQualifies(score)) GuiOpenScreen(NameEntryScreen);
+    if (gameScreens->gameOver) gameScreens->gameOver(score);
 }
 
 } // namespace
+
+void GameSetScreens(const GameScreens* screens) {
+    gameScreens = screens ? screens : &NO_SCREENS;
+}
 
 void GameSetDifficulty(int32_t diff) {
     difficulty = diff;
@@ -238,10 +241,9 @@ void AttractMode() {
     BannerCreate();
 
     sliceHook = nullptr;
-    SceneSetOverlay(TitleDraw);
+    SceneSetOverlay(gameScreens->titleOverlay);
     darkLevel = 0;
-    ScreensClearHighlight();
-    GuiOpenScreen(MenuScreen);
+    if (gameScreens->attract) gameScreens->attract();
 }
 
 void NewGame() {
@@ -254,7 +256,7 @@ void NewGame() {
 
 void GameBeginBanner() {
     sliceHook = LevelBannerCountdown;
-    SceneSetOverlay(LevelBannerDraw);
+    SceneSetOverlay(gameScreens->bannerOverlay);
     bannerTimer = GAME_BANNER_TIME;
     ThingKillAll();
     ParticleClearAll();
@@ -284,7 +286,7 @@ void StartLevel(int32_t n) {
     BuildScenery(n);
     SpawnLevel(n);
     sliceHook = GameCheck;
-    SceneSetOverlay(HudDraw);
+    SceneSetOverlay(gameScreens->hudOverlay);
     darkLevel = (n % 4 == 3) ? 1 : 0;
 }
 

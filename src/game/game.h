@@ -64,6 +64,20 @@ inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
     {1.5f, 2, 1, 0.3f, 4},
     {1.75f, 3, 1, 0.25f, 2},
 };
+// What the screens show at the turns of the game flow. The user interface sits above the game and
+// installs them at its start-up; until then the game flow opens no screen and draws no overlay.
+struct GameScreens {
+    void (*titleOverlay)();  // the 2-D overlay of the attract mode
+    void (*bannerOverlay)(); // the 2-D overlay while the level banner counts down
+    void (*hudOverlay)();    // the 2-D overlay during play
+    // The attract mode is built: no row of the high-score list highlighted, the title menu open.
+    void (*attract)();
+    // A game ended with this score and the attract mode is built: the name entry when it
+    // qualifies.
+    void (*gameOver)(int32_t finalScore);
+};
+void GameSetScreens(const GameScreens* screens); // null: none
+
 // The settings' setters; a start level below 1 is taken as 1.
 void GameSetDifficulty(int32_t diff);
 void GameSetStartLevel(int32_t firstLevel);

@@ -7,6 +7,7 @@
 #include "core/ini.h"
 #include "game/game.h"
 #include "render/gl.h"
+#include "render/scene.h"
 #include "render/textfont.h"
 
 int32_t autoPause = 0;
@@ -37,6 +38,7 @@ void PauseInit() {
     autoPause = SettingReadInt(pauseSettings, "autopause") != 0 ? 1 : 0;
     CommandSetPauseAction(PauseToggle);
     InputSetFocusLostHook(PauseOnFocusLost);
+    SceneSetPausePass(PauseDraw);
 }
 
 void PauseSet(bool on) {

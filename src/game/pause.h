@@ -11,8 +11,8 @@
 
 extern int32_t autoPause; // vantor.ini "autopause": 1 pauses on focus loss, 0 (default) not
 
-// Client start-up: reads autopause and installs the pause command's action and the focus-loss
-// hook of the input layer.
+// Client start-up: reads autopause and installs the pause command's action, the focus-loss hook
+// of the input layer and PauseDraw as the scene's pause pass.
 void PauseInit();
 // "Paused" in the large font over the scene while paused; ClientRender calls it after the
 // overlay of the current screen.

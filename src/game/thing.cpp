@@ -1,7 +1,7 @@
 // Thing engine: the pool, the think pass and the draw pass.
 #include "game/thing.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "foundation/mem.h"
@@ -96,7 +96,7 @@ void ThingInit() {
     if (!thingList) thingList = static_cast<Thing*>(std::calloc(THING_MAX, sizeof(Thing)));
     if (!thingList) {
         Log(LOG_ERROR, "Unable to allocate space for thingList\n");
-        AppExit(1);
+        FatalExit(1);
     }
     // A second call (tests) starts again from an empty pool.
     IndexFree(&thingIndex);
@@ -113,12 +113,13 @@ void ThingInit() {
     IndexResize(&thingIndex, THING_MAX);
     IndexResize(&thingSortIndex, THING_MAX);
     zpart = SettingReadInt(thingSettings, "zpart");
+    SceneSetThingPass(ThingDrawAll);
 }
 
 Thing* ThingCreate() {
     if (thingFreeIndex.count == 0) {
         Log(LOG_ERROR, "ThingCreate: Out of memory\n");
-        AppExit(1);
+        FatalExit(1);
     }
     Thing* thing = ThingAt(&thingFreeIndex, 0);
     IndexDelete(&thingFreeIndex, thing, nullptr);
@@ -248,12 +249,23 @@ void ThingDrawModel(Thing* thing) {
     if (flags & THING_UNLIT)
         ModelDraw(thing->model);
     else
-        LightDrawModel(thing);
+        ThingDrawLit(thing);
 
     if (replace) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GLfloat(GL_MODULATE));
     if (thing->texture) gl.Disable(GL_TEXTURE_2D);
     if (flags & THING_NO_DEPTH_TEST) gl.Enable(GL_DEPTH_TEST);
     if (flags & THING_INSIDE_OUT) gl.CullFace(GL_BACK);
+}
+
+void ThingDrawLit(const Thing* thing) {
+    const LightSubject subject = {thing->model,
+                                  thing->pos,
+                                  thing->pitch,
+                                  thing->yaw,
+                                  thing->roll,
+                                  (thing->flags & THING_SHADE_VARIANT) != 0,
+                                  (thing->flags & THING_NO_DYNAMIC_LIGHT) == 0};
+    LightDrawModel(&subject);
 }
 
 void ThingDrawPost(Thing* thing) {

@@ -85,8 +85,9 @@ void ThingSetZSort(int32_t sweep);
 // vantor.ini zpart.
 extern const SettingTable thingSettings;
 
-// Start-up: the pool, the indexes and the zpart setting. Exit 1 when the pool cannot be had.
-// Running it again empties the pool and restarts the ids (tests rely on this).
+// Start-up: the pool, the indexes and the zpart setting, and the draw pass handed to the scene.
+// Exit 1 when the pool cannot be had. Running it again empties the pool and restarts the ids
+// (tests rely on this).
 void ThingInit();
 // A cleared record with the next id and scale 1, appended to thingIndex. Exit 1 when all 500 are
 // live. The caller fills in everything else.
@@ -108,6 +109,9 @@ void ThingMove(Thing* thing, float dt);
 void ThingBounce(Thing* thing);
 // The standard draw callback: transform, texture, flags' GL state, lit or plain model draw.
 void ThingDrawModel(Thing* thing);
+// LightDrawModel of the thing: its model and pose, flat shading (THING_SHADE_VARIANT), the
+// dynamic lights unless THING_NO_DYNAMIC_LIGHT.
+void ThingDrawLit(const Thing* thing);
 // The arena posts' draw callback: a cube from -1 to 1 coloured by its corners' coordinates.
 void ThingDrawPost(Thing* thing);
 // Draw order of translucent things: farther first; on equal distance the smaller first.

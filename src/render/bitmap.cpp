@@ -2,7 +2,7 @@
 // read from the file is checked against the file's real length before a pixel is read.
 #include "render/bitmap.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 
 #include <cstdio>
@@ -42,7 +42,7 @@ uint16_t ReadU16(const uint8_t* p) {
     char message[512];
     std::snprintf(message, sizeof message, format, fileName);
     Log(channel, "%s", message);
-    AppExit(1);
+    FatalExit(1);
 }
 
 [[noreturn]] void BitmapFailSize(const char* fileName, int32_t width, int32_t height) {
@@ -51,7 +51,7 @@ uint16_t ReadU16(const uint8_t* p) {
                   "BitmapLoadRGBA: %s - bad image size %d x %d (1 to %d pixels a side)\n", fileName,
                   width, height, BITMAP_MAX_SIDE);
     Log(LOG_ERROR, "%s", message);
-    AppExit(1);
+    FatalExit(1);
 }
 
 bool ReadExactly(std::FILE* file, void* out, size_t bytes) {

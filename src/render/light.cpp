@@ -1,12 +1,11 @@
 // Lights and the software-lit model draw.
 #include "render/light.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "foundation/mem.h"
-#include "game/thing.h"
 #include "render/gl.h"
 #include "render/model.h"
 
@@ -47,11 +46,11 @@ void LightNormalize(Vec3* v) {
     if (v->x != 0.0f || v->y != 0.0f || v->z != 0.0f) VecNormalize(v);
 }
 
-// World direction into the thing's model space: the inverse of its pitch, yaw, roll transform.
-void LightToModelSpace(Vec3* v, const Thing* thing) {
-    VecRotateX(v, -thing->pitch);
-    VecRotateY(v, -thing->yaw);
-    VecRotateZ(v, -thing->roll);
+// World direction into the subject's model space: the inverse of its pitch, yaw, roll transform.
+void LightToModelSpace(Vec3* v, const LightSubject* subject) {
+    VecRotateX(v, -subject->pitch);
+    VecRotateY(v, -subject->yaw);
+    VecRotateZ(v, -subject->roll);
 }
 
 float Dot(const Vec3& a, const Vec3& b) {
@@ -109,7 +108,7 @@ void LightInit() {
 Light* LightAlloc() {
     if (lightFreeIndex.count == 0) {
         Log(LOG_ERROR, "LightAlloc: Out of lights - ergh!\n");
-        AppExit(1);
+        FatalExit(1);
     }
     Light* light = LightAt(&lightFreeIndex, 0);
     IndexDelete(&lightFreeIndex, light, nullptr);
@@ -154,25 +153,25 @@ int LightCompareKey(const Index*, const void* a, const void* b) {
     return 0;
 }
 
-void LightDrawModel(const Thing* thing) {
-    const Model* model = thing->model;
+void LightDrawModel(const LightSubject* subject) {
+    const Model* model = subject->model;
     if (!model) return;
     const float gamma = lightGamma;
 
     // 1. Viewer direction in model space.
     viewerDir = viewerLight.pos;
-    VecSub(&viewerDir, &thing->pos);
+    VecSub(&viewerDir, &subject->pos);
     LightNormalize(&viewerDir);
-    LightToModelSpace(&viewerDir, thing);
+    LightToModelSpace(&viewerDir, subject);
 
     // 2-3. The nearest lights in proportion to their reach, at most `lights` of them.
     IndexClear(&lightSortIndex);
-    bool dynamic = !(thing->flags & THING_NO_DYNAMIC_LIGHT);
+    const bool dynamic = subject->dynamic;
     if (lights != 0 && dynamic) {
         for (int32_t i = 0; i < lightIndex.count; ++i) {
             Light* light = LightAt(&lightIndex, i);
             light->dir = light->pos;
-            VecSub(&light->dir, &thing->pos);
+            VecSub(&light->dir, &subject->pos);
             light->sortKey =
                 static_cast<float>(VecDot(&light->dir, &light->dir)) * light->invRadius;
             IndexInsertFixed(&lightSortIndex, light, LightCompareKey);
@@ -206,7 +205,7 @@ void LightDrawModel(const Thing* thing) {
         LitLight& l = lit[litCount++];
         l.offset = light->dir;
         LightNormalize(&light->dir);
-        LightToModelSpace(&light->dir, thing);
+        LightToModelSpace(&light->dir, subject);
         l.dir = light->dir;
         l.invRadius = light->invRadius;
         l.red = gamma * light->red;
@@ -217,7 +216,7 @@ void LightDrawModel(const Thing* thing) {
 
     // 6-8. Triangles facing the viewer, a colour for every vertex, sent in batches from one array:
     // a software driver spends more on four calls a vertex than on the lighting itself.
-    const bool flat = (thing->flags & THING_SHADE_VARIANT) != 0;
+    const bool flat = subject->flat;
     const Vec3 view = viewerDir;
     gl.Disable(GL_CULL_FACE);
     LightBatchBegin();

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-struct Thing;
+struct Model;
 
 constexpr int32_t LIGHT_MAX = 100;
 constexpr int32_t LIGHT_MAX_PER_THING = 4;
@@ -55,9 +55,17 @@ void LightClearAll();
 void LightSetViewer(const Vec3* pos, float intensity);
 // Ascending sortKey.
 int LightCompareKey(const Index* index, const void* a, const void* b);
-// The lit model draw of a thing whose transform is on the model-view matrix and whose texture is
-// bound. Culls triangles facing away from the viewer; leaves face culling enabled.
-void LightDrawModel(const Thing* thing);
+// What the lit draw needs of the object it lights: a thing of the game, which sits above.
+struct LightSubject {
+    const Model* model;
+    Vec3 pos;
+    float pitch, yaw, roll; // degrees: the model's rotation, in this order
+    bool flat;              // flat shading: the face normal for every vertex
+    bool dynamic;           // lit by this slice's lights too, not only by the viewer light
+};
+// The lit model draw of an object whose transform is on the model-view matrix and whose texture
+// is bound. Culls triangles facing away from the viewer; leaves face culling enabled.
+void LightDrawModel(const LightSubject* subject);
 
 // vantor.ini lights and gamma.
 extern const SettingTable lightSettings;

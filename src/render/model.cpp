@@ -2,7 +2,7 @@
 // operations every builder finishes with.
 #include "render/model.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 #include "render/gl.h"
 
@@ -38,7 +38,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 [[noreturn]] void ModelFail(const char* message) {
     Log(LOG_ERROR, "%s", message);
-    AppExit(1);
+    FatalExit(1);
 }
 
 ModelTriangle* ModelAllocTriangles(int count, const char* caller) {

@@ -1,11 +1,9 @@
 // Camera and frame state.
 #include "render/scene.h"
 
+#include "console/command.h"
 #include "core/window.h"
-#include "game/pause.h"
-#include "game/thing.h"
 #include "render/gl.h"
-#include "ui/gui.h"
 #include "render/particle.h"
 #include "render/screenshot.h"
 
@@ -58,6 +56,14 @@ constexpr int64_t LAYOUT_HEIGHT = 480;
 constexpr Vec3 CAMERA_START_POS = {0.0f, 2.0f, 4.0f};
 constexpr float CAMERA_START_PITCH = -20.0f;
 
+constexpr float VIEW_SIZE_MIN = 0.5f;
+constexpr float VIEW_SIZE_MAX = 1.0f;
+
+// The passes of the game and the GUI, which sit above the renderer.
+void (*thingPass)() = nullptr;
+void (*pausePass)() = nullptr;
+void (*guiPass)() = nullptr;
+
 // The camera at its start pose and no overlay yet.
 void ScenePlaceCamera() {
     cameraPos = CAMERA_START_POS;
@@ -102,6 +108,7 @@ void SceneInit() {
     gl.Hint(GL_PERSPECTIVE_CORRECTION_HINT, perspectiveHint ? GL_FASTEST : GL_NICEST);
     SetProjection(screenWidth, screenHeight, viewSize);
     ScenePlaceCamera();
+    CommandSetViewSizeAction(SceneStepViewSize);
 }
 
 void SceneSetNiceFx(int32_t fx) {
@@ -117,8 +124,31 @@ void SceneSetViewSize(float size) {
     SetProjection(screenWidth, screenHeight, viewSize);
 }
 
+void SceneStepViewSize(float step) {
+    // Single precision, so that ten steps down from 1.0 land just below 0.5 and are clamped to
+    // exactly 0.5.
+    float size = viewSize + step;
+    if (size < VIEW_SIZE_MIN)
+        size = VIEW_SIZE_MIN;
+    else if (size >= VIEW_SIZE_MAX)
+        size = VIEW_SIZE_MAX;
+    SceneSetViewSize(size);
+}
+
 void SceneSetOverlay(void (*overlay)()) {
     drawHook = overlay;
+}
+
+void SceneSetThingPass(void (*pass)()) {
+    thingPass = pass;
+}
+
+void SceneSetPausePass(void (*pass)()) {
+    pausePass = pass;
+}
+
+void SceneSetGuiPass(void (*pass)()) {
+    guiPass = pass;
 }
 
 void SceneSetCamera(const Vec3* pos, float yaw) {
@@ -209,7 +239,7 @@ void SceneDrawWorld() {
     gl.PushMatrix();
 
     // The 3D passes: things (opaque, then translucent far to near), then particles.
-    ThingDrawAll();
+    if (thingPass) thingPass();
     ParticleDraw();
 }
 
@@ -224,8 +254,8 @@ void ClientRender() {
     gl.Ortho(-overlayExtent.halfWidth, overlayExtent.halfWidth, -overlayExtent.halfHeight,
              overlayExtent.halfHeight, -1.0, 250.0);
     if (drawHook) drawHook();
-    PauseDraw();
-    GuiDraw(); // the GUI layers, above the screen's overlay
+    if (pausePass) pausePass();
+    if (guiPass) guiPass(); // the GUI layers, above the screen's overlay
 
     gl.MatrixMode(GL_PROJECTION);
     gl.PopMatrix();
@@ -240,3 +270,14 @@ void SceneSetFieldOfView(double fov) {
     fieldOfView = fov;
     SetProjection(screenWidth, screenHeight, viewSize);
 }
+
+const WindowGL sceneWindowGL = {
+    OpenGLChoosePixelFormat,
+    OpenGLCreateContext,
+    OpenGLDeleteContext,
+    OpenGLMakeCurrent,
+    OpenGLSetSwapInterval,
+    OpenGLInstallNoop,
+    GLStateInit,
+    [](int32_t width, int32_t height) { SetProjection(width, height, viewSize); },
+};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/settings.h"
+#include "core/window.h"
 #include "foundation/vec.h"
 
 #include <cstdint>
@@ -29,18 +30,34 @@ extern int32_t starsEnabled;        // vantor.ini "stars": the star sky sphere
 // The current screen's 2-D overlay (title, level banner or HUD), or none.
 extern void (*drawHook)();
 
+// The window's GL context and projection: the driver's window-system wrappers, GLStateInit, and
+// SetProjection at the current view size. The frame loop installs it (WindowSetGL) before the
+// window is created.
+extern const WindowGL sceneWindowGL;
+
+// The draw passes of the modules above the renderer, each installed by its owner's start-up (null:
+// the pass draws nothing). A frame runs them in this order: things, after the camera and before
+// the particles; then in the 2-D pass, after the screen's overlay, the pause banner and the GUI
+// layers on top.
+void SceneSetThingPass(void (*pass)());
+void SceneSetPausePass(void (*pass)());
+void SceneSetGuiPass(void (*pass)());
+
 // vantor.ini fov, pHint, glFin, stars and nicefx.
 extern const SettingTable sceneSettings;
 // The settings and camera of a fresh program, no overlay, the full view (tests).
 void SceneReset();
 // Client start-up, after the settings: the perspective hint and projection, the camera at its start
-// pose. Running it again (tests) restores the start state.
+// pose, the view-size commands' action. Running it again (tests) restores the start state.
 void SceneInit();
 // The timing test's verdicts switch the costly effects off.
 void SceneSetNiceFx(int32_t fx);
 void SceneSetStars(int32_t stars);
 // Sets the fraction of the window the 3-D view covers and applies it.
 void SceneSetViewSize(float size);
+// The view-size commands' action: steps viewSize, holds it within [0.5, 1.0] and applies it, also
+// when the clamp left it as it was. SceneInit installs it (CommandSetViewSizeAction).
+void SceneStepViewSize(float step);
 // The field of view across a 4:3 screen, in degrees; the projection follows at once.
 void SceneSetFieldOfView(double fov);
 // The 2-D overlay drawn over the world each frame (null: none).

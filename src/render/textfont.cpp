@@ -1,7 +1,7 @@
 // Texture font: glyph layout at build time, width measurement and the quad-list draw.
 #include "render/textfont.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "core/log.h"
 #include "render/gl.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 [[noreturn]] void TextFontFail(const char* message) {
     Log(LOG_ERROR, "%s", message);
-    AppExit(1);
+    FatalExit(1);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include "console/gameinput.h"
 
-#include "core/app.h"
+#include "core/fatal.h"
 #include "console/input.h"
 #include "render/scene.h"
 #include "core/log.h"
@@ -168,6 +168,7 @@ void GuiInit() {
     focusLayer = nullptr;
     nextScreenOrder = GUI_SCREEN_ORDER_STEP;
     childOrderCounter = 1;
+    SceneSetGuiPass(GuiDraw);
 }
 
 GuiLayer* GuiCreate(GuiLayer* parent) {
@@ -176,7 +177,7 @@ GuiLayer* GuiCreate(GuiLayer* parent) {
         ++slot;
     if (slot == GUI_MAX_LAYERS) {
         Log(LOG_ERROR, "GuiCreate: Out of memory error\n");
-        AppExit(1);
+        FatalExit(1);
     }
     // With no layer alive the orders can start again: nothing is left to sort against, and the
     // counters can then never run out however long the program runs.
@@ -259,7 +260,7 @@ void GuiFreeLayer(GuiCallback callback) {
         if (GuiAt(i)->kind == GUI_SCREEN && GuiAt(i)->callback == callback) screen = GuiAt(i);
     if (!screen) {
         Log(LOG_ERROR, "GuiFreeLayer: Freeing non-existent layer\n");
-        AppExit(1);
+        FatalExit(1);
     }
     // A destroy moves another layer into the slot, so the slot is looked at again.
     for (int32_t i = 0; i < guiIndex.count;) {

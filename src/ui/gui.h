@@ -52,7 +52,8 @@ struct GuiLayer {
 extern Index guiIndex;       // every live layer, ascending by order
 extern GuiLayer* focusLayer; // the widget with keyboard focus, or null
 
-// Client start-up: creates guiIndex. Calling it again (tests) closes every layer first.
+// Client start-up: creates guiIndex and hands GuiDraw to the scene as its GUI pass. Calling it
+// again (tests) closes every layer first.
 void GuiInit();
 // Takes a zero-filled layer from the pool, gives it its order, parent and visible = 1 and inserts
 // it into guiIndex; the caller fills the rest. An exhausted pool ends the program (exit 1).

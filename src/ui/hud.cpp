@@ -2,7 +2,7 @@
 // 640 x 480 space (origin at the centre, y up).
 #include "ui/hud.h"
 
-#include "core/app.h"
+#include "core/version.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "render/gl.h"
@@ -14,6 +14,7 @@
 #include <cstdio>
 
 int32_t showFps = 0;
+int32_t frameRate = 0;
 
 namespace {
 
@@ -66,6 +67,10 @@ void OverlayEnd() {
 
 void HudSetShowFps(int32_t show) {
     showFps = show;
+}
+
+void HudSetFrameRate(int32_t fps) {
+    frameRate = fps;
 }
 
 void TitleDraw() {

@@ -8,8 +8,12 @@
 #include <cstdint>
 
 extern int32_t showFps; // vantor.ini "fps": the frame rate on the HUD
+// 1 / the last frame's time, truncated, as the frame loop measured it.
+extern int32_t frameRate;
 
 void HudSetShowFps(int32_t show);
+// The frame loop's measure of each frame.
+void HudSetFrameRate(int32_t fps);
 // vantor.ini fps.
 extern const SettingTable hudSettings;
 

@@ -5,7 +5,7 @@
 #include "audio/wave.h"
 #include "console/command.h"
 #include "console/input.h"
-#include "core/app.h"
+#include "core/window.h"
 #include "game/game.h"
 #include "game/thing.h"
 #include "render/gl.h"
@@ -143,10 +143,24 @@ void ScreensQuitCommand() {
     GuiOpenScreen(QuitScreen);
 }
 
+// The attract mode's title menu, no row highlighted.
+void ScreensAttract() {
+    ScreensClearHighlight();
+    GuiOpenScreen(MenuScreen);
+}
+
+void ScreensGameOver(int32_t finalScore) {
+    if (HiScoreQualifies(finalScore)) GuiOpenScreen(NameEntryScreen);
+}
+
+constexpr GameScreens SCREENS_OF_THE_GAME = {TitleDraw, LevelBannerDraw, HudDraw, ScreensAttract,
+                                             ScreensGameOver};
+
 } // namespace
 
 void ScreensInit() {
     CommandSetQuitAction(ScreensQuitCommand);
+    GameSetScreens(&SCREENS_OF_THE_GAME);
     highlightRank = -1;
     nameEdit = nullptr;
     lastEnteredName[0] = '\0';
@@ -194,7 +208,7 @@ int32_t QuitScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
     case GUI_INPUT:
         if (!ScreenKeyPress(event)) return 0;
         if (ScreenLetter(event, 'y') || InputPadAction(event) == INPUT_PAD_SOUTH) {
-            AppPostQuit();
+            WindowPostQuit();
             return 1;
         }
         if (ScreenLetter(event, 'n') || event->key == KEY_ESCAPE ||

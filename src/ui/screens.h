@@ -12,9 +12,9 @@ extern int32_t highlightRank;
 // The name entry's text widget while that screen is open, else null.
 extern GuiLayer* nameEdit;
 
-// Client start-up, after GuiInit: makes the quit command open the quit prompt, no row
-// highlighted; the name entry starts empty until a name has been entered. Running it again
-// (tests) restores that state.
+// Client start-up, after GuiInit: makes the quit command open the quit prompt and hands the game
+// flow its screens and overlays (GameSetScreens), no row highlighted; the name entry starts empty
+// until a name has been entered. Running it again (tests) restores that state.
 void ScreensInit();
 // No row of the high-score list highlighted (a new attract mode).
 void ScreensClearHighlight();

@@ -6,7 +6,6 @@
 
 #include "audio_test_files.h"
 #include "core/clock.h"
-#include "render/scene.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -100,6 +99,8 @@ TEST(WaveMix, BlocksOfKnownVoices) {
     }
 }
 
+float listenerYaw = 0; // the listener stays at the origin
+
 class WaveRunning : public ::testing::Test {
   protected:
     ScratchDir dir;
@@ -107,8 +108,8 @@ class WaveRunning : public ::testing::Test {
         AudioWriteSounds(200000, 255);
         WriteFile("vantor.ini", ini);
         ClockInit();
-        cameraPos = {0, 0, 0};
-        cameraYaw = 0;
+        listenerYaw = 0;
+        WaveSetListener([](Vec3*, float* yaw) { *yaw = listenerYaw; });
         WaveInit();
     }
     void TearDown() override { WaveUnInit(); }
@@ -155,7 +156,7 @@ TEST_F(WaveRunning, PositionalLevelsFollowDistanceAndBalanceFollowsTheView) {
     // The camera turned towards the last sound and moved up to it: balanced and louder.
     Vec3 ahead{0, 0, -50};
     VecRotateY(&ahead, 90);
-    cameraYaw = 90;
+    listenerYaw = 90;
     EXPECT_NE(WaveUpdateAt(WaveVoiceGet(0).id, &ahead), 0u);
     EXPECT_EQ(WaveVoiceGet(0).left, WaveVoiceGet(0).right);
     EXPECT_GE(WaveVoiceGet(0).left, 190);

@@ -20,6 +20,7 @@ class Console : public ConsoleTest {
         CVarRegisterLong("camera", &gameInput.state.cameraMode);
         gameInput.state.cameraMode = 0;
         viewSize = 1.0f;
+        CommandSetViewSizeAction(SceneStepViewSize);
     }
     void TearDown() override {
         gameInput.state.cameraMode = 0;

@@ -2,8 +2,8 @@
 // guard (real faults in a child process), the full-screen decision, the fatal exit's and
 // Alt+Enter's dealings with the window, and the process priority. Full screen at the desktop's size
 // and at a size without a mode: tests/integration/display.sh.
-#include "core/app.h"
-#include "core/client.h"
+#include "app/app.h"
+#include "app/client.h"
 #include "core/fatal.h"
 #include "core/framepace.h"
 #include "core/ini.h"
@@ -403,7 +403,7 @@ TEST(Window, FatalExitAndRefusedFullScreenLeaveTheDisplayAsItWas) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     mainWindow = SDL_CreateWindow("t", 0, 0, 640, 480, SDL_WINDOW_FULLSCREEN);
     ASSERT_NE(mainWindow, nullptr) << SDL_GetError();
-    EXPECT_EQ(FuzzCatchExit([](const char*) { AppExit(3); }, ""), 3);
+    EXPECT_EQ(FuzzCatchExit([](const char*) { FatalExit(3); }, ""), 3);
     EXPECT_EQ(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_FULLSCREEN, 0u);
     SDL_DestroyWindow(mainWindow);
 

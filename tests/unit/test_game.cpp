@@ -52,6 +52,7 @@ TEST(Game, LevelsAttractModeAndDifficulty) {
     // The harder rows fire on level 1 already.
     GameRun(110, DT);
     EXPECT_GT(GameCountThink(SaucerShotThink), 0);
+    ScreensInit();
     AttractMode();
     EXPECT_EQ(level, 0);
     EXPECT_NE(GuiFindScreen(MenuScreen), nullptr);

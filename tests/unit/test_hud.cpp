@@ -2,7 +2,7 @@
 // texts, where they go, and the GL state. tests/scene_shot.cpp compares a whole frame.
 #include "ui/hud.h"
 
-#include "core/app.h"
+#include "core/version.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "render/scene.h"

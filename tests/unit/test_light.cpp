@@ -17,7 +17,7 @@ struct Colour {
 // (the batch it hands to GL as a colour array).
 int DrawLit(const Thing& thing, std::vector<float>* colours = nullptr) {
     GLRecorderClear();
-    LightDrawModel(&thing);
+    ThingDrawLit(&thing);
     const GLRecordedCall* c = GLRecorderCalls();
     int count = 0, last = 0;
     for (int i = GLRecorderFind("DrawArrays"); i >= 0; i = GLRecorderFind("DrawArrays", i + 1))

@@ -3,9 +3,9 @@
 // menu, quit prompt and name entry with the pad alone. Then keyboards of other layouts.
 #include "console/gameinput.h"
 #include "console_test_util.h"
-#include "core/app.h"
-#include "core/client.h"
-#include "core/demo.h"
+#include "app/app.h"
+#include "app/client.h"
+#include "app/demo.h"
 #include "game/game.h"
 #include "game_fixture.h"
 #include "ui/hiscore.h"

@@ -14,8 +14,6 @@ void AppSetSlice(float slice);
 extern int32_t frameTest;
 extern int32_t maxFps;
 extern float frameTestTimeout;
-// 1 / the last frame's time, truncated; read by the HUD.
-extern int32_t frameRate;
 
 // Runs the whole program; returns the process exit status.
 int AppMain();
@@ -24,13 +22,6 @@ int AppMain();
 extern const SettingTable appLoopSettings;
 // The number of equal game steps a frame of dt seconds is cut into: trunc(dt / slice) + 1.
 int32_t AppFrameSteps(float dt, float invSlice);
-// Posts the quit event; the next pump ends the loop.
-void AppPostQuit();
-// The end of every fatal path (exit statuses 1, 2 and 3), from any thread: gives a switched display
-// mode back (FatalRestoreDisplay), flushes standard output and ends the process at once. No
-// destructor runs, so the mixer's timer thread and the music worker, wherever they are, cannot
-// turn the status into an abort.
-[[noreturn]] void AppExit(int status);
 
 // Tests only (AppMain uses these itself):
 // Reads slice, ftest, maxfps and timeout, rejecting settings the loop cannot divide by.

@@ -10,13 +10,13 @@
 //   'Z'     the end of the game: score, level, lives (3 i32), state hash (u64); last in the file
 // A demo plays wherever its format and rules version are this program's: a new program version
 // that leaves play alone keeps every demo.
-#include "core/demo.h"
+#include "app/demo.h"
 
+#include "app/app.h"
+#include "app/client.h"
 #include "console/bind.h"
 #include "console/command.h"
 #include "console/input.h"
-#include "core/app.h"
-#include "core/client.h"
 #include "core/ini.h"
 #include "core/log.h"
 #include "core/settings.h"
@@ -374,7 +374,7 @@ int DemoFilter(const InputEvent* event) {
         Log(LOG_BOOT, "DemoPlay: %s stopped by the player\n", demoName);
         DemoPlayStop();
         timing = false;
-        AppPostQuit();
+        WindowPostQuit();
         return 1;
     }
     const Bind* bind =
@@ -487,7 +487,7 @@ void DemoPlayFinish() {
         Log(LOG_ERROR, "%s", line);
     }
     DemoPlayStop();
-    AppPostQuit();
+    WindowPostQuit();
 }
 
 void DemoTimingReport() {

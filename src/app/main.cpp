@@ -1,5 +1,5 @@
 // Entry point. The command line is not read.
-#include "core/app.h"
+#include "app/app.h"
 
 int main() {
     return AppMain();

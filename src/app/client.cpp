@@ -1,8 +1,8 @@
 // ClientInit: settings, then every module's start-up in the documented order.
-#include "core/client.h"
+#include "app/client.h"
 
-#include "core/app.h"
-#include "core/demo.h"
+#include "app/app.h"
+#include "app/demo.h"
 
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
@@ -81,6 +81,12 @@ void ClientLogGLStrings() {
     }
 }
 
+// Positional sound is heard from the camera.
+void ClientListener(Vec3* pos, float* yaw) {
+    *pos = cameraPos;
+    *yaw = cameraYaw;
+}
+
 } // namespace
 
 void ClientRegisterSettings() {
@@ -103,6 +109,7 @@ void ClientInit() {
     ParticleInit();
     TextFontInit();
     ModelInit();
+    WaveSetListener(ClientListener);
     WaveInit();
     CDAudioInit();
     ThingInit();

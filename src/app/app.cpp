@@ -1,11 +1,11 @@
 // Start-up, the frame loop and shutdown.
-#include "core/app.h"
+#include "app/app.h"
 
+#include "app/client.h"
+#include "app/demo.h"
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
-#include "core/client.h"
 #include "core/clock.h"
-#include "core/demo.h"
 #include "core/fatal.h"
 #include "core/framepace.h"
 #include "core/ini.h"
@@ -19,6 +19,7 @@
 #include "render/gl.h"
 #include "render/screenshot.h"
 #include "render/scene.h"
+#include "ui/hud.h"
 
 #include <SDL.h>
 
@@ -36,7 +37,6 @@ float timeSlice = 0.035f;
 int32_t frameTest = 0;
 int32_t maxFps = 200;
 float frameTestTimeout = 180.0f;
-int32_t frameRate = 0;
 
 namespace {
 
@@ -83,7 +83,7 @@ float AppFrame() {
     DemoFramePace(&limit);
     FramePaceWait(limit);
     const float dt = ClockDelta(nullptr);
-    frameRate = dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0;
+    HudSetFrameRate(dt > 0.0f ? static_cast<int32_t>(1.0f / dt) : 0);
     return dt;
 }
 
@@ -223,20 +223,6 @@ int32_t AppRunSteps(float dt, int32_t n, void (*step)(float)) {
     return calls + 1;
 }
 
-void AppExit(int status) {
-    // A switched display mode would outlive the process.
-    FatalRestoreDisplay(status);
-    // The log closes its file after every line, so only the echo on standard output can be waiting.
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
-
-void AppPostQuit() {
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
-}
-
 int AppMain() {
     const auto entered = std::chrono::steady_clock::now();
     bool firstFrameLogged = false;
@@ -281,6 +267,7 @@ int AppMain() {
         return EXIT_STARTUP_FAILED;
     }
     WindowSetPriorityLevel(SettingReadInt(windowSettings, "priority"));
+    WindowSetGL(&sceneWindowGL); // the window's context and projection come from the renderer
     if (!WindowCreate()) {
         Log(LOG_BOOT, "CreateWindow failed\n");
         WindowMessageBox("Unable to create the application window", "Startup Error");
@@ -310,8 +297,8 @@ int AppMain() {
         // Input, then the steps it drives: one frame of play.
         AppPollInput();
         ++frameCount;
-        if (frameTest && ClockSeconds() > frameTestTimeout) AppPostQuit();
-        if (FramePaceRecord(dt, ClockSeconds())) AppPostQuit();
+        if (frameTest && ClockSeconds() > frameTestTimeout) WindowPostQuit();
+        if (FramePaceRecord(dt, ClockSeconds())) WindowPostQuit();
         // The one seam where the outside enters the game: a recording keeps what the steps are
         // about to read, a playback puts the recorded frame in its place.
         int32_t steps = AppFrameSteps(dt, slicesPerSecond);
