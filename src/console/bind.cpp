@@ -186,7 +186,10 @@ bool ParseKeys(const char* list, int32_t* codes, int32_t* count, char* problem, 
 
 bool ReadLine(const IniLine& line, void* context) {
     auto* state = static_cast<ReadState*>(context);
-    if (strncasecmp(line.key, BIND_INI_PREFIX, std::strlen(BIND_INI_PREFIX)) != 0) return true;
+    // "bind_fire=Space" is no key = value line: the start-up check names it.
+    if (strncasecmp(line.key, BIND_INI_PREFIX, std::strlen(BIND_INI_PREFIX)) != 0 ||
+        std::strchr(line.key, '='))
+        return true;
     char what[BIND_LINE_SIZE * 4];
     int32_t action = -1;
     for (int32_t a = 0; a < BIND_ACTIONS && action < 0; ++a)

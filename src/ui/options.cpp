@@ -554,7 +554,8 @@ void Capture(int32_t key) {
                       BindActionKeyCount(from) == 0 ? ", which has no key now" : ".");
         SetNote(true, text);
     } else {
-        std::snprintf(text, sizeof(text), "%s: %s.", bindActions[action].label, label);
+        std::snprintf(text, sizeof(text), "%s is one of %s's keys now.", label,
+                      bindActions[action].label);
         SetNote(false, text);
     }
     for (int32_t i = 0; i < BindActionKeyCount(action); ++i)
@@ -1020,14 +1021,17 @@ int OptionsPauseKeys(const InputEvent* event);
 bool OptionsKey(const InputEvent* event) {
     if (!event || !(event->flags & INPUT_PRESS)) return false;
     if (InputPadAction(event) == INPUT_PAD_NORTH) return true;
-    return event->device == INPUT_KEYBOARD &&
+    // Alt+Tab belongs to the desktop.
+    return event->device == INPUT_KEYBOARD && !(event->flags & INPUT_ALT) &&
            (event->key == KEY_TAB || (event->key != KEY_TEXT && event->symbol == 'o'));
 }
 
 namespace {
 
+// A key the player bound to an action does that instead (pause on O goes on with the game).
 int OptionsPauseKeys(const InputEvent* event) {
     if (!gameInput.state.paused || GuiTopScreen() || !OptionsKey(event)) return 0;
+    if (BindActionOfKey(event->key) >= 0) return 0;
     return OptionsOpen() ? 1 : 0;
 }
 
@@ -1138,11 +1142,18 @@ int32_t OptionsScreen(GuiLayer* layer, int32_t message, const InputEvent* event,
             }
             return 1;
         }
-        if (event->device == INPUT_MOUSE)
+        if (event->device == INPUT_MOUSE) {
             MouseClick(event);
-        else
-            Apply(MoveOf(event));
-        return 1; // every press: nothing reaches the hidden screens or the bindings
+            return 1;
+        }
+        const Move move = MoveOf(event);
+        // The screenshot key still takes a picture of the options.
+        const int32_t action = BindActionOfKey(event->key);
+        if (move == MOVE_NONE && action >= 0 &&
+            std::strcmp(bindActions[action].command, "screenshot") == 0)
+            return 0;
+        Apply(move);
+        return 1; // every other press: nothing reaches the hidden screens or the bindings
     }
     default:
         return 0;
