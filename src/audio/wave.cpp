@@ -359,6 +359,8 @@ void WaveInit() {
     if (SettingReadInt(waveSettings, "sfx") == 0) {
         Log(LOG_BOOT, "WaveInit: sfx setting is 0, sound effects off\n");
         voiceChannels = 0;
+        // The options show and keep the volume for when the effects are back.
+        waveVolume.store(static_cast<uint32_t>(SettingReadInt(waveSettings, "volume")) & 0xFFFFu);
         return;
     }
     stereoOutput = SettingReadInt(waveSettings, "stereo");

@@ -32,6 +32,7 @@ namespace {
 
 constexpr const char* TITLE_CREDIT = "Skarnex3D team - every image, sound and line made in-house";
 constexpr size_t TITLE_LINE_SIZE = 256;
+constexpr size_t TITLE_LINE_CHARS = 58; // 8 units a character from x -315: left of x 150
 
 // The controls lines name each action's first key as bound now; remade when the bindings change.
 char titleControls[2][TITLE_LINE_SIZE];
@@ -61,11 +62,13 @@ void TitleMakeControls() {
     char k[COUNT][32];
     for (int32_t a = 0; a < COUNT; ++a)
         FirstKey(a, k[a], sizeof(k[a]));
-    std::snprintf(titleControls[0], TITLE_LINE_SIZE,
-                  "%s/%s turn, %s thrust, %s brakes, %s fires, %s looks back", k[LEFT], k[RIGHT],
-                  k[THRUST], k[BRAKE], k[FIRE], k[LOOK]);
-    std::snprintf(titleControls[1], TITLE_LINE_SIZE, "%s pauses, %s quits, O options", k[PAUSE],
-                  k[QUIT]);
+    std::snprintf(titleControls[0], TITLE_LINE_SIZE, "%s/%s turn, %s thrust, %s brakes, %s fires",
+                  k[LEFT], k[RIGHT], k[THRUST], k[BRAKE], k[FIRE]);
+    std::snprintf(titleControls[1], TITLE_LINE_SIZE,
+                  "%s looks back, %s pauses, %s quits, O options", k[LOOK], k[PAUSE], k[QUIT]);
+    // The lines end left of the HUD's score corner, which the name entry leaves free.
+    for (char* line : titleControls)
+        line[TITLE_LINE_CHARS] = '\0';
     titleGeneration = BindGeneration();
     titleMade = true;
 }

@@ -365,7 +365,10 @@ void DetailText(char* out, size_t size) {
 }
 void DetailStep(int32_t direction) {
     int32_t d = DetailIndex();
-    d = d < 0 ? DETAIL_COUNT - 1 : std::clamp(d + direction, 0, DETAIL_COUNT - 1);
+    if (d < 0) // from vantor.ini's own mix: left to the lowest level, right to the highest
+        d = direction < 0 ? 0 : DETAIL_COUNT - 1;
+    else
+        d = std::clamp(d + direction, 0, DETAIL_COUNT - 1);
     for (int32_t i = 0; i < 6; ++i)
         RowSet(DETAIL_KEYS[i], DetailValue(DETAILS[d], i));
 }

@@ -343,6 +343,10 @@ TEST_F(Pad, TheOptionsWithThePadAlone) {
     GuiLayer* menu = GuiOpenScreen(MenuScreen);
     Press(north);
     ASSERT_EQ(GuiTopScreen()->callback, OptionsScreen);
+    Press(east); // nothing changed, nothing written
+    EXPECT_EQ(GuiTopScreen(), menu);
+    EXPECT_EQ(ReadFile("vantor.ini"), "# mine\nvolume = 52000\n");
+    Press(north);
     Press(rb); // sound: the effects volume one step down, to 75 %
     Press(left);
     EXPECT_EQ(WaveVolume(), 49151);
