@@ -9,6 +9,8 @@
 //
 //   skx_scene_shot <run-dir with texture/ and model/> <out.ppm> [<attract.ppm> <reference.bmp>]
 // Exit 0 when the pictures pass their checks, 1 when they do not, 2 when they could not be made.
+#include "console/bind.h"
+#include "console/command.h"
 #include "core/log.h"
 #include "core/window.h"
 #include "foundation/mem.h"
@@ -107,6 +109,8 @@ void AttractFrame(SDL_Window* window, int frames) {
     ParticleInit();
     TextFontInit();
     GuiInit();
+    CommandInit(); // the title's help lines name the keys bound at start-up
+    BindInit();
     ScreensInit();
     HiScoreSetDefaults();
     RandomSeed(19);

@@ -7,6 +7,7 @@
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
 #include "core/ini.h"
+#include "core/inifile.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/window.h"
@@ -30,6 +31,7 @@
 #include "ui/gui.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
+#include "ui/options.h"
 #include "ui/screens.h"
 
 #include <iterator>
@@ -97,6 +99,7 @@ void ClientInit() {
     CVarInit(); // first: modules may register variables while they start
     GameInputInit();
     ClientRegisterSettings();
+    IniCheck(INI_FILE, BindOwnsIniKey); // one pass that names the file's mistakes
     ClientReadSettings();
     SceneInit();
     ClientLogGLStrings();
@@ -117,6 +120,8 @@ void ClientInit() {
     GuiInit();
     ScreensInit();
     PauseInit();
+    OptionsInit();
+    OptionsSetBlocked([] { return DemoRecording() || DemoPlaying(); });
     ScreenshotInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();

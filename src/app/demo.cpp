@@ -756,3 +756,7 @@ bool DemoFramePace(float* seconds) {
 bool DemoPlaying() {
     return mode == DEMO_PLAYING;
 }
+
+bool DemoRecording() {
+    return mode == DEMO_RECORDING;
+}

@@ -68,6 +68,8 @@ void DemoFrameEnd();
 bool DemoFramePace(float* seconds);
 // A demo is being played back (or timed).
 bool DemoPlaying();
+// A game is being recorded (from the title's Space to its end).
+bool DemoRecording();
 
 // vantor.ini record, playdemo, timedemo and demoshot.
 extern const SettingTable demoSettings;

@@ -29,11 +29,13 @@ uint32_t cdNotifyEvent = 0;
 namespace {
 
 const Setting CDAUDIOSETTINGS_ROWS[] = {
-    {"cdvolume", SETTING_INT, 20000, nullptr, 0, 65535, SETTING_PLAYER, nullptr, nullptr},
+    {"cdvolume", SETTING_INT, 20000, nullptr, 0, 65535, SETTING_PLAYER,
+     [] { return double(CDAudioVolume()); }, [](double v) { CDAudioSetGain(int32_t(v)); }},
     {"cdstart", SETTING_INT, 1, nullptr, 1, 99, 0, nullptr, nullptr},
     {"cdend", SETTING_INT, 99, nullptr, 1, 99, 0, nullptr, nullptr},
     {"random", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
-    {"playcd", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"playcd", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER,
+     [] { return CDAudioPlaying() ? 1.0 : 0.0; }, [](double v) { CDAudioSetPlaying(v != 0.0); }},
 };
 
 } // namespace
@@ -68,6 +70,8 @@ bool cdWantNotify = false;
 std::atomic<bool> cdEndOfFile{false};
 std::atomic<bool> cdFinished{false};
 std::atomic<float> cdGain{20000.0f / 65535.0f};
+int32_t cdVolume = 20000; // what cdGain was made from
+bool cdMusicOn = false;   // started and not stopped (playcd, or the options)
 
 void CDTrackPath(char* out, size_t size, int32_t track, int32_t ext) {
     std::snprintf(out, size, "music/track%02d.%s", static_cast<int>(track), CD_EXTENSIONS[ext]);
@@ -261,9 +265,18 @@ void CDChooseFirstTrack() {
     cdTrack.store(static_cast<uint8_t>(std::min<int32_t>(r, end)));
 }
 
-void CDAudioSetVolume(int32_t volume) {
-    uint32_t v = static_cast<uint32_t>(volume) & 0xFFFFu;
+void CDAudioSetGain(int32_t volume) {
+    const uint32_t v = static_cast<uint32_t>(volume) & 0xFFFFu;
+    cdVolume = static_cast<int32_t>(v);
     cdGain.store(static_cast<float>(v) / 65535.0f);
+}
+
+int32_t CDAudioVolume() {
+    return cdVolume;
+}
+
+void CDAudioSetVolume(int32_t volume) {
+    CDAudioSetGain(volume);
     // No per-device volume to find: the music output exists when a device can be opened.
     SDL_AudioSpec want{};
     want.freq = 44100;
@@ -296,11 +309,18 @@ void CDAudioInit() {
     cdEnd.store(static_cast<uint8_t>(SettingReadInt(cdAudioSettings, "cdend")));
     cdRandom = SettingReadInt(cdAudioSettings, "random");
     int32_t playcd = SettingReadInt(cdAudioSettings, "playcd");
+    CDAudioSetGain(volume); // the options show it, whether or not the music plays
     if (playcd == 0) {
         Log(LOG_BOOT, "CDAudioInit: playcd setting is 0, cdaudio halted\n");
         return;
     }
+    if (cdRandom) cdRandomDraw = RandomRange(0, 32767);
+    CDAudioStart(volume);
+}
+
+void CDAudioStart(int32_t volume) {
     Log(LOG_BOOT, "CDAudioInit: starting cdaudio\n");
+    cdMusicOn = true;
     cdRunning.store(1);
     cdSynchronous = false;
     if (!cdAudioSubsystem) cdAudioSubsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
@@ -309,7 +329,6 @@ void CDAudioInit() {
         cdNotifyEvent = type == static_cast<Uint32>(-1) ? 0 : type;
     }
     CDAudioSetVolume(volume);
-    if (cdRandom) cdRandomDraw = RandomRange(0, 32767);
 
     cdSemaphore = SDL_CreateSemaphore(0);
     bool threaded = false;
@@ -332,6 +351,33 @@ void CDAudioInit() {
     CDPlayNext();
 }
 
+void CDAudioSetPlaying(bool on) {
+    if (on == cdMusicOn) return;
+    if (on) {
+        CDAudioStart(cdVolume);
+        return;
+    }
+    cdMusicOn = false;
+    cdRunning.store(0);
+    if (cdSemaphore != nullptr) {
+        CDPostSemaphore();
+        if (cdThread.joinable()) cdThread.join(); // the worker stops its track as it leaves
+        SDL_DestroySemaphore(cdSemaphore);
+        cdSemaphore = nullptr;
+    } else {
+        CDStopClose();
+    }
+    cdSynchronous = false;
+}
+
+bool CDAudioPlaying() {
+    return cdMusicOn;
+}
+
+void CDAudioSkip() {
+    if (cdMusicOn && (cdSynchronous || CDAudioWorkerRunning())) CDPlayNext();
+}
+
 void CDAudioUnInit() {
     cdRunning.store(0);
     if (cdSemaphore != nullptr) {
@@ -340,9 +386,10 @@ void CDAudioUnInit() {
         // Waiting keeps the worker's own stop and close from interleaving with the one below.
         if (cdThread.joinable()) cdThread.join();
         SDL_DestroySemaphore(cdSemaphore);
-    } else if (SettingReadInt(cdAudioSettings, "playcd") != 0) {
+    } else if (SettingReadInt(cdAudioSettings, "playcd") != 0 || cdMusicOn) {
         CDStopClose();
     }
+    cdMusicOn = false;
     if (cdThread.joinable()) cdThread.join();
     cdSemaphore = nullptr;
     cdSynchronous = false;

@@ -41,6 +41,17 @@ void CDAudioUnInit();
 // Sets the music gain from the low 16 bits of volume (65535 = as decoded); logs "Unable to locate
 // audio CD!" when no music output can be opened.
 void CDAudioSetVolume(int32_t volume);
+// The music gain alone (the options' slider), and the volume it was made from.
+void CDAudioSetGain(int32_t volume);
+int32_t CDAudioVolume();
+// Music on or off while the program runs (vantor.ini "playcd" at start-up): on starts the range as
+// CDAudioInit does, off stops the worker and what plays.
+void CDAudioSetPlaying(bool on);
+bool CDAudioPlaying();
+// The next track of the range at once, while music plays.
+void CDAudioSkip();
+// CDAudioInit's start of the music at this volume, once playcd asked for it.
+void CDAudioStart(int32_t volume);
 // Track-finished notification from the event pump: wakes the worker, or in synchronous mode
 // starts the next track. Arguments are not used.
 void CDAudioNotify(uint32_t code, int32_t data);

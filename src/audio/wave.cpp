@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -41,7 +42,8 @@ const Setting WAVESETTINGS_ROWS[] = {
     {"psound", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
     {"sfx", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
     {"stereo", SETTING_INT, 1, nullptr, 0, 1, 0, nullptr, nullptr},
-    {"volume", SETTING_INT, 52000, nullptr, 0, 65535, SETTING_PLAYER, nullptr, nullptr},
+    {"volume", SETTING_INT, 52000, nullptr, 0, 65535, SETTING_PLAYER,
+     [] { return double(WaveVolume()); }, [](double v) { WaveSetVolume(int32_t(v)); }},
     {"mixahead", SETTING_INT, 1500, nullptr, 1, 1000000, 0, nullptr, nullptr},
     {"boost", SETTING_INT, 50, nullptr, 0, 100, 0, nullptr, nullptr},
     {"timerres", SETTING_INT, 10, nullptr, 0, 20, 0, nullptr, nullptr},
@@ -80,6 +82,9 @@ SDL_AudioDeviceID waveDevice = 0;
 bool waveAudioSubsystem = false;
 uint32_t savedVolume = WAVE_FULL_VOLUME;
 std::array<uint8_t, 256> waveGain{}; // output byte -> byte scaled around 128 by `volume`
+uint32_t waveGainVolume = 0;         // the volume waveGain was made for (0: not yet made)
+// The volume asked for; the mixing thread remakes its table when it differs (WaveQueueBlock).
+std::atomic<uint32_t> waveVolume{0};
 std::array<WaveBlock, 2> waveBlocks{};
 uint64_t waveBytesQueued = 0;
 
@@ -99,6 +104,7 @@ int32_t WaveClampByte(int32_t v) {
 
 // The device has no volume of its own here, so `volume` scales the finished bytes around 128.
 void WaveSetGain(uint32_t volume) {
+    waveGainVolume = volume;
     for (int32_t b = 0; b < 256; ++b)
         waveGain[b] =
             static_cast<uint8_t>(WAVE_SILENCE + (b - WAVE_SILENCE) * static_cast<int32_t>(volume) /
@@ -117,6 +123,7 @@ SDL_AudioDeviceID WaveOpenDevice(int channels) {
 }
 
 void WaveQueueBlock(WaveBlock& block) {
+    if (const uint32_t volume = waveVolume.load(); volume != waveGainVolume) WaveSetGain(volume);
     for (uint32_t i = 0; i < block.queuedBytes; ++i)
         block.buffer[i] = waveGain[block.buffer[i]];
     SDL_QueueAudio(waveDevice, block.buffer, block.queuedBytes);
@@ -360,6 +367,8 @@ void WaveInit() {
     if (SettingReadInt(waveSettings, "sfx") == 0) {
         Log(LOG_BOOT, "WaveInit: sfx setting is 0, sound effects off\n");
         voiceChannels = 0;
+        // The options show and keep the volume for when the effects are back.
+        waveVolume.store(static_cast<uint32_t>(SettingReadInt(waveSettings, "volume")) & 0xFFFFu);
         return;
     }
     stereoOutput = SettingReadInt(waveSettings, "stereo");
@@ -434,7 +443,8 @@ void WaveOutInit() {
     int32_t volume = SettingReadInt(waveSettings, "volume");
     Log(LOG_BOOT, "WaveOutInit: Volume is %ld%%\n",
         static_cast<long>(static_cast<int64_t>(volume) * 100 / 65535));
-    WaveSetGain(static_cast<uint32_t>(volume) & 0xFFFFu);
+    waveVolume.store(static_cast<uint32_t>(volume) & 0xFFFFu);
+    WaveSetGain(waveVolume.load());
     if (waveDevice != 0) {
         SDL_ClearQueuedAudio(waveDevice);
         SDL_PauseAudioDevice(waveDevice, 0);
@@ -587,6 +597,7 @@ void WaveUnInit() {
         TimerDoneResolution(timerResolution);
         SDL_ClearQueuedAudio(waveDevice);
         Log(LOG_BOOT, "WaveUnInit: Restoring original volume settings\n");
+        waveVolume.store(savedVolume);
         WaveSetGain(savedVolume);
         SDL_CloseAudioDevice(waveDevice);
         waveDevice = 0;
@@ -603,4 +614,12 @@ void WaveUnInit() {
     Log(LOG_BOOT, "WaveUnInit: Slowest Mix is %f\n", static_cast<double>(slowestMix));
     Log(LOG_BOOT, "WaveUnInit: Fastest Delay is %f\n", static_cast<double>(fastestDelay));
     Log(LOG_BOOT, "WaveUnInit: Adjusted Mixahead is %ld\n", static_cast<long>(mixAhead));
+}
+
+void WaveSetVolume(int32_t volume) {
+    waveVolume.store(static_cast<uint32_t>(volume) & 0xFFFFu);
+}
+
+int32_t WaveVolume() {
+    return static_cast<int32_t>(waveVolume.load());
 }

@@ -66,6 +66,9 @@ uint32_t WavePlayAt(int32_t sample, int32_t volume, const Vec3* position, float 
 // Refreshes a positional voice's loudness and balance (position may be null: keep the last one).
 // Returns id while that voice still plays, else 0.
 uint32_t WaveUpdateAt(uint32_t id, const Vec3* position);
+// The effects volume, 0 to 65535 (vantor.ini "volume"): heard from the next mixed block on.
+void WaveSetVolume(int32_t volume);
+int32_t WaveVolume();
 // Shutdown: stops and joins the mixing thread, closes the device, logs the timing statistics.
 void WaveUnInit();
 

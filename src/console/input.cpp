@@ -12,7 +12,10 @@
 #include <SDL.h>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <strings.h>
 
 int32_t rumbleEnabled = 1;
 void (*inputFocusLostHook)() = nullptr;
@@ -20,7 +23,8 @@ void (*inputFocusLostHook)() = nullptr;
 namespace {
 
 const Setting INPUT_SETTING_ROWS[] = {
-    {"rumble", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"rumble", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, [] { return double(rumbleEnabled); },
+     [](double v) { InputSetRumble(v != 0.0 ? 1 : 0); }},
 };
 
 } // namespace
@@ -113,6 +117,158 @@ constexpr std::array<int16_t, SDL_NUM_SCANCODES> BuildKeyMap() {
 
 constexpr std::array<int16_t, SDL_NUM_SCANCODES> keyMap = BuildKeyMap();
 
+// ---- Key names --------------------------------------------------------------------------------
+
+struct KeyName {
+    int16_t code;
+    const char* name;
+};
+
+// Punctuation goes by words: a comma separates names in a list, # and ; start comments.
+constexpr KeyName KEY_NAMES[] = {
+    {KEY_ESCAPE, "Escape"},
+    {KEY_BACKSPACE, "Backspace"},
+    {KEY_TAB, "Tab"},
+    {KEY_ENTER, "Enter"},
+    {KEY_SPACE, "Space"},
+    {'\'', "Apostrophe"},
+    {',', "Comma"},
+    {'-', "Minus"},
+    {'.', "Period"},
+    {'/', "Slash"},
+    {'0', "0"},
+    {'1', "1"},
+    {'2', "2"},
+    {'3', "3"},
+    {'4', "4"},
+    {'5', "5"},
+    {'6', "6"},
+    {'7', "7"},
+    {'8', "8"},
+    {'9', "9"},
+    {';', "Semicolon"},
+    {'=', "Equals"},
+    {'[', "Left Bracket"},
+    {'\\', "Backslash"},
+    {']', "Right Bracket"},
+    {'`', "Grave"},
+    {'a', "A"},
+    {'b', "B"},
+    {'c', "C"},
+    {'d', "D"},
+    {'e', "E"},
+    {'f', "F"},
+    {'g', "G"},
+    {'h', "H"},
+    {'i', "I"},
+    {'j', "J"},
+    {'k', "K"},
+    {'l', "L"},
+    {'m', "M"},
+    {'n', "N"},
+    {'o', "O"},
+    {'p', "P"},
+    {'q', "Q"},
+    {'r', "R"},
+    {'s', "S"},
+    {'t', "T"},
+    {'u', "U"},
+    {'v', "V"},
+    {'w', "W"},
+    {'x', "X"},
+    {'y', "Y"},
+    {'z', "Z"},
+    {KEY_CAPSLOCK, "Caps Lock"},
+    {KEY_LSHIFT, "Left Shift"},
+    {KEY_LCTRL, "Left Ctrl"},
+    {KEY_LALT, "Left Alt"},
+    {KEY_RSHIFT, "Right Shift"},
+    {KEY_RCTRL, "Right Ctrl"},
+    {KEY_RALT, "Right Alt"},
+    {KEY_F1, "F1"},
+    {KEY_F1 + 1, "F2"},
+    {KEY_F1 + 2, "F3"},
+    {KEY_F1 + 3, "F4"},
+    {KEY_F1 + 4, "F5"},
+    {KEY_F1 + 5, "F6"},
+    {KEY_F1 + 6, "F7"},
+    {KEY_F1 + 7, "F8"},
+    {KEY_F1 + 8, "F9"},
+    {KEY_F1 + 9, "F10"},
+    {KEY_F1 + 10, "F11"},
+    {KEY_F1 + 11, "F12"},
+    {KEY_NUMLOCK, "Num Lock"},
+    {KEY_KP_DIVIDE, "Keypad /"},
+    {KEY_KP_MULTIPLY, "Keypad *"},
+    {KEY_KP_MINUS, "Keypad -"},
+    {KEY_KP7, "Keypad 7"},
+    {KEY_KP8, "Keypad 8"},
+    {KEY_KP9, "Keypad 9"},
+    {KEY_KP_PLUS, "Keypad +"},
+    {KEY_KP4, "Keypad 4"},
+    {KEY_KP5, "Keypad 5"},
+    {KEY_KP6, "Keypad 6"},
+    {KEY_KP1, "Keypad 1"},
+    {KEY_KP2, "Keypad 2"},
+    {KEY_KP3, "Keypad 3"},
+    {KEY_KP0, "Keypad 0"},
+    {KEY_KP_PERIOD, "Keypad ."},
+    {KEY_PRINTSCREEN, "Print Screen"},
+    {KEY_SCROLLLOCK, "Scroll Lock"},
+    {KEY_PAUSE, "Pause"},
+    {KEY_UP, "Up"},
+    {KEY_LEFT, "Left"},
+    {KEY_RIGHT, "Right"},
+    {KEY_DOWN, "Down"},
+    {KEY_INSERT, "Insert"},
+    {KEY_HOME, "Home"},
+    {KEY_PAGEUP, "Page Up"},
+    {KEY_DELETE, "Delete"},
+    {KEY_END, "End"},
+    {KEY_PAGEDOWN, "Page Down"},
+    {KEY_MOUSE1, "Mouse1"},
+    {KEY_MOUSE2, "Mouse2"},
+    {KEY_MOUSE3, "Mouse3"},
+    {KEY_JOY1_BUTTON1, "Pad A"},
+    {KEY_JOY1_BUTTON2, "Pad B"},
+    {KEY_JOY1_LEFT, "Pad Left"},
+    {KEY_JOY1_RIGHT, "Pad Right"},
+    {KEY_JOY1_UP, "Pad Up"},
+    {KEY_JOY1_DOWN, "Pad Down"},
+    {KEY_JOY2_BUTTON1, "Pad2 A"},
+    {KEY_JOY2_BUTTON1 + 1, "Pad2 B"},
+    {KEY_JOY2_BUTTON1 + 2, "Pad2 Left"},
+    {KEY_JOY2_BUTTON1 + 3, "Pad2 Right"},
+    {KEY_JOY2_BUTTON1 + 4, "Pad2 Up"},
+    {KEY_JOY2_BUTTON1 + 5, "Pad2 Down"},
+    {KEY_PAD_START, "Pad Start"},
+    {KEY_PAD_BACK, "Pad Back"},
+    {KEY_PAD_X, "Pad X"},
+    {KEY_PAD_Y, "Pad Y"},
+    {KEY_PAD_LB, "Pad LB"},
+    {KEY_PAD_RB, "Pad RB"},
+};
+
+// name with its outer blanks gone and each run of inner blanks made one space; false when it does
+// not fit.
+bool KeyNameNormal(const char* name, char* out, size_t outSize) {
+    size_t n = 0;
+    bool blank = false;
+    for (; *name; ++name) {
+        const bool isBlank = *name == ' ' || *name == '\t';
+        if (isBlank) {
+            blank = n > 0;
+            continue;
+        }
+        if (blank && n + 1 < outSize) out[n++] = ' ';
+        blank = false;
+        if (n + 1 >= outSize) return false;
+        out[n++] = *name;
+    }
+    out[n] = '\0';
+    return true;
+}
+
 // ---- Shifted characters of a US keyboard ----------------------------------------------------
 
 constexpr std::array<char, 128> BuildShiftedChars() {
@@ -154,7 +310,8 @@ struct Joystick {
     SDL_Joystick* handle;
     SDL_GameController* pad; // non-null when opened as a game controller
     SDL_JoystickID instance;
-    bool rumbling; // a rumble was started and not yet stopped
+    bool rumbling;    // a rumble was started and not yet stopped
+    int32_t extra[4]; // X, Y and the shoulder buttons of a game controller (PAD_EXTRA)
 };
 
 constexpr int32_t JOY_BUTTON2 = 1, JOY_LEFT = 2, JOY_RIGHT = 3, JOY_UP = 4, JOY_DOWN = 5,
@@ -164,6 +321,11 @@ constexpr int32_t JOY_AXIS_MAX = 65535;
 constexpr int32_t JOY_LOW = INPUT_JOY_CENTRE - INPUT_JOY_DEADZONE;
 constexpr int32_t JOY_HIGH = INPUT_JOY_CENTRE + INPUT_JOY_DEADZONE;
 constexpr int32_t TRIGGER_PRESSED = 16384; // half way down fires
+// A game controller's further buttons, reported as KEY_PAD_X + i: bound to nothing by default.
+constexpr SDL_GameControllerButton PAD_EXTRA[] = {SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y,
+                                                  SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                                                  SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
+constexpr int32_t PAD_EXTRA_BUTTONS = 4;
 constexpr float MOUSE_YAW_PER_PIXEL = 0.5f;
 constexpr const char* PAD_MAPPING_FILE = "gamecontrollerdb.txt";
 
@@ -237,9 +399,22 @@ int32_t PadMeaning(const InputEvent* event) {
     default:
         break;
     }
-    if (event->key == KEY_PAD_START) return INPUT_PAD_START;
-    if (event->key == KEY_PAD_BACK) return INPUT_PAD_BACK;
-    return INPUT_PAD_NONE;
+    switch (event->key) {
+    case KEY_PAD_START:
+        return INPUT_PAD_START;
+    case KEY_PAD_BACK:
+        return INPUT_PAD_BACK;
+    case KEY_PAD_X:
+        return INPUT_PAD_WEST;
+    case KEY_PAD_Y:
+        return INPUT_PAD_NORTH;
+    case KEY_PAD_LB:
+        return INPUT_PAD_LB;
+    case KEY_PAD_RB:
+        return INPUT_PAD_RB;
+    default:
+        return INPUT_PAD_NONE;
+    }
 }
 
 int InputSend(int32_t device, int32_t key, uint32_t flags, int32_t x, int32_t y,
@@ -320,6 +495,8 @@ void PadMappingsInit() {
 void JoystickReset(Joystick& joy) {
     joy.lastX = joy.lastY = INPUT_JOY_CENTRE;
     joy.button1 = joy.button2 = joy.start = joy.back = 0;
+    for (int32_t& button : joy.extra)
+        button = 0;
     joy.handle = nullptr;
     joy.pad = nullptr;
     joy.instance = -1;
@@ -397,13 +574,19 @@ void JoystickButton(const Joystick& joy, int32_t key, int32_t was, int32_t now, 
     if (was != now) InputSend(joy.device, key, PressOrRelease(now != 0), x, y);
 }
 
-// The new position: every direction and button change in the fixed order, then the motion.
+// The new position: every direction and button change in the fixed order, then the motion. extra
+// (the further controller buttons) may be null: all up.
 void JoystickReport(Joystick& joy, int32_t x, int32_t y, int32_t button1, int32_t button2,
-                    int32_t start, int32_t back) {
+                    int32_t start, int32_t back, const int32_t* extra) {
     JoystickButton(joy, joy.keyBase, joy.button1, button1, x, y);
     JoystickButton(joy, joy.keyBase + JOY_BUTTON2, joy.button2, button2, x, y);
     JoystickButton(joy, KEY_PAD_START, joy.start, start, x, y);
     JoystickButton(joy, KEY_PAD_BACK, joy.back, back, x, y);
+    for (int32_t i = 0; i < PAD_EXTRA_BUTTONS; ++i) {
+        const int32_t now = extra ? extra[i] : 0;
+        JoystickButton(joy, KEY_PAD_X + i, joy.extra[i], now, x, y);
+        joy.extra[i] = now;
+    }
     joy.button1 = button1;
     joy.button2 = button2;
     joy.start = start;
@@ -421,7 +604,7 @@ void JoystickReport(Joystick& joy, int32_t x, int32_t y, int32_t button1, int32_
 // A device that went away: what it held is let go (no ship keeps turning), the slot frees and a
 // device that found no slot may take it.
 void JoystickRemoved(Joystick& joy) {
-    JoystickReport(joy, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0, 0);
+    JoystickReport(joy, INPUT_JOY_CENTRE, INPUT_JOY_CENTRE, 0, 0, 0, 0, nullptr);
     char message[128];
     std::snprintf(message, sizeof(message), "%s removed\n", joy.name);
     Log(LOG_BOOT, "%s", message);
@@ -438,7 +621,7 @@ bool JoystickGone(const Joystick& joy) {
 // A game controller: left stick and d-pad steer through the same axis values as a joystick; south
 // or the right trigger is button 1, east button 2.
 void PadRead(const Joystick& joy, int32_t* x, int32_t* y, int32_t* b1, int32_t* b2, int32_t* start,
-             int32_t* back) {
+             int32_t* back, int32_t* extra) {
     SDL_GameController* pad = joy.pad;
     *x = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX) + JOY_AXIS_SHIFT;
     *y = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY) + JOY_AXIS_SHIFT;
@@ -451,20 +634,23 @@ void PadRead(const Joystick& joy, int32_t* x, int32_t* y, int32_t* b1, int32_t* 
     *b2 = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_B) ? 1 : 0;
     *start = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_START) ? 1 : 0;
     *back = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_BACK) ? 1 : 0;
+    for (int32_t i = 0; i < PAD_EXTRA_BUTTONS; ++i)
+        extra[i] = SDL_GameControllerGetButton(pad, PAD_EXTRA[i]) ? 1 : 0;
 }
 
 void JoystickPoll(Joystick& joy) {
     if (!joy.enabled) return;
     int32_t x, y, button1, button2, start = 0, back = 0;
+    int32_t extra[PAD_EXTRA_BUTTONS] = {};
     if (joy.pad) {
-        PadRead(joy, &x, &y, &button1, &button2, &start, &back);
+        PadRead(joy, &x, &y, &button1, &button2, &start, &back, extra);
     } else {
         x = SDL_JoystickGetAxis(joy.handle, 0) + JOY_AXIS_SHIFT;
         y = SDL_JoystickGetAxis(joy.handle, 1) + JOY_AXIS_SHIFT;
         button1 = SDL_JoystickGetButton(joy.handle, 0) ? 1 : 0;
         button2 = SDL_JoystickGetButton(joy.handle, 1) ? 1 : 0;
     }
-    JoystickReport(joy, x, y, button1, button2, start, back);
+    JoystickReport(joy, x, y, button1, button2, start, back, extra);
 }
 
 bool JoystickInSlot(SDL_JoystickID instance) {
@@ -737,4 +923,48 @@ void InputRumbleStop() {
 
 void InputSetFocusLostHook(void (*hook)()) {
     inputFocusLostHook = hook;
+}
+
+const char* InputKeyName(int32_t code) {
+    for (const KeyName& entry : KEY_NAMES)
+        if (entry.code == code) return entry.name;
+    return nullptr;
+}
+
+int32_t InputKeyFromName(const char* name) {
+    char normal[32];
+    if (!name || !KeyNameNormal(name, normal, sizeof(normal))) return -1;
+    for (const KeyName& entry : KEY_NAMES)
+        if (strcasecmp(entry.name, normal) == 0) return entry.code;
+    // A key given by its own character ("=" for Equals); a comma is the list's separator.
+    const unsigned char c = static_cast<unsigned char>(normal[0]);
+    if (normal[1] == '\0' && c > ' ' && c < 127 && c != ',') {
+        const int32_t code = std::tolower(c);
+        for (const KeyName& entry : KEY_NAMES)
+            if (entry.code == code) return code;
+    }
+    return -1;
+}
+
+void InputKeyLabel(int32_t code, char* out, size_t outSize) {
+    if (outSize == 0) return;
+    const char* name = InputKeyName(code);
+    if ((code >= 'a' && code <= 'z') || (code >= '0' && code <= '9')) {
+        // The first scancode that gives this code, and what the layout prints on it.
+        for (int32_t scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+            if (keyMap[static_cast<size_t>(scancode)] != code) continue;
+            const SDL_Keycode sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode));
+            if (sym > ' ' && sym < 127 && sym != ',') {
+                std::snprintf(out, outSize, "%c", std::toupper(static_cast<int>(sym)));
+                return;
+            }
+            break;
+        }
+    }
+    std::snprintf(out, outSize, "%s", name ? name : "?");
+}
+
+void InputSetRumble(int32_t enabled) {
+    rumbleEnabled = enabled;
+    if (!enabled) InputRumbleStop();
 }

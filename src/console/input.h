@@ -7,6 +7,7 @@
 
 #include "core/settings.h"
 
+#include <cstddef>
 #include <cstdint>
 
 union SDL_Event;
@@ -89,6 +90,11 @@ constexpr int32_t KEY_PAD_START = 323;
 constexpr int32_t KEY_PAD_BACK = 324;
 // Typed text (while text input is on): one press event per character, the Unicode code point in x.
 constexpr int32_t KEY_TEXT = 325;
+// A game controller's X, Y and shoulder buttons, either pad; no default binding.
+constexpr int32_t KEY_PAD_X = 326;
+constexpr int32_t KEY_PAD_Y = 327;
+constexpr int32_t KEY_PAD_LB = 328;
+constexpr int32_t KEY_PAD_RB = 329;
 constexpr int32_t INPUT_KEY_STATES = 512; // size of the key-state table, codes 0 to 511
 
 // Joystick axes run 0..65535 with the centre at 32767; a direction counts as pushed beyond
@@ -118,6 +124,10 @@ enum InputPadMeaning : int32_t {
     INPUT_PAD_RIGHT,
     INPUT_PAD_START,
     INPUT_PAD_BACK,
+    INPUT_PAD_WEST,  // X / Square
+    INPUT_PAD_NORTH, // Y / Triangle
+    INPUT_PAD_LB,    // left shoulder
+    INPUT_PAD_RB,    // right shoulder
 };
 
 // Rumble requests go through this seam (the pad's handle, motor strengths, milliseconds; 0, 0, 0
@@ -172,6 +182,8 @@ int32_t InputPadCount();
 void InputRumble(uint16_t low, uint16_t high, uint32_t ms);
 // Stops every rumble started and not yet stopped.
 void InputRumbleStop();
+// The rumble setting: 0 stops any rumble and starts none.
+void InputSetRumble(int32_t enabled);
 // Mouse look: the first grab hides and holds the cursor and starts turning motion into the
 // record's mouse-look heading (0.5 degree per pixel to the right, kept in [-180, 180]);
 // each grab needs its own release, and the cursor returns with the last one. A release without a
@@ -181,6 +193,17 @@ void InputMouseRelease();
 // The text of a keyboard event for text entry, with the US shifted characters under Shift; 0 for
 // other devices, codes of 256 and above, and Escape. Caps Lock is not taken into account.
 char InputEventToChar(const InputEvent* event);
+
+// Key names a person can type in vantor.ini ("Space", "A", "Keypad 8", "Mouse1", "Pad A", "Pad2 B",
+// "Pad Start" ...): keyboard keys by their place on a US keyboard, as the codes are. Null for a
+// code without a name.
+const char* InputKeyName(int32_t code);
+// The code of a name (letter case and the number of blanks do not matter; a single printable
+// character other than a comma names its key), or -1.
+int32_t InputKeyFromName(const char* name);
+// What a player sees for a code: a letter or digit key as the active layout prints it, anything
+// else by its name ("?" for a code without one).
+void InputKeyLabel(int32_t code, char* out, size_t outSize);
 
 // The keyboard step of InputPoll over a scancode-indexed state array (SDL_GetKeyboardState's
 // layout, count entries, non-zero while down): updates the key states and modifiers and

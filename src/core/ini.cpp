@@ -43,20 +43,6 @@ bool NextWord(const char* line, size_t len, size_t* pos, char* word) {
     return true;
 }
 
-// Scans one line with the " %s = %s" pattern: key word, blanks, '=', blanks, value word.
-// A NUL byte ends the line's text, as it would for the C library's scanner.
-void ScanLine(const char* line, size_t len, char* key, char* value) {
-    key[0] = value[0] = '\0';
-    size_t textLen = strnlen(line, len);
-    size_t pos = 0;
-    if (!NextWord(line, textLen, &pos, key)) return;
-    while (pos < textLen && IsBlank(static_cast<unsigned char>(line[pos])))
-        ++pos;
-    if (pos >= textLen || line[pos] != '=') return;
-    ++pos;
-    NextWord(line, textLen, &pos, value);
-}
-
 // Finds key; returns false when the file cannot be opened (logged) and sets found.
 bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
     *found = false;
@@ -83,7 +69,7 @@ bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
             if (c != '\n' && len < INI_LINE_MAX) continue;
         }
         if (len == 0) break;
-        ScanLine(line, len, word, val);
+        IniScanLine(line, len, word, val);
         len = 0;
         if (word[0] == '\0' || word[0] == '#' || word[0] == ';') continue;
         if (strcasecmp(word, key) == 0) {
@@ -95,10 +81,36 @@ bool IniFind(const char* fileName, const char* key, bool* found, char* value) {
     return true;
 }
 
+} // namespace
+
+// Scans one line with the " %s = %s" pattern: key word, blanks, '=', blanks, value word.
+// A NUL byte ends the line's text, as it would for the C library's scanner.
+void IniScanLine(const char* line, size_t len, char* key, char* value, size_t* valueAt) {
+    key[0] = value[0] = '\0';
+    if (valueAt) *valueAt = SIZE_MAX;
+    size_t textLen = strnlen(line, len);
+    size_t pos = 0;
+    if (!NextWord(line, textLen, &pos, key)) return;
+    while (pos < textLen && IsBlank(static_cast<unsigned char>(line[pos])))
+        ++pos;
+    if (pos >= textLen || line[pos] != '=') return;
+    ++pos;
+    size_t start = pos;
+    if (NextWord(line, textLen, &pos, value)) {
+        while (IsBlank(static_cast<unsigned char>(line[start])))
+            ++start;
+    } else { // no value: the place after the blanks, before the line end
+        while (start < textLen && line[start] != '\r' && line[start] != '\n' &&
+               IsBlank(static_cast<unsigned char>(line[start])))
+            ++start;
+    }
+    if (valueAt) *valueAt = start;
+}
+
 // The decimal number at the start of text: optional sign, digits with an optional fraction, an
 // optional exponent; 0.0 when none starts there. The C library's own conversion would also take
 // hexadecimal, "inf" and "nan", which no setting means.
-double IniDecimal(const char* text) {
+double IniDecimal(const char* text, size_t* used) {
     char number[INI_WORD_MAX + 1];
     size_t n = 0;
     auto digits = [&](size_t from) {
@@ -117,6 +129,7 @@ double IniDecimal(const char* text) {
         i += fraction;
         mantissa += fraction;
     }
+    if (used) *used = 0;
     if (mantissa == 0) return 0.0;
     if (text[i] == 'e' || text[i] == 'E') {
         size_t j = i + 1;
@@ -124,14 +137,13 @@ double IniDecimal(const char* text) {
         if (std::isdigit(static_cast<unsigned char>(text[j]))) {
             while (i < j)
                 number[n++] = text[i++];
-            digits(i);
+            i += digits(i);
         }
     }
+    if (used) *used = i;
     number[n] = '\0';
     return std::strtod(number, nullptr);
 }
-
-} // namespace
 
 void IniGetString(const char* fileName, const char* key, const char* defaultText, char* out,
                   size_t outSize) {
@@ -160,7 +172,7 @@ float IniGetFloat(const char* fileName, const char* key, float defaultValue) {
     bool found = false;
     IniFind(fileName, key, &found, value);
     if (!found) return defaultValue;
-    double d = IniDecimal(value);
+    double d = IniDecimal(value, nullptr);
     if (d > FLT_MAX) return HUGE_VALF;
     if (d < -FLT_MAX) return -HUGE_VALF;
     return static_cast<float>(d);

@@ -1,6 +1,6 @@
 // INI configuration: every setting lives in "vantor.ini" in the working directory. Each call
-// opens the file, scans it from the top for "key = value" and closes it; nothing is cached
-// and the file is never written.
+// opens the file, scans it from the top for "key = value" and closes it; nothing is cached.
+// The file is written only by the options (core/inifile.h).
 #pragma once
 
 #include <cstddef>
@@ -19,3 +19,11 @@ int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue,
                   bool* found = nullptr);
 // atof of the value in single precision; the default when the file or the key is missing.
 float IniGetFloat(const char* fileName, const char* key, float defaultValue);
+
+// The reader's view of one line (len bytes, a NUL ends it early): the key word, and the first
+// word after blanks, "=" and blanks as the value ("" when the line does not fit). valueAt, when
+// given, is where the value starts (after the blanks that follow "="), SIZE_MAX without "=".
+void IniScanLine(const char* line, size_t len, char* key, char* value, size_t* valueAt = nullptr);
+// The float read's conversion: a decimal number (sign, digits, fraction, exponent) at the start of
+// text, 0.0 when none; used, when given, is how many characters it took.
+double IniDecimal(const char* text, size_t* used);

@@ -41,13 +41,21 @@ int32_t savedPriorityLevel = -1;
 namespace {
 
 const Setting WINDOWSETTINGS_ROWS[] = {
-    {"fscreen", SETTING_INT, 1, nullptr, 0, 2, SETTING_PLAYER, nullptr, nullptr},
-    {"width", SETTING_INT, 640, nullptr, 1, 16384, SETTING_PLAYER, nullptr, nullptr},
-    {"height", SETTING_INT, 480, nullptr, 1, 16384, SETTING_PLAYER, nullptr, nullptr},
+    {"fscreen", SETTING_INT, 1, nullptr, 0, 2, SETTING_PLAYER,
+     [] { return double(WindowFullscreenSetting()); },
+     [](double v) { WindowSetFullscreenSetting(int32_t(v)); }},
+    {"width", SETTING_INT, 640, nullptr, 1, 16384, SETTING_PLAYER,
+     [] { return double(WindowSizeSetting(true)); },
+     [](double v) { WindowSetWindowSize(int32_t(v), WindowSizeSetting(false)); }},
+    {"height", SETTING_INT, 480, nullptr, 1, 16384, SETTING_PLAYER,
+     [] { return double(WindowSizeSetting(false)); },
+     [](double v) { WindowSetWindowSize(WindowSizeSetting(true), int32_t(v)); }},
     {"cdepth", SETTING_INT, 16, nullptr, 1, 32, 0, nullptr, nullptr},
     {"zdepth", SETTING_INT, 16, nullptr, 1, 32, 0, nullptr, nullptr},
     {"wresize", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
-    {"vsync", SETTING_INT, 0, nullptr, -1, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"vsync", SETTING_INT, 0, nullptr, -1, 1, SETTING_PLAYER,
+     [] { return double(WindowSwapIntervalSetting()); },
+     [](double v) { WindowSetSwapInterval(int32_t(v)); }},
     {"priority", SETTING_INT, 2, nullptr, 0, 3, 0, nullptr, nullptr},
 };
 
@@ -667,4 +675,47 @@ void WindowMessageBox(const char* text, const char* caption, bool information) {
     // Every box is on a failure path that ends the program; a caller that goes on to the loop
     // still ends at its first pump.
     if (messageBoxInterrupted) WindowPostQuit();
+}
+
+int32_t WindowFullscreenSetting() {
+    if (!fullscreenWindow) return 0;
+    return desktopFullscreen ? 2 : 1;
+}
+
+void WindowSetFullscreenSetting(int32_t fscreen) {
+    // While the program runs only the switch between the window and desktop full screen exists;
+    // a display-mode switch (1) waits for the next start.
+    if ((fscreen != 0) != (fullscreenWindow != 0)) WindowToggleFullscreen();
+}
+
+int32_t WindowSizeSetting(bool width) {
+    int w = windowedWidth, h = windowedHeight;
+    if (mainWindow && !fullscreenWindow) SDL_GetWindowSize(mainWindow, &w, &h);
+    return width ? w : h;
+}
+
+void WindowSetWindowSize(int32_t width, int32_t height) {
+    windowedWidth = width;
+    windowedHeight = height;
+    if (!mainWindow || fullscreenWindow) return; // the window's size once it is one again
+    SDL_SetWindowSize(mainWindow, width, height);
+    WindowUpdateCentre();
+    WindowApplyClientSize();
+}
+
+int32_t WindowSwapIntervalSetting() {
+    return swapIntervalNamed ? swapInterval : WINDOW_VSYNC_DRIVER;
+}
+
+void WindowSetSwapInterval(int32_t vsync) {
+    swapInterval = vsync;
+    swapIntervalNamed = true;
+    if (glContext && windowActive) WindowApplySwapInterval();
+}
+
+void WindowPointSize(int32_t* width, int32_t* height) {
+    int w = screenWidth, h = screenHeight;
+    if (mainWindow) SDL_GetWindowSize(mainWindow, &w, &h);
+    *width = w;
+    *height = h;
 }

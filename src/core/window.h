@@ -130,5 +130,22 @@ void WindowPostQuit();
 // silently. Callers log their message either way.
 void WindowMessageBox(const char* text, const char* caption, bool information = false);
 
+// The options' view of the display settings, applied at once where the system allows:
+// fscreen as now in force (0 window, 1 full screen with a mode switch, 2 desktop full screen); set
+// 0 or 2 switches at once, 1 gives desktop full screen until the next start.
+int32_t WindowFullscreenSetting();
+void WindowSetFullscreenSetting(int32_t fscreen);
+// The normal window's size (width or height): the window's own while it is one; a new size applies
+// at once to the window, else when the window comes back.
+int32_t WindowSizeSetting(bool width);
+void WindowSetWindowSize(int32_t width, int32_t height);
+// vsync as set (0 off, 1 on, -1 adaptive), or WINDOW_VSYNC_DRIVER when vantor.ini names none; a
+// new value applies at once.
+constexpr int32_t WINDOW_VSYNC_DRIVER = 2;
+int32_t WindowSwapIntervalSetting();
+void WindowSetSwapInterval(int32_t vsync);
+// The window's size in the units of mouse positions (points; pixels unless the desktop scales).
+void WindowPointSize(int32_t* width, int32_t* height);
+
 // vantor.ini fscreen, width, height, cdepth, zdepth, wresize, vsync and priority.
 extern const SettingTable windowSettings;

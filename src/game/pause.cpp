@@ -15,7 +15,8 @@ int32_t autoPause = 0;
 namespace {
 
 const Setting PAUSESETTINGS_ROWS[] = {
-    {"autopause", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"autopause", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER, [] { return double(autoPause); },
+     [](double v) { autoPause = v != 0.0 ? 1 : 0; }},
 };
 
 } // namespace

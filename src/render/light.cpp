@@ -9,6 +9,7 @@
 #include "render/gl.h"
 #include "render/model.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 Light lightList[LIGHT_MAX];
@@ -23,7 +24,9 @@ float lightGamma = 2.0f;
 namespace {
 
 const Setting LIGHTSETTINGS_ROWS[] = {
-    {"lights", SETTING_INT, 3, nullptr, 0, LIGHT_MAX_PER_THING, SETTING_PLAYER, nullptr, nullptr},
+    {"lights", SETTING_INT, 3, nullptr, 0, LIGHT_MAX_PER_THING, SETTING_PLAYER,
+     [] { return double(lights); },
+     [](double v) { lights = std::clamp(int32_t(v), 0, LIGHT_MAX_PER_THING); }},
     {"gamma", SETTING_FLOAT, 2.0, nullptr, 0.1, 10.0, 0, nullptr, nullptr},
 };
 

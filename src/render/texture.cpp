@@ -17,7 +17,8 @@ int32_t fontLinear = 0;
 namespace {
 
 const Setting TEXTURESETTINGS_ROWS[] = {
-    {"tlinear", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
+    {"tlinear", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, [] { return double(textureLinear); },
+     [](double v) { TextureSetFilters(v != 0.0 ? 1 : 0, fontLinear); }},
     {"flinear", SETTING_INT, 0, nullptr, 0, 1, 0, nullptr, nullptr},
 };
 

@@ -2,6 +2,8 @@
 // 640 x 480 space (origin at the centre, y up).
 #include "ui/hud.h"
 
+#include "console/bind.h"
+#include "console/input.h"
 #include "core/version.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -29,8 +31,48 @@ const SettingTable hudSettings = SettingTableOf("hud", HUD_SETTING_ROWS);
 
 namespace {
 
-constexpr const char* TITLE_CONTROLS = "Arrows or WASD fly, Space fires, Alt looks back, Esc quits";
 constexpr const char* TITLE_CREDIT = "Skarnex3D team - every image, sound and line made in-house";
+constexpr size_t TITLE_LINE_SIZE = 256;
+constexpr size_t TITLE_LINE_CHARS = 58; // 8 units a character from x -315: left of x 150
+
+// The controls lines name each action's first key as bound now; remade when the bindings change.
+char titleControls[2][TITLE_LINE_SIZE];
+uint32_t titleGeneration = 0;
+bool titleMade = false;
+
+// An action's first keyboard key (else its first key of any kind) as the player's keyboard shows
+// it, or "-".
+void FirstKey(int32_t action, char* out, size_t size) {
+    int32_t key = -1;
+    for (int32_t i = 0; i < BindActionKeyCount(action); ++i) {
+        const int32_t k = BindActionKey(action, i);
+        if (k < KEY_MOUSE1) {
+            key = k;
+            break;
+        }
+        if (key < 0) key = k;
+    }
+    if (key < 0)
+        std::snprintf(out, size, "-");
+    else
+        InputKeyLabel(key, out, size);
+}
+
+void TitleMakeControls() {
+    enum { LEFT, RIGHT, THRUST, BRAKE, FIRE, LOOK, PAUSE, SHOT, SMALLER, LARGER, QUIT, COUNT };
+    char k[COUNT][32];
+    for (int32_t a = 0; a < COUNT; ++a)
+        FirstKey(a, k[a], sizeof(k[a]));
+    std::snprintf(titleControls[0], TITLE_LINE_SIZE, "%s/%s turn, %s thrust, %s brakes, %s fires",
+                  k[LEFT], k[RIGHT], k[THRUST], k[BRAKE], k[FIRE]);
+    std::snprintf(titleControls[1], TITLE_LINE_SIZE,
+                  "%s looks back, %s pauses, %s quits, O options", k[LOOK], k[PAUSE], k[QUIT]);
+    // The lines end left of the HUD's score corner, which the name entry leaves free.
+    for (char* line : titleControls)
+        line[TITLE_LINE_CHARS] = '\0';
+    titleGeneration = BindGeneration();
+    titleMade = true;
+}
 
 // Common GL state: no depth test, optional alpha blending, identity model-view, white text.
 void OverlayBegin(bool blend) {
@@ -76,7 +118,9 @@ void HudSetFrameRate(int32_t fps) {
 void TitleDraw() {
     OverlayBegin(niceFx != 0);
     TextFontDraw(smallFont, APP_BANNER, -315.0f, 235.0f);
-    TextFontDraw(smallFont, TITLE_CONTROLS, -315.0f, 223.0f);
+    if (!titleMade || titleGeneration != BindGeneration()) TitleMakeControls();
+    TextFontDraw(smallFont, titleControls[0], -315.0f, 223.0f);
+    TextFontDraw(smallFont, titleControls[1], -315.0f, 211.0f);
     TextFontDraw(smallFont, TITLE_CREDIT, -315.0f, -223.0f);
     OverlayEnd();
 }

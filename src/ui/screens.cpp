@@ -15,6 +15,7 @@
 #include "render/texture.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
+#include "ui/options.h"
 
 #include <cstdio>
 #include <cstring>
@@ -193,6 +194,8 @@ int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
             GuiOpenScreen(QuitScreen);
             return 1;
         }
+        // Only from the menu on screen: under the quit prompt the prompt comes first.
+        if (layer->visible && OptionsKey(event) && OptionsOpen()) return 1;
         return 0;
     default:
         return 0;

@@ -19,8 +19,8 @@ void ScreensInit();
 // No row of the high-score list highlighted (a new attract mode).
 void ScreensClearHighlight();
 
-// Title menu: Space starts a game (closes the menu, NewGame, level banner); Escape opens the
-// quit prompt over it. Opened by AttractMode.
+// Title menu: Space starts a game (closes the menu, NewGame, level banner); O, Tab or a pad's Y
+// opens the options (ui/options.h); Escape opens the quit prompt over it. Opened by AttractMode.
 int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, int32_t extra);
 // Name entry after a qualifying game: Enter records the name with the score, saves the table and
 // closes the screen. Opened by GameCheck.

@@ -2,10 +2,12 @@
 // texts, where they go, and the GL state. tests/scene_shot.cpp compares a whole frame.
 #include "ui/hud.h"
 
+#include "console/bind.h"
 #include "core/version.h"
 #include "game/game.h"
 #include "game/player.h"
 #include "render/scene.h"
+#include "test_util.h"
 #include "ui_test_util.h"
 
 #include <gtest/gtest.h>
@@ -67,10 +69,18 @@ TEST_F(Hud, TheBonusWeaponShowsItsIconAndWholeSeconds) {
 }
 
 TEST_F(Hud, TitleAndBannerTexts) {
+    ScratchDir dir;
+    CommandInit();
+    BindInit();
     std::vector<DrawnText> texts = Draw(TitleDraw);
-    ASSERT_EQ(texts.size(), 3u);
+    ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts[0].text, std::string("Skarnex3D v") + APP_VERSION); // from project(VERSION)
-    EXPECT_LE(texts[1].text.size() * 8, 630u); // the controls line fits across the screen
+    for (int line : {1, 2}) // the controls lines end left of the score's corner
+        EXPECT_LE(texts[line].text.size() * 8, 464u) << texts[line].text;
+    EXPECT_NE(texts[1].text.find("Space fires"), std::string::npos) << texts[1].text;
+    BindActionSet(4, 0, 'f'); // fire on F: the line follows
+    texts = Draw(TitleDraw);
+    EXPECT_NE(texts[1].text.find("F fires"), std::string::npos) << texts[1].text;
     level = 5;
     texts = Draw(LevelBannerDraw);
     ASSERT_EQ(texts.size(), 1u);

@@ -6,9 +6,11 @@
 #include "app/app.h"
 #include "app/client.h"
 #include "app/demo.h"
+#include "audio/wave.h"
 #include "game/game.h"
 #include "game_fixture.h"
 #include "ui/hiscore.h"
+#include "ui/options.h"
 #include "ui/screens.h"
 #include "ui_test_util.h"
 
@@ -81,8 +83,9 @@ class Pad : public ConsoleTest {
         char guid[64];
         SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(device), guid, sizeof(guid));
         std::string mapping = std::string(guid) +
-                              ",Test Pad,a:b0,b:b1,back:b4,start:b6,dpup:b11,dpdown:b12,"
-                              "dpleft:b13,dpright:b14,leftx:a0,lefty:a1,righttrigger:a5,";
+                              ",Test Pad,a:b0,b:b1,x:b2,y:b3,back:b4,start:b6,leftshoulder:b9,"
+                              "rightshoulder:b10,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,"
+                              "leftx:a0,lefty:a1,righttrigger:a5,";
         ASSERT_GE(SDL_GameControllerAddMapping(mapping.c_str()), 0) << SDL_GetError();
         stick = SDL_JoystickOpen(device);
         ASSERT_NE(stick, nullptr);
@@ -321,6 +324,47 @@ TEST_F(Pad, TheWholeMenuFlowWithThePadAlone) {
     Press(start);
     EXPECT_EQ(GuiTopScreen(), menu);
     EXPECT_STREQ(hiScoreTable[1].name, "CCB");
+    EXPECT_TRUE(BindingKeys().empty()); // none of it flew the ship
+}
+
+// The options with the pad alone: Y opens them on the title, the d-pad moves and changes, RB turns
+// the page, A takes the next pad press for an action (from the action that had it), B leaves, and
+// vantor.ini gets exactly the changed lines.
+TEST_F(Pad, TheOptionsWithThePadAlone) {
+    PlugIn();
+    StartScreens();
+    ClientRegisterSettings();
+    WriteFile("vantor.ini", "# mine\nvolume = 52000\n");
+    WaveSetVolume(52000);
+    constexpr int south = SDL_CONTROLLER_BUTTON_A, east = SDL_CONTROLLER_BUTTON_B,
+                  north = SDL_CONTROLLER_BUTTON_Y, rb = SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+                  up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+                  left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+    GuiLayer* menu = GuiOpenScreen(MenuScreen);
+    Press(north);
+    ASSERT_EQ(GuiTopScreen()->callback, OptionsScreen);
+    Press(east); // nothing changed, nothing written
+    EXPECT_EQ(GuiTopScreen(), menu);
+    EXPECT_EQ(ReadFile("vantor.ini"), "# mine\nvolume = 52000\n");
+    Press(north);
+    Press(rb); // sound: the effects volume one step down, to 75 %
+    Press(left);
+    EXPECT_EQ(WaveVolume(), 49151);
+    Press(up); // the page row, and back to the controls
+    Press(left);
+    for (int button : {down, down, down, down, down, right, right, south, east})
+        Press(button); // fire's third place (Pad A) takes the next press: B, look back's
+    EXPECT_EQ(BindFind(KEY_JOY1_BUTTON2)->press, CommandFind("+attack"));
+    EXPECT_EQ(BindFind(KEY_JOY1_BUTTON1)->press, nullptr);
+    Press(east);
+    EXPECT_EQ(GuiTopScreen(), menu);
+    const std::string ini = ReadFile("vantor.ini");
+    EXPECT_EQ(ini.rfind("# mine\nvolume = 49151\n# ", 0), 0u) << ini;
+    EXPECT_NE(ini.find("\nbind_fire = Space, Mouse1, Pad B\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("\nbind_look_back = Left Alt, Right Alt, Keypad +, Mouse2\n"),
+              std::string::npos)
+        << ini;
+    EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 6);
     EXPECT_TRUE(BindingKeys().empty()); // none of it flew the ship
 }
 
