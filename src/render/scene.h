@@ -31,8 +31,6 @@ extern void (*drawHook)();
 
 // vantor.ini fov, pHint, glFin, stars and nicefx.
 extern const SettingTable sceneSettings;
-// The settings and camera of a fresh program, no overlay, the full view (tests).
-void SceneReset();
 // Client start-up, after the settings: the perspective hint and projection, the camera at its start
 // pose. Running it again (tests) restores the start state.
 void SceneInit();
