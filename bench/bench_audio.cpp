@@ -9,14 +9,14 @@
 namespace {
 
 void BM_WaveMixBlock8Voices2048Stereo(benchmark::State& state) {
-    std::vector<int8_t> data(WAVE_MAX_MIXAHEAD * 4);
+    std::vector<int8_t> data(size_t{WAVE_MAX_MIXAHEAD} * 4);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<int8_t>((i * 37) & 0xFF);
     std::array<WaveMixVoice, WAVE_VOICES> voices;
     for (int32_t v = 0; v < WAVE_VOICES; ++v)
         voices[v] = {data.data(), static_cast<uint32_t>(data.size()),
                      static_cast<uint32_t>(v * 100), 255 - v * 20, 100 + v * 15};
-    std::array<uint8_t, WAVE_MAX_MIXAHEAD * 2> out{};
+    std::array<uint8_t, size_t{WAVE_MAX_MIXAHEAD} * 2> out{};
     for (auto _ : state) {
         WaveMixVoices(out.data(), WAVE_MAX_MIXAHEAD, true, WAVE_VOICES, voices.data(), WAVE_VOICES);
         benchmark::DoNotOptimize(out.data());

@@ -16,7 +16,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -147,6 +146,7 @@ void FullWorld() {
         static_cast<Thing*>(thingIndex.items[i])->think = BusyThink;
     for (int i = 0; i < PARTICLE_MAX; ++i) {
         Particle* p = ParticleAlloc();
+        // NOLINTNEXTLINE(bugprone-integer-division): i / 40 is the row
         p->pos = {float(i % 40) - 20.0f, 1.0f, -float(i / 40) - 2.0f};
         p->vel = {0.0f, 0.1f, 0.0f};
         p->life = 1e6f;

@@ -41,6 +41,11 @@ namespace {
 
 constexpr int WIDTH = 640;
 constexpr int HEIGHT = 480;
+constexpr size_t FRAME_BYTES = size_t{WIDTH} * HEIGHT * 3;
+// The byte of pixel (x, y), y from the top, in a read-back that starts at the bottom row.
+size_t BottomUp(int x, int y) {
+    return (size_t(HEIGHT - 1 - y) * WIDTH + size_t(x)) * 3;
+}
 
 Thing* Place(Model* model, Texture* texture, Vec3 pos, float scale, uint32_t flags) {
     Thing* t = ThingCreate();
@@ -92,7 +97,7 @@ void ReadAndWrite(GLenum buffer, const std::string& path, std::vector<unsigned c
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fprintf(f, "P6\n%d %d\n255\n", WIDTH, HEIGHT);
         for (int y = 0; y < HEIGHT; ++y)
-            std::fwrite(&px[(HEIGHT - 1 - y) * WIDTH * 3], 1, WIDTH * 3, f);
+            std::fwrite(&px[BottomUp(0, y)], 1, size_t{WIDTH} * 3, f);
         std::fclose(f);
     }
 }
@@ -135,8 +140,8 @@ int DifferingPixels(const std::vector<unsigned char>& px, const std::string& pat
         for (int y = 0; y < HEIGHT;
              ++y) // the surface runs from the top row, the read-back from the bottom
             for (int x = 0; x < WIDTH; ++x)
-                n += std::memcmp(rows + y * ref->pitch + x * 3,
-                                 &px[((HEIGHT - 1 - y) * WIDTH + x) * 3], 3) != 0;
+                n += std::memcmp(rows + size_t(y) * size_t(ref->pitch) + size_t(x) * 3,
+                                 &px[BottomUp(x, y)], 3) != 0;
     }
     SDL_FreeSurface(ref);
     return n;
@@ -147,7 +152,7 @@ struct Rgb {
 };
 
 Rgb At(const std::vector<unsigned char>& px, int x, int y) { // y from the top
-    const unsigned char* p = &px[((HEIGHT - 1 - y) * WIDTH + x) * 3];
+    const unsigned char* p = &px[BottomUp(x, y)];
     return {p[0], p[1], p[2]};
 }
 
@@ -231,7 +236,7 @@ int main(int argc, char** argv) {
     BuildScene();
     Render();
 
-    std::vector<unsigned char> px(WIDTH * HEIGHT * 3);
+    std::vector<unsigned char> px(FRAME_BYTES);
     ReadAndWrite(GL_BACK, out, px);
 
     bool ok = true;
@@ -251,7 +256,7 @@ int main(int argc, char** argv) {
 
     if (!attractOut.empty()) {
         AttractFrame(window, attractFrames < 1 ? 1 : attractFrames);
-        std::vector<unsigned char> shot(WIDTH * HEIGHT * 3);
+        std::vector<unsigned char> shot(FRAME_BYTES);
         // The swap copies the back buffer to the window and leaves it as it was.
         ReadAndWrite(GL_BACK, attractOut, shot);
         const int differing = DifferingPixels(shot, reference);

@@ -30,6 +30,7 @@ early=0
 keys="Up Left Right Down space a d w s Alt_L equal minus"
 while [ "$(date +%s)" -lt "$end" ]; do
     kill -0 "$SKX_PID" 2>/dev/null || fail "the program died during the soak"
+    # shellcheck disable=SC2086 # one word per key
     set -- $keys
     shift $(( $(od -An -N1 -tu1 /dev/urandom) % 12 ))
     press "$1" "0.$(( $(od -An -N1 -tu1 /dev/urandom) % 5 + 1 ))"

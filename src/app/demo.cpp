@@ -34,6 +34,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,11 +66,11 @@ constexpr uint8_t TAG_EVENT = 'E';
 constexpr uint8_t TAG_CONTROLS = 'C';
 constexpr uint8_t TAG_FRAME = 'F';
 constexpr uint8_t TAG_END = 'Z';
-constexpr size_t EVENT_BYTES = 7 * 4;
-constexpr size_t FRAME_BYTES = 2 * 4;
+constexpr size_t EVENT_BYTES = 7 * sizeof(int32_t);
+constexpr size_t FRAME_BYTES = 2 * sizeof(int32_t);
 constexpr size_t END_BYTES = 3 * 4 + 8;
 // The recording is written in blocks of this size: no allocation and one write per block.
-constexpr size_t DEMO_BLOCK_BYTES = 64 * 1024;
+constexpr size_t DEMO_BLOCK_BYTES = size_t{64} * 1024;
 // Sane bounds for what a file may ask of the loop: a frame of at most a minute, in steps of at
 // least a millisecond, and the settings' own ranges.
 constexpr float DEMO_MAX_FRAME_TIME = 60.0f;
@@ -297,10 +298,12 @@ bool DemoRecordFrame() {
         const int32_t words[7] = {e.device, e.key, static_cast<int32_t>(e.flags), e.x, e.y,
                                   e.symbol, e.pad};
         record[0] = TAG_EVENT;
-        for (int w = 0; w < 7; ++w)
+        for (size_t w = 0; w < 7; ++w)
             PutI32(record + 1 + 4 * w, words[w]);
         if (!DemoPut(record, 1 + EVENT_BYTES)) return false;
     }
+    // Bytewise on purpose: the record holds the controls' bits, so any change of bits is recorded.
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
     if (std::memcmp(&gameInput.state, &lastState, sizeof(GameInputState)) != 0) {
         record[0] = TAG_CONTROLS;
         GameInputEncode(gameInput.state, record + 1);
@@ -516,9 +519,12 @@ void DemoTimingReport() {
 
 // ---- Reading a demo image --------------------------------------------------------------------
 
-bool Reject(char* reason, size_t reasonSize, const char* format, unsigned long a = 0,
-            unsigned long b = 0) {
-    std::snprintf(reason, reasonSize, format, a, b);
+__attribute__((format(printf, 3, 4))) bool Reject(char* reason, size_t reasonSize,
+                                                  const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(reason, reasonSize, format, args);
+    va_end(args);
     return false;
 }
 
@@ -535,7 +541,7 @@ bool SettingsParse(const uint8_t* data, size_t size, size_t* at, DemoInfo* info,
                    size_t reasonSize) {
     const uint32_t count = GetU32(data + *at - 4);
     if (count > static_cast<uint32_t>(DEMO_MAX_SETTINGS))
-        return Reject(reason, reasonSize, "%lu settings (damaged)", count);
+        return Reject(reason, reasonSize, "%u settings (damaged)", count);
     if (size - *at < count * DEMO_SETTING_BYTES + DEMO_STATE_BYTES)
         return Reject(reason, reasonSize, "ends inside its header (truncated)");
     for (uint32_t n = 0; n < count; ++n) {
@@ -569,17 +575,17 @@ bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, s
     info->format = GetU32(data + 4);
     if (info->format > DEMO_FORMAT_VERSION)
         return Reject(reason, reasonSize,
-                      "format %lu is newer than this program reads (%lu): made by a newer version",
+                      "format %u is newer than this program reads (%u): made by a newer version",
                       info->format, DEMO_FORMAT_VERSION);
     if (info->format == 0) return Reject(reason, reasonSize, "bad format number 0");
     if (info->format < DEMO_FORMAT_VERSION)
         return Reject(reason, reasonSize,
-                      "format %lu, from before the input record (format %lu): record it again",
+                      "format %u, from before the input record (format %u): record it again",
                       info->format, DEMO_FORMAT_VERSION);
     info->rules = GetU32(data + 8);
     if (info->rules != GAME_RULES_VERSION)
         return Reject(reason, reasonSize,
-                      "recorded under game rules %lu, this program plays rules %lu", info->rules,
+                      "recorded under game rules %u, this program plays rules %u", info->rules,
                       GAME_RULES_VERSION);
     for (size_t i = 0; i < DEMO_PROGRAM_SIZE; ++i) {
         char c = static_cast<char>(data[12 + i]);
@@ -609,25 +615,25 @@ bool DemoParse(const uint8_t* data, size_t size, DemoInfo* info, char* reason, s
                         : tag == TAG_END      ? END_BYTES
                                               : 0;
         if (length == 0)
-            return Reject(reason, reasonSize, "unknown record %lu at byte %lu (damaged)", tag, at);
+            return Reject(reason, reasonSize, "unknown record %d at byte %zu (damaged)", tag, at);
         if (size - at - 1 < length)
-            return Reject(reason, reasonSize, "ends inside a record at byte %lu (truncated)", at);
+            return Reject(reason, reasonSize, "ends inside a record at byte %zu (truncated)", at);
         if (tag == TAG_EVENT) {
             const int32_t device = GetI32(body), key = GetI32(body + 4);
             if (device < INPUT_KEYBOARD || device > INPUT_JOYSTICK2 || key < 0 ||
                 key >= INPUT_KEY_STATES || GetU32(body + 8) > 0xff)
-                return Reject(reason, reasonSize, "bad key event at byte %lu (damaged)", at);
+                return Reject(reason, reasonSize, "bad key event at byte %zu (damaged)", at);
             if (++frameEvents > GAME_INPUT_ACTIONS)
-                return Reject(reason, reasonSize, "too many events in one frame at byte %lu", at);
+                return Reject(reason, reasonSize, "too many events in one frame at byte %zu", at);
             info->events++;
         } else if (tag == TAG_CONTROLS) {
             if (!StateValid(GameInputDecode(body)))
-                return Reject(reason, reasonSize, "bad controls at byte %lu (damaged)", at);
+                return Reject(reason, reasonSize, "bad controls at byte %zu (damaged)", at);
         } else if (tag == TAG_FRAME) {
             const float dt = GetF32(body);
             const int32_t steps = GetI32(body + 4);
             if (!FiniteIn(dt, 0.0f, DEMO_MAX_FRAME_TIME) || steps != AppFrameSteps(dt, invSlice))
-                return Reject(reason, reasonSize, "bad frame time at byte %lu (damaged)", at);
+                return Reject(reason, reasonSize, "bad frame time at byte %zu (damaged)", at);
             if (info->frames == INT32_MAX) return Reject(reason, reasonSize, "too many frames");
             info->frames++;
             frameEvents = 0;

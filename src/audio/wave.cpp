@@ -218,8 +218,8 @@ void WaveMixChannels(uint8_t* out, int32_t frames, bool stereo, const WaveMixVoi
     for (int32_t v = 0; v < count; ++v) {
         const WaveMixVoice& voice = mix[v];
         if (voice.position >= voice.length) continue;
-        int32_t avail = static_cast<int32_t>(
-            std::min<uint32_t>(static_cast<uint32_t>(frames), voice.length - voice.position));
+        const size_t avail =
+            std::min<uint32_t>(static_cast<uint32_t>(frames), voice.length - voice.position);
         const int8_t* s = voice.data + voice.position;
         // Each voice's quotient for every sample value, worked out once per block, leaves the
         // frame loop with two table look-ups.
@@ -230,12 +230,12 @@ void WaveMixChannels(uint8_t* out, int32_t frames, bool stereo, const WaveMixVoi
         }
         const auto* u = reinterpret_cast<const uint8_t*>(s);
         if (stereo) {
-            for (int32_t f = 0; f < avail; ++f) {
+            for (size_t f = 0; f < avail; ++f) {
                 out[2 * f] += leftPart[u[f]];
                 out[2 * f + 1] += rightPart[u[f]];
             }
         } else {
-            for (int32_t f = 0; f < avail; ++f)
+            for (size_t f = 0; f < avail; ++f)
                 out[f] += leftPart[u[f]];
         }
     }

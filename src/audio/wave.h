@@ -96,7 +96,7 @@ struct WaveMixVoice {
 // pairs in stereo) for a mixer of `channels` voices: each voice adds level * s / (channels * 255)
 // plus 128 / channels, idle slots add the bias alone, all additions wrap at 256.
 void WaveMixVoices(uint8_t* out, int32_t frames, bool stereo, int32_t channels,
-                   const WaveMixVoice* voices, int32_t count);
+                   const WaveMixVoice* mix, int32_t count);
 
 // vantor.ini channels, abuffer, cthread, psound, sfx, stereo, volume, mixahead, boost, timerres and
 // period.

@@ -17,8 +17,9 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-[[noreturn]] void WaveReadFail(const char* format, const char* fileName) {
-    Log(LOG_ERROR, format, fileName);
+// `what` goes before the file's name: "WaveRead: <what> <file>".
+[[noreturn]] void WaveReadFail(const char* what, const char* fileName) {
+    Log(LOG_ERROR, "WaveRead: %s %s\n", what, fileName);
     FatalExit(1);
 }
 
@@ -47,7 +48,7 @@ void WaveRead(const char* fileName, Sample* sample) {
     delete[] sample->data;
     std::memset(sample, 0, sizeof(*sample));
     FileHandle file(std::fopen(fileName, "rb"));
-    if (!file) WaveReadFail("WaveRead: unable to read %s\n", fileName);
+    if (!file) WaveReadFail("unable to read", fileName);
     std::FILE* f = file.get();
     Log(LOG_BOOT, "WaveRead: %s\n", fileName);
 
@@ -70,13 +71,13 @@ void WaveRead(const char* fileName, Sample* sample) {
 
     ReadChunkHeader(f, sample->factId, &sample->factSize);
     if (std::memcmp(sample->factId, "fact", 4) != 0)
-        WaveReadFail("WaveRead: bad format (fact) for %s\n", fileName);
+        WaveReadFail("bad format (fact) for", fileName);
     // A skip past the end leaves nothing to read: the data chunk's test below reports it.
     std::fseek(f, static_cast<long>(sample->factSize), SEEK_CUR);
 
     ReadChunkHeader(f, sample->dataId, &sample->dataLength);
     if (std::memcmp(sample->dataId, "data", 4) != 0)
-        WaveReadFail("WaveRead: bad format (data) for %s\n", fileName);
+        WaveReadFail("bad format (data) for", fileName);
     long remaining = fileSize - std::ftell(f);
     if (remaining < 0 ||
         static_cast<unsigned long>(sample->dataLength) > static_cast<unsigned long>(remaining)) {
@@ -87,9 +88,9 @@ void WaveRead(const char* fileName, Sample* sample) {
     }
 
     sample->data = new (std::nothrow) int8_t[sample->dataLength == 0 ? 1 : sample->dataLength];
-    if (!sample->data) WaveReadFail("WaveRead: out of memory for %s\n", fileName);
+    if (!sample->data) WaveReadFail("out of memory for", fileName);
     if (std::fread(sample->data, 1, sample->dataLength, f) != sample->dataLength)
-        WaveReadFail("WaveRead: unable to read %s\n", fileName);
+        WaveReadFail("unable to read", fileName);
     // Unsigned to signed: flipping the top bit makes 128 (silence) 0, 255 127 and 0 -128.
     auto* bytes = reinterpret_cast<uint8_t*>(sample->data);
     for (uint32_t i = 0; i < sample->dataLength; ++i)

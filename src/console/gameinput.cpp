@@ -92,9 +92,8 @@ void GameInputEncode(const GameInputState& state, uint8_t* out) {
 }
 
 GameInputState GameInputDecode(const uint8_t* in) {
-    uint32_t words[GAME_INPUT_STATE_WORDS];
+    uint32_t words[GAME_INPUT_STATE_WORDS] = {};
     for (size_t w = 0; w < GAME_INPUT_STATE_WORDS; ++w) {
-        words[w] = 0;
         for (int i = 0; i < 4; ++i)
             words[w] |= static_cast<uint32_t>(in[4 * w + i]) << (8 * i);
     }

@@ -22,8 +22,8 @@ namespace {
 
 constexpr int GUARDED_SIGNALS[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
 // Faults this far below the lowest stack address count as running off the stack.
-constexpr uintptr_t STACK_GUARD_SPAN = 256 * 1024;
-constexpr size_t ALT_STACK_SIZE = 64 * 1024;
+constexpr uintptr_t STACK_GUARD_SPAN = uintptr_t{256} * 1024;
+constexpr size_t ALT_STACK_SIZE = size_t{64} * 1024;
 constexpr unsigned FATAL_WATCHDOG_SECONDS = 3;
 
 alignas(16) char altStack[ALT_STACK_SIZE];

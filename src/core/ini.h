@@ -14,9 +14,9 @@ constexpr size_t INI_VALUE_SIZE = 256;
 void IniGetString(const char* fileName, const char* key, const char* defaultText, char* out,
                   size_t outSize = INI_VALUE_SIZE);
 // atol of the value; the default when the file cannot be opened or the key is absent (an empty
-// value gives 0). found, when given, tells whether the file names the key.
+// value gives 0). named, when given, tells whether the file names the key.
 int32_t IniGetInt(const char* fileName, const char* key, int32_t defaultValue,
-                  bool* found = nullptr);
+                  bool* named = nullptr);
 // atof of the value in single precision; the default when the file or the key is missing.
 float IniGetFloat(const char* fileName, const char* key, float defaultValue);
 

@@ -84,9 +84,6 @@ void GameSetStartLevel(int32_t firstLevel);
 void GameSetMenuRocks(int32_t rocks);
 // vantor.ini level, menurocks and diff.
 extern const SettingTable gameSettings;
-// The game state and settings of a fresh program: no game, no hook, the default arena and
-// settings (tests; the program starts in this state).
-void GameReset();
 // The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
 const GameDifficulty& GameDifficultyRules();
 // Shorthand for GameDifficultyRules().rockSpeed.

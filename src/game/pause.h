@@ -24,9 +24,6 @@ void PauseDraw();
 void PauseSet(bool on);
 // The pause command: toggles.
 void PauseToggle();
-// "Paused" in the large font over the scene while paused; ClientRender calls it after the
-// overlay of the current screen.
-void PauseDraw();
 
 // vantor.ini autopause.
 extern const SettingTable pauseSettings;

@@ -5,6 +5,7 @@
 #include "core/fatal.h"
 #include "core/log.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,9 +39,13 @@ uint16_t ReadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
-[[noreturn]] void BitmapFail(int channel, const char* format, const char* fileName) {
+[[noreturn]] __attribute__((format(printf, 2, 3))) void BitmapFail(int channel, const char* format,
+                                                                   ...) {
     char message[512];
-    std::snprintf(message, sizeof message, format, fileName);
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
     Log(channel, "%s", message);
     FatalExit(1);
 }
@@ -140,7 +145,7 @@ void BitmapLoadRGBA(Texture* texture, const char* fileName) {
         const int32_t target = topDown ? height - 1 - row : row;
         uint8_t* out = pixels + size_t(target) * size_t(width) * 4;
         for (int32_t col = 0; col < width; ++col) {
-            const uint8_t* bgr = rowBuffer + col * 3;
+            const uint8_t* bgr = rowBuffer + size_t(col) * 3;
             out[0] = bgr[2];
             out[1] = bgr[1];
             out[2] = bgr[0];

@@ -38,6 +38,7 @@ constexpr const char* GL_SYSTEM_LIBRARY = "libGL.so.1";
 // One typed pointer per OpenGL 1.1 entry point, named without the "gl" prefix, in ascending
 // order of the names.
 struct GLTable {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the arguments are a type, a name and a parameter list
 #define GL_FUNCTION(ret, name, params, args) ret(*name) params;
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION

@@ -198,7 +198,7 @@ void ModelBuildRailPoints(Model* model) {
 void ModelPoolClear() {
     for (int i = 0; i < modelsInUse; ++i)
         ModelRelease(&modelPool[i]);
-    std::memset(modelPool, 0, sizeof modelPool);
+    std::fill(std::begin(modelPool), std::end(modelPool), Model{});
     modelsInUse = 0;
     unitSphere = bigRock = explosionModel = backSphere = shipModel = nullptr;
     medRock = bannerModel = saucerModel = railShotModel = nullptr;

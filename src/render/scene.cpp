@@ -79,11 +79,13 @@ OverlayExtent SceneOverlayExtent(int32_t width, int32_t height) {
     const int64_t w = width < 1 ? 1 : width;
     const int64_t h = height < 1 ? 1 : height;
     // Integer comparison and one division, so a 4:3 window gives exactly 320 x 240.
+    // NOLINTBEGIN(bugprone-integer-division): the halves are whole on purpose
     if (w * LAYOUT_HEIGHT >= h * LAYOUT_WIDTH)
         return {static_cast<double>(w * LAYOUT_HEIGHT / 2) / static_cast<double>(h),
                 static_cast<double>(LAYOUT_HEIGHT / 2)};
     return {static_cast<double>(LAYOUT_WIDTH / 2),
             static_cast<double>(h * LAYOUT_WIDTH / 2) / static_cast<double>(w)};
+    // NOLINTEND(bugprone-integer-division)
 }
 
 double SceneHorizontalFov() {

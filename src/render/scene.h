@@ -45,8 +45,6 @@ void SceneSetGuiPass(void (*pass)());
 
 // vantor.ini fov, pHint, glFin, stars and nicefx.
 extern const SettingTable sceneSettings;
-// The settings and camera of a fresh program, no overlay, the full view (tests).
-void SceneReset();
 // Client start-up, after the settings: the perspective hint and projection, the camera at its start
 // pose, the view-size commands' action. Running it again (tests) restores the start state.
 void SceneInit();

@@ -55,11 +55,10 @@ constexpr TexCorner TEXTURED_QUAD[4] = {
     {1.0f, -1.0f, 1.0f, 0.0f},
 };
 
-constexpr const char* TIMING_LINES[TIMING_COUNT] = {
-    "%4.2fms Color Buffer Clear\n",        "%4.2fms Z Buffer Clear\n",
-    "%4.2fms Gouraud Fill Test\n",         "%4.2fms Z-Buffered Fill Test\n",
-    "%4.2fms Alpha Blending Fill Test\n",  "%4.2fms Linear Texture Fill Test\n",
-    "%4.2fms Nearest Texture Fill Test\n",
+constexpr const char* TIMING_NAMES[TIMING_COUNT] = {
+    "Color Buffer Clear",        "Z Buffer Clear",           "Gouraud Fill Test",
+    "Z-Buffered Fill Test",      "Alpha Blending Fill Test", "Linear Texture Fill Test",
+    "Nearest Texture Fill Test",
 };
 
 void TimingShow() {
@@ -180,7 +179,8 @@ void TimingTest() {
     Log(LOG_BOOT, "Timing info:\n");
     for (int i = 0; i < TIMING_COUNT; ++i) {
         char line[96];
-        std::snprintf(line, sizeof(line), TIMING_LINES[i], static_cast<double>(timingResults[i]));
+        std::snprintf(line, sizeof(line), "%4.2fms %s\n", static_cast<double>(timingResults[i]),
+                      TIMING_NAMES[i]);
         Log(LOG_BOOT, "%s", line);
     }
 

@@ -55,8 +55,9 @@ bool ScreenLetter(const InputEvent* event, char letter) {
 
 // The name entry's Enter (or a pad's Start): records the name and closes the screen.
 void NameEntryCommit() {
-    std::strncpy(lastEnteredName, nameEdit->text, sizeof(lastEnteredName) - 1);
-    lastEnteredName[sizeof(lastEnteredName) - 1] = '\0';
+    const size_t length = strnlen(nameEdit->text, sizeof(lastEnteredName) - 1);
+    std::memcpy(lastEnteredName, nameEdit->text, length);
+    lastEnteredName[length] = '\0';
     highlightRank = HiScoreInsert(nameEdit->text, score);
     HiScoreSave();
     GuiFreeLayer(NameEntryScreen);
@@ -99,7 +100,7 @@ void NameEntryDraw() {
     int32_t rank = HiScoreRankOf(score);
     if (rank >= 0)
         std::snprintf(text, sizeof(text), "Score %06ld  Rank %ld", static_cast<long>(score),
-                      static_cast<long>(rank + 1));
+                      static_cast<long>(rank) + 1);
     else
         std::snprintf(text, sizeof(text), "Score %06ld", static_cast<long>(score));
     gl.Color3f(1.0f, 1.0f, 1.0f);

@@ -16,6 +16,7 @@ wait_for boot.log "Screenshot screenshots/skarnex3d-" 20
 import -window "$WIN" outside.png || fail "import of the window failed"
 cp screenshots/skarnex3d-*.png f12.png || fail "not one screenshot in screenshots/"
 [ "$(identify -format '%m %wx%h' f12.png)" = "PNG 640x480" ] || fail "F12 wrote no 640x480 PNG"
+# shellcheck disable=SC2086 # X Y W H
 above "$(white f12 $PRESS_AREA)" 0.03 || fail "the title's text is not where it belongs in F12's"
 # The rocks and the banner move between the two shots; the lower part (the high-score list, the
 # title's text, the far sky) holds still: there the shots must agree within a per cent of pixels.

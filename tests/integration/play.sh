@@ -2,6 +2,7 @@
 # banner and HUD, the quit prompt opened by Escape and closed by N, a game played to its end with
 # keys and the mouse, the name entry and the new high-score row, and on the quit prompt Z doing
 # nothing and Y quitting in order (see docs/testing.md). Set SKX_SHOT_DIR to keep the screenshots.
+# shellcheck disable=SC2086,SC2046 # the *_AREA values and row_area's output split into X Y W H
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"

@@ -39,11 +39,13 @@ template <class R> R RecordedResult() {
         return R{};
 }
 
+// NOLINTBEGIN(bugprone-macro-parentheses): a type, a name and two parenthesised lists
 #define GL_FUNCTION(ret, name, params, args)                                                       \
     ret Record##name params {                                                                      \
         Recorder{#name} args;                                                                      \
         return RecordedResult<ret>();                                                              \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 #include "render/gl_functions.inc"
 #undef GL_FUNCTION
 

@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-struct Rgb {
+struct Rgb8 {
     uint8_t r, g, b;
 };
 
@@ -29,7 +29,7 @@ struct BmpLayout {
 };
 
 // Bytes of a BMP whose pixel (x, y), y = 0 the bottom row, is pixel(x, y).
-inline std::string MakeBmp(const BmpLayout& l, const std::function<Rgb(int, int)>& pixel) {
+inline std::string MakeBmp(const BmpLayout& l, const std::function<Rgb8(int, int)>& pixel) {
     std::string out = "BM";
     auto put = [&](uint64_t value, int bytes) {
         for (int i = 0; i < bytes; ++i)
@@ -50,7 +50,7 @@ inline std::string MakeBmp(const BmpLayout& l, const std::function<Rgb(int, int)
     const int rows = l.height < 0 ? -l.height : l.height;
     for (int r = 0; r < rows; ++r) {
         for (int x = 0; x < l.width; ++x) {
-            const Rgb c = pixel(x, l.height < 0 ? rows - 1 - r : r);
+            const Rgb8 c = pixel(x, l.height < 0 ? rows - 1 - r : r);
             out += {char(c.b), char(c.g), char(c.r)};
         }
         while ((out.size() - start) % 4)
@@ -60,8 +60,8 @@ inline std::string MakeBmp(const BmpLayout& l, const std::function<Rgb(int, int)
     return out;
 }
 
-inline Rgb Gray(int, int) {
-    return Rgb{128, 128, 128};
+inline Rgb8 Gray(int, int) {
+    return Rgb8{128, 128, 128};
 }
 
 // Runs a statement expected to end the program with status 1 and checks the log line it left.
@@ -69,7 +69,7 @@ inline Rgb Gray(int, int) {
     do {                                                                                           \
         EXPECT_EXIT(statement, testing::ExitedWithCode(1), "");                                    \
         std::string logText_ = ReadFile(logFile);                                                  \
-        EXPECT_NE(logText_.find(text), std::string::npos) << logFile << ":\n" << logText_;         \
+        EXPECT_NE(logText_.find(text), std::string::npos) << (logFile) << ":\n" << logText_;       \
     } while (0)
 
 // The run directory with the generated assets, or "" when the build has not made one.

@@ -59,7 +59,7 @@ TEST_F(AssetTest, TexturesBlendAndShowAsMeant) {
     // yellow.
     int darkest = 255, yellowest = 0;
     const Texture& fiery = textures[TEXTURE_FIERY];
-    for (int i = 0; i < fiery.width * fiery.height; ++i) {
+    for (size_t i = 0; i < size_t(fiery.width) * size_t(fiery.height); ++i) {
         const uint8_t* p = fiery.pixels + 4 * i;
         ASSERT_TRUE(p[0] >= p[1] && p[1] >= p[2]) << "texel " << i;
         darkest = std::min(darkest, int(p[0]));

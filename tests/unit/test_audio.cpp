@@ -122,6 +122,7 @@ TEST_F(WaveRunning, AFullMixerStealsAQuieterVoiceOnlyBeyondTheBoost) {
     // Slot 1 is the candidate (150 < 200); 60 + 50 = 110 is not below 100, so it takes slot 1.
     EXPECT_NE(WavePlay(SND_MENU, 60), 0u);
     std::vector<int32_t> volumes;
+    volumes.reserve(4);
     for (int32_t i = 0; i < WaveVoiceCount(); ++i)
         volumes.push_back(WaveVoiceGet(i).volume);
     EXPECT_EQ(volumes, (std::vector<int32_t>{200, 255, 120, 60}));

@@ -18,6 +18,7 @@ int CompareInt(const Index*, const void* a, const void* b) {
 
 std::vector<int> Values(const Index& idx) {
     std::vector<int> out;
+    out.reserve(size_t(idx.count));
     for (int i = 0; i < idx.count; ++i)
         out.push_back(*static_cast<int*>(idx.items[i]));
     return out;
@@ -26,7 +27,7 @@ std::vector<int> Values(const Index& idx) {
 TEST(Index, SortedInsertFindAndDelete) {
     ScratchDir dir;
     LogResetForTest();
-    Index idx;
+    Index idx{};
     IndexCreate(&idx, INDEX_DEFAULT_CAPACITY, "testIndex", 0);
     int v[] = {30, 10, 20, 50, 40, 40}, stranger = 45;
     for (int& x : v)

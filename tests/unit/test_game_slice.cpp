@@ -27,13 +27,13 @@ void* malloc(size_t size) {
     allocCount += allocArmed;
     return __libc_malloc(size);
 }
-void* calloc(size_t n, size_t size) {
+void* calloc(size_t nmemb, size_t size) {
     allocCount += allocArmed;
-    return __libc_calloc(n, size);
+    return __libc_calloc(nmemb, size);
 }
-void* realloc(void* block, size_t size) {
+void* realloc(void* ptr, size_t size) {
     allocCount += allocArmed;
-    return __libc_realloc(block, size);
+    return __libc_realloc(ptr, size);
 }
 }
 #endif

@@ -106,7 +106,7 @@ class Pad : public ConsoleTest {
         if (c.axis < 0)
             SDL_JoystickSetVirtualButton(stick, c.button, on ? SDL_PRESSED : SDL_RELEASED);
         else
-            SDL_JoystickSetVirtualAxis(stick, c.axis, on ? c.value : 0);
+            SDL_JoystickSetVirtualAxis(stick, c.axis, on ? c.value : int16_t{0});
         return Poll();
     }
     void Press(int button) {

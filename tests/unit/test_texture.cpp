@@ -20,7 +20,7 @@ int Texel(const Texture& t, int x, int y) {
 TEST(Bitmap, PaddedRowsDataOffsetLongerHeadersAndTopDownRows) {
     ScratchDir dir;
     // 9 bytes a row (3 of padding), the pixels 16 bytes after the headers.
-    const auto colour = [](int x, int y) { return Rgb{uint8_t(x + 1), uint8_t(y + 4), 9}; };
+    const auto colour = [](int x, int y) { return Rgb8{uint8_t(x + 1), uint8_t(y + 4), 9}; };
     WriteFile("odd.bmp", MakeBmp({.width = 3, .height = 2, .gap = 16}, colour));
     Texture t{};
     BitmapLoadRGBA(&t, "odd.bmp");
@@ -33,7 +33,7 @@ TEST(Bitmap, PaddedRowsDataOffsetLongerHeadersAndTopDownRows) {
     BitmapFree(&t);
     for (uint32_t info : {108u, 124u}) {
         WriteFile("v5.bmp", MakeBmp({.height = -2, .infoSize = info}, [](int, int y) {
-                      return Rgb{uint8_t(y), 0, 0};
+                      return Rgb8{uint8_t(y), 0, 0};
                   }));
         BitmapLoadRGBA(&t, "v5.bmp");
         EXPECT_EQ(Texel(t, 0, 1), 0x010000) << "row 0 is the bottom row";
@@ -80,7 +80,7 @@ TEST(Texture, InitLoadsKeysAndUploadsTheTableWithItsFilters) {
     ScratchDir dir;
     // All 24 images, 2 x 2: white, black, (200, 10, 90) and (0, 0, 1); the button's with a header
     // kind that holds no image.
-    const Rgb colours[4] = {{255, 255, 255}, {0, 0, 0}, {200, 10, 90}, {0, 0, 1}};
+    const Rgb8 colours[4] = {{255, 255, 255}, {0, 0, 0}, {200, 10, 90}, {0, 0, 1}};
     for (int i = 0; i < TEXTURE_COUNT; ++i)
         WriteFile(textureTable[size_t(i)].fileName,
                   MakeBmp({.width = 2, .height = 2, .infoSize = i == TEXTURE_BUTTON ? 12u : 40u},
@@ -104,7 +104,7 @@ TEST(Texture, InitLoadsKeysAndUploadsTheTableWithItsFilters) {
     }
     // One upload per image but the one without: fonts filtered by flinear, the others by
     // tlinear. The timing test's verdict sends them all again.
-    for (int32_t fonts : {GL_LINEAR, GL_NEAREST}) {
+    for (GLenum fonts : {GL_LINEAR, GL_NEAREST}) {
         const GLRecordedCall* c = GLRecorderCalls();
         EXPECT_EQ(GLRecorderCount("TexImage2D"), TEXTURE_COUNT - 1);
         for (int i = GLRecorderFind("BindTexture"); i >= 0;

@@ -127,6 +127,11 @@ bool Encode(const MusicTrack& track, std::vector<uint8_t>* out) {
 }
 
 // Decodes the file as the game will and checks peak, start and end.
+// A silent track reads as -200 dBFS, not as minus infinity.
+double Decibels(double level) {
+    return 20.0 * std::log10(std::max(level, 1e-10));
+}
+
 bool Check(const MusicTrack& track, const std::vector<uint8_t>& ogg) {
     MemFile file{ogg, 0};
     SF_INFO info{};
@@ -152,7 +157,7 @@ bool Check(const MusicTrack& track, const std::vector<uint8_t>& ogg) {
     double rms = std::sqrt(sum / double(std::max<size_t>(1, pcm.size())));
     std::printf("musicgen: track%02d %-14s %6.1f s  %4zu KiB  peak %5.1f dBFS  rms %5.1f dBFS\n",
                 track.number, track.title, double(got) / MUSIC_RATE, ogg.size() / 1024,
-                20.0 * std::log10(peak), 20.0 * std::log10(rms));
+                Decibels(peak), Decibels(rms));
     if (peak >= 0.97 || edge > 0.02) {
         std::fprintf(stderr, "Check: track %d peaks at %.3f, edges at %.3f\n", track.number, peak,
                      edge);

@@ -92,7 +92,7 @@ Motif MotifMake(Rng& rng, bool sparse) {
         m.degree[size_t(at)] = int8_t(rest ? -100 : current);
         m.length[size_t(at)] = int8_t(len);
         for (int k = 1; k < len; ++k)
-            m.degree[size_t(at + k)] = -100;
+            m.degree[size_t(at) + size_t(k)] = -100;
         at += len;
     }
     return m;
@@ -250,7 +250,7 @@ std::vector<Note> Sequence(const Song& song, float* seconds) {
                 const int half = phraseBar % 2;
                 for (int e = 0; e < 8; ++e) {
                     int at = half * 8 + e;
-                    int degree = m.degree[size_t(at)];
+                    int degree = int{m.degree[size_t(at)]};
                     if (degree == -100) continue;
                     if (phraseBar == 3 && e >= 6) degree += 2;
                     float pitch =

@@ -30,7 +30,7 @@ struct RockLook {
 // A tileable cratered surface, lit from the upper left by its own relief.
 Image RockMake(const RockLook& look) {
     const int size = 256;
-    std::vector<float> height(size * size);
+    std::vector<float> height(size_t(size) * size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
             height[y * size + x] =

@@ -21,7 +21,7 @@ skx_setup() {
     for d in texture model sound music; do
         [ -d "$RUNDIR/$d" ] && ln -s "$RUNDIR/$d" "$WORK/$d"
     done
-    export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+    export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
     export LIBGL_ALWAYS_SOFTWARE=1
     export SKX_NO_MESSAGEBOX=1
     cd "$WORK" || fail "cannot enter $WORK"
@@ -59,7 +59,7 @@ start_xvfb() {
     Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$WORK/.display" >/dev/null 2>&1 &
     XVFB_PID=$!
     wait_until 20 xvfb_up || fail "Xvfb did not start"
-    export DISPLAY=":$(cat "$WORK/.display")"
+    DISPLAY=":$(cat "$WORK/.display")" && export DISPLAY
 }
 xvfb_up() {
     kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start"

@@ -1,6 +1,7 @@
 # Shared by the scripts that drive the game's screens with real input: the game window, keys
 # held across frames, screenshots of the window and checks on regions of them (window pixels,
 # origin top-left). Needs common.sh first and a running program (start_game).
+# shellcheck disable=SC2086 # the *_AREA values are split into X Y W H on purpose
 
 # geometry WxH: the window has that size.
 geometry() {
@@ -98,6 +99,7 @@ SCORE_AREA="470 0 170 24"      # "Score: NNNNNN"
 SCORE_DIGITS_AREA="555 0 85 24" # the digits of the score
 PROMPT_AREA="225 355 190 40"   # inside the quit prompt's button
 NAME_LABEL_AREA="150 270 340 50" # "Please Enter your Name"
+# shellcheck disable=SC2034 # for play.sh
 EDIT_AREA="225 345 190 40"     # the name-entry text field
 
 # Which screen a screenshot NAME shows, judged by its text.
