@@ -413,7 +413,7 @@ void DifficultyHelp(char* out, size_t size) {
                   "%s%s; saucers fire from level %ld every %g s and turn toward you 1 time in "
                   "%ld a second.",
                   rocks, saucers, static_cast<long>(d.saucerFireLevel), double(d.saucerReload),
-                  static_cast<long>(d.saucerTurnOdds + 1));
+                  static_cast<long>(d.saucerTurnOdds) + 1);
 }
 
 void AutopauseText(char* out, size_t size) {
