@@ -163,8 +163,7 @@ void GameReset() {
     player = nullptr;
     bannerTimer = 0.0f;
     sliceHook = nullptr;
-    for (int32_t i = 0; i < gameSettings.count; ++i)
-        gameSettings.rows[i].set(gameSettings.rows[i].defaultValue);
+    SettingsApplyDefaults(gameSettings);
 }
 
 const GameDifficulty& GameDifficultyRules() {
