@@ -95,7 +95,8 @@ int32_t seamLevel = 0; // the level as the frame's steps began
 int32_t frameSteps = 0;
 
 // Playback.
-uint8_t* playImage = nullptr;
+uint8_t* playImage = nullptr; // grown to the largest demo loaded and kept for the next
+size_t playCapacity = 0;
 size_t playSize = 0;
 size_t playCursor = 0;
 DemoInfo playInfo{};
@@ -105,6 +106,20 @@ GameInputState playState{};
 bool timing = false;
 float* frameTimes = nullptr; // seconds per frame, filled while a timedemo runs
 std::chrono::steady_clock::time_point frameStart;
+
+// A title demo: played behind the title until it ends or the title takes over again; then what
+// the playback put in place goes back: the player's play settings, input record and random state.
+struct KeptSetting {
+    const Setting* row;
+    double value;
+};
+constexpr int32_t DEMO_MAX_KEPT = 64;
+bool titlePlay = false;
+bool titleOver = false; // its last frame has been played
+KeptSetting keptSettings[DEMO_MAX_KEPT];
+int32_t keptCount = 0;
+GameInputState keptState{};
+uint32_t keptSeed = 0;
 
 // ---- Little-endian encoding ------------------------------------------------------------------
 
@@ -364,8 +379,37 @@ void DemoArm(const char* name) {
 
 // ---- Playback ------------------------------------------------------------------------------
 
+// The player's value of every play setting a playback may change; false when there are more
+// than the table holds (a programming error: logged).
+bool DemoKeepPlayerSettings() {
+    keptCount = 0;
+    for (int32_t t = 0; t < SettingsTableCount(); ++t)
+        for (int32_t i = 0; i < SettingsTable(t).count; ++i) {
+            const Setting& row = SettingsTable(t).rows[i];
+            if (!(row.flags & SETTING_PLAY) || !row.set || !row.get) continue;
+            if (keptCount == DEMO_MAX_KEPT) {
+                Log(LOG_ERROR, "DemoPlay: more than %ld play settings to keep\n",
+                    static_cast<long>(DEMO_MAX_KEPT));
+                return false;
+            }
+            keptSettings[keptCount++] = {&row, row.get()};
+        }
+    keptState = gameInput.state;
+    keptSeed = RandomGetState();
+    return true;
+}
+
 void DemoPlayStop() {
-    InputSetFilter(nullptr);
+    if (titlePlay) { // the title's own filter stays
+        for (int32_t i = 0; i < keptCount; ++i)
+            keptSettings[i].row->set(keptSettings[i].value);
+        GameInputSetState(keptState);
+        RandomSeed(keptSeed);
+    } else {
+        InputSetFilter(nullptr);
+    }
+    titlePlay = false;
+    titleOver = false;
     mode = DEMO_IDLE;
 }
 
@@ -380,13 +424,10 @@ int DemoFilter(const InputEvent* event) {
         WindowPostQuit();
         return 1;
     }
-    const Bind* bind =
-        (event->flags & (INPUT_PRESS | INPUT_RELEASE)) ? BindFind(event->key) : nullptr;
-    if (bind && bind->press && std::strcmp(bind->press->commandName, "screenshot") == 0) return 0;
-    return 1;
+    return DemoScreenshotKey(event) ? 0 : 1;
 }
 
-bool DemoPlayLoad(const char* name, bool timed) {
+bool DemoPlayLoad(const char* name, bool timed, bool title) {
     if (!DemoNameValid(name)) {
         Log(LOG_ERROR, "DemoPlay: bad demo name \"%s\" (letters, digits, - and _)\n", name);
         return false;
@@ -406,7 +447,11 @@ bool DemoPlayLoad(const char* name, bool timed) {
         return false;
     }
     playSize = static_cast<size_t>(st.st_size);
-    playImage = static_cast<uint8_t*>(std::malloc(playSize));
+    if (playSize > playCapacity) {
+        std::free(playImage);
+        playImage = static_cast<uint8_t*>(std::malloc(playSize));
+        playCapacity = playImage ? playSize : 0;
+    }
     bool read = playImage && std::fread(playImage, 1, playSize, file) == playSize;
     std::fclose(file);
     char reason[DEMO_REASON_SIZE];
@@ -426,10 +471,14 @@ bool DemoPlayLoad(const char* name, bool timed) {
             return false;
         }
     }
+    if (title && !DemoKeepPlayerSettings()) return false;
     timing = timed;
+    titlePlay = title;
+    titleOver = false;
     playCursor = playInfo.bodyOffset;
     playFrame = 0;
     mode = DEMO_PLAYING;
+    if (title) return true; // the title demos log their own line, once a turn
     InputSetFilter(DemoFilter);
     Log(LOG_BOOT, "DemoPlay: %s %s, %ld frames\n", timed ? "timing" : "playing", demoPath,
         static_cast<long>(playInfo.frames));
@@ -467,7 +516,7 @@ void DemoPlayFrame(float* dt, int32_t* steps) {
     GameInputSetState(playState);
     playFrame++;
     // The same frame of the same demo is the same picture on every run: a fixed frame to compare.
-    if (playFrame == shotFrame) {
+    if (playFrame == shotFrame && !titlePlay) {
         Log(LOG_BOOT, "DemoPlay: screenshot of frame %ld\n", static_cast<long>(playFrame));
         ScreenshotCommand(nullptr);
     }
@@ -675,9 +724,9 @@ bool DemoInit() {
     SettingReadText(SettingRow(demoSettings, "playdemo"), play, sizeof(play));
     SettingReadText(SettingRow(demoSettings, "timedemo"), timed, sizeof(timed));
     shotFrame = SettingReadInt(demoSettings, "demoshot");
-    if (timed[0]) return DemoPlayLoad(timed, true);
+    if (timed[0]) return DemoPlayLoad(timed, true, false);
     if (play[0]) {
-        DemoPlayLoad(play, false); // a demo that cannot play leaves the title screen
+        DemoPlayLoad(play, false, false); // a demo that cannot play leaves the title screen
         return true;
     }
     if (record[0]) DemoArm(record);
@@ -693,6 +742,7 @@ void DemoUnInit() {
     std::free(frameTimes);
     recordBlock = nullptr;
     playImage = nullptr;
+    playCapacity = 0;
     frameTimes = nullptr;
 }
 
@@ -720,7 +770,7 @@ void DemoFrameBegin() {
 
 void DemoFrame(float* dt, int32_t* steps) {
     seamLevel = level;
-    if (mode == DEMO_PLAYING) {
+    if (mode == DEMO_PLAYING && !titleOver) {
         DemoPlayFrame(dt, steps);
     } else if (mode == DEMO_ARMED || mode == DEMO_RECORDING) {
         frameTime = *dt;
@@ -741,7 +791,10 @@ void DemoFrameEnd() {
         if (!DemoRecordFrame()) return;
         if (level == 0) DemoRecordFinish(); // the game is over
     } else if (mode == DEMO_PLAYING && playFrame == playInfo.frames) {
-        DemoPlayFinish();
+        if (titlePlay)
+            titleOver = true; // the title takes over: no outcome to compare, no quit
+        else
+            DemoPlayFinish();
     }
 }
 
@@ -765,4 +818,27 @@ bool DemoPlaying() {
 
 bool DemoRecording() {
     return mode == DEMO_RECORDING;
+}
+
+bool DemoScreenshotKey(const InputEvent* event) {
+    const Bind* bind =
+        (event->flags & (INPUT_PRESS | INPUT_RELEASE)) ? BindFind(event->key) : nullptr;
+    return bind && bind->press && std::strcmp(bind->press->commandName, "screenshot") == 0;
+}
+
+bool DemoBusy() {
+    return mode != DEMO_IDLE;
+}
+
+bool DemoTitleStart(const char* name) {
+    if (mode != DEMO_IDLE) return false;
+    return DemoPlayLoad(name, false, true);
+}
+
+bool DemoTitleOver() {
+    return mode == DEMO_PLAYING && titlePlay && titleOver;
+}
+
+void DemoTitleStop() {
+    if (mode == DEMO_PLAYING && titlePlay) DemoPlayStop();
 }

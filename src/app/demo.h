@@ -70,6 +70,21 @@ bool DemoFramePace(float* seconds);
 bool DemoPlaying();
 // A game is being recorded (from the title's Space to its end).
 bool DemoRecording();
+// A demo is armed for recording, being recorded or playing.
+bool DemoBusy();
+// The event is a press or release of a key bound to `screenshot`, which a playback lets through.
+bool DemoScreenshotKey(const InputEvent* event);
+
+// A title demo: demos/NAME.skd played behind the title (by the title demos of app/titledemo.h),
+// without the outcome check, the quit at its end or an input filter of its own. Its buffer is
+// kept for the next demo. False, with one error line, for a demo that cannot play or while
+// another demo is busy.
+bool DemoTitleStart(const char* name);
+// The title demo has played its last frame.
+bool DemoTitleOver();
+// Ends a title demo (if one plays): the player's play settings, input record and random state,
+// as they were when it started, are put back.
+void DemoTitleStop();
 
 // vantor.ini record, playdemo, timedemo and demoshot.
 extern const SettingTable demoSettings;
