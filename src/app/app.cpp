@@ -3,6 +3,7 @@
 
 #include "app/client.h"
 #include "app/demo.h"
+#include "app/titledemo.h"
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
 #include "core/clock.h"
@@ -285,6 +286,7 @@ int AppMain() {
         AppShutdown();
         return EXIT_DEMO_UNPLAYABLE;
     }
+    TitleDemoInit();
 
     for (;;) {
         GameInputBeginFrame();
@@ -305,6 +307,7 @@ int AppMain() {
         DemoFrame(&dt, &steps);
         AppRunSteps(dt, steps, GameSlice);
         DemoFrameEnd();
+        TitleDemoFrameEnd(dt, WindowCanRender());
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) {
             ClientRender();

@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "app/demo.h"
+#include "app/titledemo.h"
 
 #include "audio/cdaudio.h"
 #include "audio/wave.h"
@@ -40,10 +41,10 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &glSettings,       &windowSettings, &appLoopSettings, &gameInputSettings, &hudSettings,
-    &gameSettings,     &sceneSettings,  &timingSettings,  &inputSettings,     &textureSettings,
-    &particleSettings, &lightSettings,  &waveSettings,    &cdAudioSettings,   &thingSettings,
-    &pauseSettings,    &demoSettings,
+    &glSettings,       &windowSettings, &appLoopSettings,   &gameInputSettings, &hudSettings,
+    &gameSettings,     &sceneSettings,  &timingSettings,    &inputSettings,     &textureSettings,
+    &particleSettings, &lightSettings,  &waveSettings,      &cdAudioSettings,   &thingSettings,
+    &pauseSettings,    &demoSettings,   &titleDemoSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have

@@ -437,6 +437,32 @@ void RumbleHelp(char* out, size_t size) {
                   "Pads with motors rumble when your ship is hit or a rock bursts near.");
 }
 
+// The idle seconds on the title before a demo plays; a value of vantor.ini's own between two
+// steps moves to the neighbouring step.
+constexpr double TITLE_DEMO_STEPS[] = {0.0, 10.0, 20.0, 30.0, 60.0, 120.0};
+void TitleDemoText(char* out, size_t size) {
+    const double seconds = RowValue("attract");
+    if (seconds <= 0.0)
+        std::snprintf(out, size, "Off");
+    else
+        std::snprintf(out, size, "After %g s", seconds);
+}
+void TitleDemoStep(int32_t direction) {
+    const double now = RowValue("attract");
+    double next = now;
+    for (double step : TITLE_DEMO_STEPS)
+        if (direction > 0 ? step > now : step < now) {
+            next = step;
+            if (direction > 0) break;
+        }
+    RowSet("attract", next);
+}
+void TitleDemoHelp(char* out, size_t size) {
+    std::snprintf(out, size,
+                  "A demo game plays behind the title after this long without a key; any key "
+                  "brings the title back.");
+}
+
 // ---- Pages
 // ------------------------------------------------------------------------------------------
 
@@ -505,6 +531,7 @@ constexpr Item GAME_ITEMS[] = {
     ChoiceItem("Difficulty", DifficultyText, DifficultyStep, DifficultyHelp),
     ChoiceItem("Pause when away", AutopauseText, AutopauseStep, AutopauseHelp),
     ChoiceItem("Rumble", RumbleText, RumbleStep, RumbleHelp),
+    ChoiceItem("Title demo", TitleDemoText, TitleDemoStep, TitleDemoHelp),
     ButtonItem("Done", Leave, DoneHelp),
 };
 
@@ -1014,6 +1041,7 @@ constexpr KeyComment KEY_COMMENTS[] = {
     {"diff", "difficulty, 0 to 3"},
     {"autopause", "1: pause a game when the window loses the focus or is minimised"},
     {"rumble", "1: pads with motors rumble; 0 never"},
+    {"attract", "seconds on the title without a key before a demo plays; 0: never"},
 };
 
 const char* CommentOf(const char* key) {

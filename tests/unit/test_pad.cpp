@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/client.h"
 #include "app/demo.h"
+#include "app/titledemo.h"
 #include "audio/wave.h"
 #include "game/game.h"
 #include "game_fixture.h"
@@ -14,6 +15,7 @@
 #include "ui/screens.h"
 #include "ui_test_util.h"
 
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -517,4 +519,94 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
     DemoUnInit();
 }
 
+// Title demos through the frame loop's seam: two idle seconds on the title (a press starts them
+// again) play the shipped demo under its own play settings; a pad's Start brings the title back
+// in that frame and goes no further, nor starts a game; a damaged demo is left out with one error
+// line and the next plays in turn; a demo played out returns too. The pad does not rumble for a
+// demo. The player's settings, camera and high scores are as they were.
+TEST_F(Pad, TitleDemosPlayWhenIdleAndLeaveTheTitleAsTheyFoundIt) {
+    GameScope world("attract = 2\n");
+    StartConsole();
+    GameInputInit();
+    ClientRegisterSettings();
+    ui.emplace();
+    ScreensInit();
+    PauseInit();
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+    WriteFile("demos/early.skd",
+              ReadFile(std::string(SKX_TEST_SOURCE_DIR) + "/data/demos/early.skd"));
+    WriteFile("demos/dark.skd", std::string(3000, '\x5a'));
+    const float invSlice = 1.0f / timeSlice;
+    auto frame = [&](auto&& input) {
+        GameInputBeginFrame();
+        DemoFrameBegin();
+        input();
+        float dt = 0.02f;
+        int32_t steps = AppFrameSteps(dt, invSlice);
+        DemoFrame(&dt, &steps);
+        AppRunSteps(dt, steps, GameSlice);
+        DemoFrameEnd();
+        TitleDemoFrameEnd(dt, true);
+    };
+    auto idle = [] {};
+    auto onTitle = [] {
+        return level == 0 && GuiTopScreen() && GuiTopScreen()->callback == MenuScreen;
+    };
+    auto idleUntilDemo = [&] {
+        int32_t frames = 0;
+        for (; frames < 200 && !TitleDemoPlaying(); ++frames)
+            frame(idle);
+        return frames;
+    };
+    PlugIn();
+    GameSetDifficulty(2);
+    GameSetStartLevel(4);
+    GameInputSetCameraMode(CAMERA_MODE_COCKPIT);
+    const auto scores = hiScoreTable;
+    AttractMode();
+    TitleDemoInit();
+    for (int i = 0; i < 50; ++i)
+        frame(idle);
+    frame([] { PressKey(SDL_SCANCODE_LEFT); });
+    EXPECT_NEAR(idleUntilDemo(), 100, 2);
+    EXPECT_NE(ReadFile("boot.log").find("Attract demo: early"), std::string::npos);
+    for (int i = 0; i < 5; ++i)
+        frame(idle);
+    EXPECT_GE(level, 1);
+    EXPECT_EQ(difficulty, 0);
+    EXPECT_EQ(GuiTopScreen(), nullptr);
+    EXPECT_EQ(rumbleEnabled, 0) << "the pad shakes for the demo's hits";
+
+    BindingKeys().clear();
+    frame([&] { Press(SDL_CONTROLLER_BUTTON_START); });
+    EXPECT_TRUE(BindingKeys().empty()) << "the press went on to the bindings";
+    EXPECT_FALSE(TitleDemoPlaying());
+    EXPECT_TRUE(onTitle());
+    frame(idle);
+    EXPECT_TRUE(onTitle()) << "the press that ended the demo started a game";
+    EXPECT_EQ(difficulty, 2);
+    EXPECT_EQ(startLevel, 4);
+    EXPECT_EQ(gameInput.state.cameraMode, CAMERA_MODE_COCKPIT);
+
+    for (int i = 0; i < 150; ++i)
+        frame(idle);
+    EXPECT_FALSE(TitleDemoPlaying()) << "the damaged demo played";
+    EXPECT_TRUE(onTitle());
+    EXPECT_NEAR(idleUntilDemo(), 50, 2);
+    for (int i = 0; i < 3000 && TitleDemoPlaying(); ++i)
+        frame(idle);
+    const std::string log = ReadFile("boot.log");
+    EXPECT_EQ(Count(log, "Attract demo: early"), 2u) << log;
+    EXPECT_NE(log.find("Attract demo ended: its end"), std::string::npos) << log;
+    EXPECT_EQ(Count(ReadFile("error.log"), "DemoPlay: demos/dark.skd: not a demo file"), 1u);
+    EXPECT_TRUE(onTitle());
+    EXPECT_EQ(difficulty, 2);
+    EXPECT_EQ(startLevel, 4);
+    EXPECT_EQ(gameInput.state.cameraMode, CAMERA_MODE_COCKPIT);
+    EXPECT_EQ(rumbleEnabled, 1);
+    EXPECT_EQ(std::memcmp(hiScoreTable.data(), scores.data(), sizeof(scores)), 0);
+    EXPECT_FALSE(FileExists("hiscore.tbl"));
+    InputSetFilter(nullptr);
+    DemoUnInit();
+}
 } // namespace
