@@ -33,7 +33,9 @@
 #include "ui/hiscore.h"
 #include "ui/hud.h"
 #include "ui/options.h"
+#include "ui/results.h"
 #include "ui/screens.h"
+#include "ui/titlechoice.h"
 
 #include <iterator>
 
@@ -41,17 +43,18 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &glSettings,       &windowSettings, &appLoopSettings,   &gameInputSettings, &hudSettings,
-    &gameSettings,     &sceneSettings,  &timingSettings,    &inputSettings,     &textureSettings,
-    &particleSettings, &lightSettings,  &waveSettings,      &cdAudioSettings,   &thingSettings,
-    &pauseSettings,    &demoSettings,   &titleDemoSettings,
+    &glSettings,        &windowSettings, &appLoopSettings, &gameInputSettings,   &hudSettings,
+    &gameSettings,      &sceneSettings,  &timingSettings,  &inputSettings,       &textureSettings,
+    &particleSettings,  &lightSettings,  &waveSettings,    &cdAudioSettings,     &thingSettings,
+    &pauseSettings,     &demoSettings,   &resultsSettings, &titleChoiceSettings, &hiScoreSettings,
+    &titleDemoSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have
 // always shown them; each value goes to its owner's setter.
-constexpr const char* CLIENT_READ_ORDER[] = {"camera", "fps",    "level", "menurocks",
-                                             "fov",    "pHint",  "glFin", "diff",
-                                             "stars",  "nicefx", "test",  "vtest"};
+constexpr const char* CLIENT_READ_ORDER[] = {
+    "camera", "fps",    "level", "menurocks", "fov",  "pHint",   "glFin",     "diff",
+    "stars",  "nicefx", "test",  "vtest",     "easy", "results", "titlediff", "hitables"};
 
 void ClientReadSettings() {
     for (const char* key : CLIENT_READ_ORDER)

@@ -35,8 +35,10 @@ Thing* player = nullptr;
 float bannerTimer = 0.0f;
 void (*sliceHook)(float dt) = nullptr;
 int32_t difficulty = 0;
+int32_t easyOffered = 0;
 int32_t startLevel = 1;
 int32_t menuRocks = 12;
+GameStats gameStats = {};
 
 namespace {
 
@@ -47,6 +49,8 @@ const Setting GAME_SETTING_ROWS[] = {
      [](double v) { GameSetMenuRocks(int32_t(v)); }},
     {"diff", SETTING_INT, 0, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
      [] { return double(difficulty); }, [](double v) { GameSetDifficulty(int32_t(v)); }},
+    {"easy", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAY, [] { return double(easyOffered); },
+     [](double v) { GameSetEasy(int32_t(v)); }},
 };
 
 } // namespace
@@ -113,10 +117,10 @@ void RocksOnRing(int32_t count, float speed, Thing* (*create)(const Vec3*, const
     }
 }
 
-void SaucerOnRing() {
+void SaucerOnRing(float speed) {
     Vec3 pos = {0.0f, SAUCER_HEIGHT, -SAUCER_RING};
     VecRotateY(&pos, RandomRange(0, 360));
-    const Vec3 vel = Turned(SAUCER_START_SPEED, RandomRange(0, 360));
+    const Vec3 vel = Turned(speed, RandomRange(0, 360));
     SaucerCreate(&pos, &vel);
 }
 
@@ -128,6 +132,7 @@ bool RocksLeft() {
 }
 
 void GameOver() {
+    gameStats.levelReached = level;
     AttractMode();
     if (gameScreens->gameOver) gameScreens->gameOver(score);
 }
@@ -140,6 +145,13 @@ void GameSetScreens(const GameScreens* screens) {
 
 void GameSetDifficulty(int32_t diff) {
     difficulty = diff;
+    // A game played partly at an easier level counts as one of that level.
+    if (level > 0) gameStats.difficulty = std::min(gameStats.difficulty, GameDifficultyLevel());
+}
+
+void GameSetEasy(int32_t on) {
+    easyOffered = on != 0 ? 1 : 0;
+    if (level > 0) gameStats.difficulty = std::min(gameStats.difficulty, GameDifficultyLevel());
 }
 
 void GameSetStartLevel(int32_t firstLevel) {
@@ -163,14 +175,45 @@ void GameReset() {
     player = nullptr;
     bannerTimer = 0.0f;
     sliceHook = nullptr;
+    gameStats = {};
     SettingsApplyDefaults(gameSettings);
 }
 
+int32_t GameDifficultyLowest() {
+    return easyOffered ? GAME_DIFFICULTY_EASY : 0;
+}
+
+int32_t GameDifficultyLevel() {
+    return std::clamp(difficulty, GameDifficultyLowest(), GAME_DIFFICULTY_LEVELS - 1);
+}
+
+const GameDifficulty& GameDifficultyOf(int32_t difficultyLevel) {
+    if (difficultyLevel <= GAME_DIFFICULTY_EASY) return GAME_DIFFICULTY_EASY_ROW;
+    return GAME_DIFFICULTY[std::clamp(difficultyLevel, 0, GAME_DIFFICULTY_LEVELS - 1)];
+}
+
 const GameDifficulty& GameDifficultyRules() {
-    int32_t d = difficulty;
-    if (d < 0) d = 0;
-    if (d >= GAME_DIFFICULTY_LEVELS) d = GAME_DIFFICULTY_LEVELS - 1;
-    return GAME_DIFFICULTY[d];
+    return GameDifficultyOf(GameDifficultyLevel());
+}
+
+void GameCount(GameEvent event) {
+    if (level <= 0) return; // the attract mode's things count for nobody
+    int32_t* counter = nullptr;
+    switch (event) {
+    case GAME_EVENT_ROCK:
+        counter = &gameStats.rocks;
+        break;
+    case GAME_EVENT_SAUCER:
+        counter = &gameStats.saucers;
+        break;
+    case GAME_EVENT_SHOT:
+        counter = &gameStats.shotsFired;
+        break;
+    case GAME_EVENT_HIT:
+        counter = &gameStats.shotsHit;
+        break;
+    }
+    if (counter && *counter < INT32_MAX) ++*counter;
 }
 
 float GameRockSpeedFactor() {
@@ -228,7 +271,7 @@ void AttractMode() {
     player->yaw = 180.0f;
     player->flags = THING_NO_COLLIDE;
 
-    SaucerOnRing();
+    SaucerOnRing(SAUCER_START_SPEED);
     for (const int32_t kind : {PICKUP_RAIL, PICKUP_SPREAD}) {
         const Vec3 pos = Turned(MENU_PICKUP_RING, RandomRange(0, 359));
         const Vec3 vel = Turned(MENU_PICKUP_SPEED, RandomRange(0, 359));
@@ -251,6 +294,10 @@ void NewGame() {
     score = 0;
     weaponKind = WEAPON_NORMAL;
     weaponTimer = 0.0f;
+    gameStats = {};
+    gameStats.difficulty = GameDifficultyLevel();
+    gameStats.firstLevel = startLevel;
+    gameStats.levelReached = startLevel;
 }
 
 void GameBeginBanner() {
@@ -294,14 +341,15 @@ void SpawnLevel(int32_t n) {
     ExplosionBlast(&origin, nullptr, EXPLOSION_WARP_IN, false);
     player = PlayerCreate();
 
-    int32_t rocks = n + 2;
-    if (rocks > GAME_MAX_BIG_ROCKS) rocks = GAME_MAX_BIG_ROCKS;
-    RocksOnRing(rocks, ROCK_START_SPEED * GameRockSpeedFactor(), RockCreateBig);
+    const GameDifficulty& rules = GameDifficultyRules();
+    const auto rocks = static_cast<int32_t>(
+        std::clamp(int64_t{n} + 2 + rules.extraRocks, int64_t{1}, int64_t{GAME_MAX_BIG_ROCKS}));
+    RocksOnRing(rocks, ROCK_START_SPEED * rules.rockSpeed, RockCreateBig);
 
-    int32_t saucers = n / 4 + 1 + GameDifficultyRules().extraSaucers;
+    int32_t saucers = n / 4 + 1 + rules.extraSaucers;
     if (saucers > GAME_MAX_SAUCERS) saucers = GAME_MAX_SAUCERS;
     for (int32_t i = 0; i < saucers; i++)
-        SaucerOnRing();
+        SaucerOnRing(SAUCER_START_SPEED * rules.saucerSpeed);
 }
 
 void GameCheck(float dt) {

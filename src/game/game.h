@@ -29,10 +29,11 @@ extern Thing* player;      // the ship (invisible in attract mode), or null befo
 extern float bannerTimer;  // seconds until the level starts while the banner shows
 // Run at the end of each game slice (LevelBannerCountdown, GameCheck), or null.
 extern void (*sliceHook)(float dt);
-// Settings (vantor.ini diff, level, menurocks).
-extern int32_t difficulty; // row of GAME_DIFFICULTY, clamped by GameDifficultyRules
-extern int32_t startLevel; // first level of a new game, at least 1
-extern int32_t menuRocks;  // rocks of each size behind the title menu
+// Settings (vantor.ini diff, easy, level, menurocks).
+extern int32_t difficulty;  // row of GAME_DIFFICULTY, clamped by GameDifficultyLevel
+extern int32_t easyOffered; // vantor.ini easy: `diff` -1 is the Easy row
+extern int32_t startLevel;  // first level of a new game, at least 1
+extern int32_t menuRocks;   // rocks of each size behind the title menu
 
 // Bumped with every change that makes a recorded game play differently (a rule, a speed, a
 // random draw): a demo of other rules is refused rather than played out of step.
@@ -48,22 +49,45 @@ constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the eas
 constexpr int32_t GAME_MAX_BIG_ROCKS = 40;
 constexpr int32_t GAME_MAX_SAUCERS = 10;
 
-// What the `diff` setting changes. Row 0 is the standard game; negative settings use row 0 and
-// settings above the last row use the last row.
+// What the `diff` setting changes. Row 0 is the standard game; negative settings use row 0 (or
+// Easy while `easy` offers it) and settings above the last row use the last row.
 struct GameDifficulty {
+    const char* name;        // as the title, the options, the HUD and the results show it
     float rockSpeed;         // factor on the speed of new and split rocks
+    int32_t extraRocks;      // big rocks per level beyond level + 2
     int32_t extraSaucers;    // saucers per level beyond level / 4 + 1
     int32_t saucerFireLevel; // first level on which saucers fire
     float saucerReload;      // seconds between a saucer's shots
     int32_t saucerTurnOdds;  // a saucer turns toward the ship when RandomRange(0, odds) is 0
+    float saucerSpeed;       // factor on the saucers' speed
 };
 constexpr int32_t GAME_DIFFICULTY_LEVELS = 4;
 inline constexpr GameDifficulty GAME_DIFFICULTY[GAME_DIFFICULTY_LEVELS] = {
-    {1.0f, 0, 2, 0.5f, 10},
-    {1.25f, 1, 1, 0.4f, 7},
-    {1.5f, 2, 1, 0.3f, 4},
-    {1.75f, 3, 1, 0.25f, 2},
+    {"Standard", 1.0f, 0, 0, 2, 0.5f, 10, 1.0f},
+    {"Hard", 1.25f, 0, 1, 1, 0.4f, 7, 1.0f},
+    {"Harder", 1.5f, 0, 2, 1, 0.3f, 4, 1.0f},
+    {"Hardest", 1.75f, 0, 3, 1, 0.25f, 2, 1.0f},
 };
+// The gentle row below Standard, `diff` -1, offered while the `easy` setting is on: slower and
+// fewer rocks, slower saucers that hold their fire until level 3 and seldom hunt.
+constexpr int32_t GAME_DIFFICULTY_EASY = -1;
+inline constexpr GameDifficulty GAME_DIFFICULTY_EASY_ROW = {"Easy", 0.7f, -1, 0, 3, 0.8f, 15, 0.7f};
+
+// What one game did, for the results after it: fixed counters, cleared by NewGame.
+struct GameStats {
+    int32_t difficulty;   // the easiest difficulty level played during the game
+    int32_t firstLevel;   // the level it started at
+    int32_t levelReached; // the level it ended on
+    int32_t rocks;        // rocks shot (big and medium)
+    int32_t saucers;      // saucers destroyed
+    int32_t shotsFired;   // the ship's shots; a spread volley is three
+    int32_t shotsHit;     // shots that struck a rock or a saucer, each shot once
+};
+extern GameStats gameStats;
+enum GameEvent : int32_t { GAME_EVENT_ROCK, GAME_EVENT_SAUCER, GAME_EVENT_SHOT, GAME_EVENT_HIT };
+// One more of the event in gameStats, during a game only (saturating).
+void GameCount(GameEvent event);
+
 // What the screens show at the turns of the game flow. The user interface sits above the game and
 // installs them at its start-up; until then the game flow opens no screen and draws no overlay.
 struct GameScreens {
@@ -82,9 +106,17 @@ void GameSetScreens(const GameScreens* screens); // null: none
 void GameSetDifficulty(int32_t diff);
 void GameSetStartLevel(int32_t firstLevel);
 void GameSetMenuRocks(int32_t rocks);
-// vantor.ini level, menurocks and diff.
+void GameSetEasy(int32_t on);
+// vantor.ini level, menurocks, diff and easy.
 extern const SettingTable gameSettings;
-// The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
+// The lowest difficulty level: GAME_DIFFICULTY_EASY while `easy` is on, else 0.
+int32_t GameDifficultyLowest();
+// The difficulty level the `diff` setting selects: it brought into [lowest, last row].
+int32_t GameDifficultyLevel();
+// The rules of a difficulty level (GAME_DIFFICULTY_EASY or a row of GAME_DIFFICULTY; others
+// clamped to the table).
+const GameDifficulty& GameDifficultyOf(int32_t difficultyLevel);
+// The rules in force: GameDifficultyOf(GameDifficultyLevel()).
 const GameDifficulty& GameDifficultyRules();
 // Shorthand for GameDifficultyRules().rockSpeed.
 float GameRockSpeedFactor();
@@ -105,8 +137,8 @@ void AddScore(int32_t points);
 // The scene behind the title menu: drifting rocks, a saucer, two pick-ups, the banner; opens the
 // title menu. Called at the end of client start-up and when a game ends.
 void AttractMode();
-// A new game: 5 ships, the start level, no score, the normal weapon. The title menu then starts
-// the banner countdown.
+// A new game: 5 ships, the start level, no score, the normal weapon, gameStats cleared. The title
+// menu then starts the banner countdown.
 void NewGame();
 // The level banner before a level: its slice hook and overlay, GAME_BANNER_TIME on the clock, the
 // world cleared. From the title menu (a new game) and from GameCheck (a cleared level).

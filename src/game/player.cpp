@@ -66,6 +66,7 @@ Thing* ShotCreate(const Thing* ship, float yaw, int32_t weapon, float lifetime) 
     shot->weapon = static_cast<uint8_t>(weapon);
     shot->scale = spec.scale;
     shot->lifetime = lifetime;
+    GameCount(GAME_EVENT_SHOT);
     if (weapon == WEAPON_RAIL) {
         shot->model = railShotModel;
         shot->yaw = ship->yaw;
@@ -218,5 +219,10 @@ void ShotThink(Thing* shot, float dt) {
 void ShotTouch(Thing* shot, Thing* other) {
     if (other->id == shot->owner || other->owner == shot->owner) return;
     if (shot->weapon != WEAPON_RAIL) shot->flags |= THING_DEAD;
+    // A rail shot passing through several targets is one shot that hit.
+    if (other->hit && !shot->struck) {
+        shot->struck = 1;
+        GameCount(GAME_EVENT_HIT);
+    }
     ThingHit(other, THING_HIT_SHIP_SHOT);
 }

@@ -8,7 +8,7 @@ struct Thing;
 
 // Thing fields. Ship: reload (to the next shot), emitCarry (exhaust), age and lifetime (the
 // explosion countdown, lifetime 0 while flying). Shot: owner (the ship), weapon, age and lifetime,
-// emitCarry (trail or helix).
+// emitCarry (trail or helix), struck.
 
 // Weapon kinds (weaponKind, a shot's weapon field).
 constexpr int32_t WEAPON_NORMAL = 0;

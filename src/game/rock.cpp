@@ -113,6 +113,7 @@ void BigRockHit(Thing* rock, int32_t kind) {
     rock->lifetime = ROCK_BIG_DELAY;
     RockExplode(rock, EXPLOSION_BIG_ROCK);
     AddScore(ROCK_BIG_POINTS);
+    GameCount(GAME_EVENT_ROCK);
     // The touch stays: a rock counting down still destroys the ship.
     rock->hit = nullptr;
 }
@@ -122,6 +123,7 @@ void MedRockHit(Thing* rock, int32_t kind) {
     rock->lifetime = ROCK_MED_DELAY;
     RockExplode(rock, EXPLOSION_MED_ROCK);
     AddScore(ROCK_MED_POINTS);
+    GameCount(GAME_EVENT_ROCK);
     rock->hit = nullptr;
     rock->touch = nullptr;
 }

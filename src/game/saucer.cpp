@@ -78,7 +78,7 @@ void SaucerSteer(Thing* saucer) {
     // Straight above or below the ship there is no direction to take.
     if (d.x == 0.0f && d.z == 0.0f) return;
     VecNormalize(&d);
-    VecScale(&d, SAUCER_HUNT_SPEED);
+    VecScale(&d, SAUCER_HUNT_SPEED * GameDifficultyRules().saucerSpeed);
     // 0..30 degrees to one side: the draw has always raised its -30 to 0, and the habit was kept.
     VecRotateY(&d, RandomRange(0, 30));
     saucer->vel = d;
@@ -138,6 +138,7 @@ void SaucerThink(Thing* saucer, float dt) {
 }
 
 void SaucerHit(Thing* saucer, int32_t kind) {
+    GameCount(GAME_EVENT_SAUCER);
     saucer->lifetime = SAUCER_WRECK_TIME;
     AddScore(SAUCER_POINTS);
     saucer->hit = nullptr;

@@ -66,6 +66,7 @@ struct Thing {
     uint32_t owner;   // id of the thing that fired this shot
     uint8_t weapon;   // weapon kind that fired this shot
     uint8_t pickup;   // what a pick-up grants (PICKUP_*)
+    uint8_t struck;   // a shot that has struck a target (counted once for the results)
     float age;        // seconds since the kind's event (a hit, a launch, a blast)
     float lifetime;   // when age reaches it the kind acts; 0 = no countdown
     float sizeBase;   // explosion size at age 0

@@ -1,4 +1,5 @@
-// The high-score table and its text file "hiscore.tbl": five lines "%-20s %ld \n".
+// The high-score table and its text file "hiscore.tbl" (or a difficulty's own): five lines
+// "%-20s %ld \n".
 #include "ui/hiscore.h"
 
 #include "core/log.h"
@@ -18,10 +19,31 @@
 #include <unistd.h>
 
 std::array<HiScoreRow, HISCORE_ROWS> hiScoreTable = {};
+int32_t hiScoreTables = 0;
+int32_t hiScoreDifficulty = 0;
+int32_t hiScoreFirstLevel = 1;
+
+namespace {
+
+const Setting HISCORE_SETTING_ROWS[] = {
+    {"hitables", SETTING_INT, 0, nullptr, 0, 1, 0, [] { return double(hiScoreTables); },
+     [](double v) { HiScoreSetTables(int32_t(v)); }},
+};
+
+} // namespace
+
+const SettingTable hiScoreSettings = SettingTableOf("hiscore", HISCORE_SETTING_ROWS);
 
 namespace {
 
 constexpr const char* HISCORE_DEFAULT_NAME = "VELDRAN";
+// The default rows: the top score and the step down to each next row. The Easy table's lowest row
+// is about one cleared level of Easy (two big rocks and their pieces: 170 points).
+constexpr int32_t HISCORE_DEFAULT_TOP = 10000, HISCORE_DEFAULT_STEP = 2000;
+constexpr int32_t HISCORE_GENTLE_TOP = 750, HISCORE_GENTLE_STEP = 150;
+
+char hiScoreFile[HISCORE_FILE_SIZE] = "hiscore.tbl";
+bool hiScoreGentle = false;               // the table in memory is an Easy table of its own
 constexpr mode_t HISCORE_NEW_MODE = 0666; // less the umask, like any file the program makes
 
 struct FileCloser {
@@ -131,15 +153,53 @@ void HiScoreWriteInPlace(const char* path) {
 
 } // namespace
 
+void HiScoreSetTables(int32_t on) {
+    hiScoreTables = on != 0 ? 1 : 0;
+}
+
+void HiScoreFileOf(int32_t difficultyLevel, int32_t firstLevel, char* out, size_t size) {
+    if (!hiScoreTables || (difficultyLevel == 0 && firstLevel == 1)) {
+        std::snprintf(out, size, "%s", HISCORE_FILE);
+        return;
+    }
+    char start[24] = "";
+    if (firstLevel != 1)
+        std::snprintf(start, sizeof(start), "-l%ld", static_cast<long>(firstLevel));
+    if (difficultyLevel == HISCORE_EASY)
+        std::snprintf(out, size, "hiscore-easy%s.tbl", start);
+    else
+        std::snprintf(out, size, "hiscore-d%ld%s.tbl", static_cast<long>(difficultyLevel), start);
+}
+
+void HiScoreSelect(int32_t difficultyLevel, int32_t firstLevel) {
+    hiScoreDifficulty = difficultyLevel;
+    hiScoreFirstLevel = firstLevel;
+    char file[HISCORE_FILE_SIZE];
+    HiScoreFileOf(difficultyLevel, firstLevel, file, sizeof(file));
+    if (std::strcmp(file, hiScoreFile) == 0) return;
+    std::snprintf(hiScoreFile, sizeof(hiScoreFile), "%s", file);
+    hiScoreGentle = difficultyLevel == HISCORE_EASY && std::strcmp(file, HISCORE_FILE) != 0;
+    HiScoreLoad();
+    char message[HISCORE_FILE_SIZE + 40];
+    std::snprintf(message, sizeof(message), "HiScoreSelect: table %s\n", hiScoreFile);
+    Log(LOG_BOOT, "%s", message);
+}
+
+const char* HiScoreFile() {
+    return hiScoreFile;
+}
+
 void HiScoreSetDefaults() {
+    const int32_t top = hiScoreGentle ? HISCORE_GENTLE_TOP : HISCORE_DEFAULT_TOP;
+    const int32_t step = hiScoreGentle ? HISCORE_GENTLE_STEP : HISCORE_DEFAULT_STEP;
     for (int32_t i = 0; i < HISCORE_ROWS; ++i) {
         std::snprintf(hiScoreTable[i].name, HISCORE_NAME_SIZE, "%s", HISCORE_DEFAULT_NAME);
-        hiScoreTable[i].score = 10000 - 2000 * i;
+        hiScoreTable[i].score = top - step * i;
     }
 }
 
 void HiScoreLoad() {
-    FileHandle file(std::fopen(HISCORE_FILE, "r"));
+    FileHandle file(std::fopen(hiScoreFile, "r"));
     if (!file) {
         HiScoreSetDefaults();
         return;
@@ -151,7 +211,7 @@ void HiScoreLoad() {
     if (!std::ferror(file.get())) return;
     // It opened but does not read (a directory, an I/O error): as good as no file.
     char message[200];
-    std::snprintf(message, sizeof(message), "HiScoreLoad: cannot read %s: %s\n", HISCORE_FILE,
+    std::snprintf(message, sizeof(message), "HiScoreLoad: cannot read %s: %s\n", hiScoreFile,
                   std::strerror(errno));
     Log(LOG_ERROR, "%s", message);
     HiScoreSetDefaults();
@@ -161,12 +221,12 @@ void HiScoreSave() {
     // A linked table is replaced at its target, so the link stays a link.
     char target[PATH_MAX];
     struct stat old;
-    if (!realpath(HISCORE_FILE, target)) {
-        if (lstat(HISCORE_FILE, &old) == 0 && S_ISLNK(old.st_mode)) {
-            HiScoreWriteInPlace(HISCORE_FILE);
+    if (!realpath(hiScoreFile, target)) {
+        if (lstat(hiScoreFile, &old) == 0 && S_ISLNK(old.st_mode)) {
+            HiScoreWriteInPlace(hiScoreFile);
             return;
         }
-        std::snprintf(target, sizeof(target), "%s", HISCORE_FILE);
+        std::snprintf(target, sizeof(target), "%s", hiScoreFile);
     }
     // Write the whole table to a new file of its own beside the old one (another running copy
     // saving at the same time has another) and rename it into place: the old table survives a

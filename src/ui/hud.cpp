@@ -11,6 +11,7 @@
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
+#include "ui/results.h"
 
 #include <cmath>
 #include <cstdio>
@@ -138,6 +139,11 @@ void HudDraw() {
     OverlayBegin(niceFx != 0);
     std::snprintf(text, sizeof(text), "Lives: %ld", static_cast<long>(lives));
     TextFontDraw(largeFont, text, HudCornerX(-315.0f), HudCornerY(235.0f));
+    if (resultsShown) { // where the game stands: the level and the difficulty, under the ships
+        std::snprintf(text, sizeof(text), "Level %ld  %s", static_cast<long>(level),
+                      GameDifficultyRules().name);
+        TextFontDraw(smallFont, text, HudCornerX(-315.0f), HudCornerY(215.0f));
+    }
     if (lives < 1) TextFontDraw(largeFont, "Game Over", -60.0f, 10.0f);
     if (showFps) {
         std::snprintf(text, sizeof(text), "FPS: %ld", static_cast<long>(frameRate));

@@ -387,33 +387,55 @@ void DetailHelp(char* out, size_t size) {
 // ---- Game
 // -----------------------------------------------------------------------------------------
 
-constexpr const char* DIFFICULTY_NAMES[GAME_DIFFICULTY_LEVELS] = {"Standard", "Hard", "Harder",
-                                                                  "Hardest"};
+// From Easy (while the easy setting offers it) to Hardest.
 int32_t DifficultyIndex() {
-    return std::clamp(static_cast<int32_t>(RowValue("diff")), 0, GAME_DIFFICULTY_LEVELS - 1);
+    return std::clamp(static_cast<int32_t>(RowValue("diff")), GameDifficultyLowest(),
+                      GAME_DIFFICULTY_LEVELS - 1);
 }
 void DifficultyText(char* out, size_t size) {
-    std::snprintf(out, size, "%s", DIFFICULTY_NAMES[DifficultyIndex()]);
+    std::snprintf(out, size, "%s", GameDifficultyOf(DifficultyIndex()).name);
 }
 void DifficultyStep(int32_t direction) {
-    RowSet("diff", std::clamp(DifficultyIndex() + direction, 0, GAME_DIFFICULTY_LEVELS - 1));
+    RowSet("diff", std::clamp(DifficultyIndex() + direction, GameDifficultyLowest(),
+                              GAME_DIFFICULTY_LEVELS - 1));
 }
 void DifficultyHelp(char* out, size_t size) {
-    const GameDifficulty& d = GAME_DIFFICULTY[DifficultyIndex()];
+    const GameDifficulty& d = GameDifficultyOf(DifficultyIndex());
     char rocks[48];
     if (d.rockSpeed == 1.0f)
         std::snprintf(rocks, sizeof(rocks), "Rocks at their usual speed");
+    else if (d.extraRocks < 0)
+        std::snprintf(rocks, sizeof(rocks), "Fewer rocks at %g times the speed",
+                      double(d.rockSpeed));
     else
         std::snprintf(rocks, sizeof(rocks), "Rocks %g times as fast", double(d.rockSpeed));
     char saucers[48] = "";
     if (d.extraSaucers > 0)
         std::snprintf(saucers, sizeof(saucers), ", %ld more saucer%s a level",
                       static_cast<long>(d.extraSaucers), d.extraSaucers > 1 ? "s" : "");
+    else if (d.saucerSpeed < 1.0f)
+        std::snprintf(saucers, sizeof(saucers), ", slower saucers");
     std::snprintf(out, size,
                   "%s%s; saucers fire from level %ld every %g s and turn toward you 1 time in "
                   "%ld a second.",
                   rocks, saucers, static_cast<long>(d.saucerFireLevel), double(d.saucerReload),
                   static_cast<long>(d.saucerTurnOdds) + 1);
+}
+
+// The first level of a new game; each start level keeps a high-score table of its own where the
+// hitables setting asks for them.
+constexpr int32_t START_LEVEL_MAX = 99; // as far as the banner's two digits go
+void StartLevelText(char* out, size_t size) {
+    std::snprintf(out, size, "%ld", std::lround(RowValue("level")));
+}
+void StartLevelStep(int32_t direction) {
+    const auto now = static_cast<int32_t>(RowValue("level"));
+    if (direction < 0 ? now > 1 : now < START_LEVEL_MAX) RowSet("level", now + direction);
+}
+void StartLevelHelp(char* out, size_t size) {
+    std::snprintf(out, size,
+                  "The level a new game starts at: more rocks and saucers from the "
+                  "start, and more points for them.");
 }
 
 void AutopauseText(char* out, size_t size) {
@@ -529,6 +551,7 @@ constexpr Item DISPLAY_ITEMS[] = {
 };
 constexpr Item GAME_ITEMS[] = {
     ChoiceItem("Difficulty", DifficultyText, DifficultyStep, DifficultyHelp),
+    ChoiceItem("Start level", StartLevelText, StartLevelStep, StartLevelHelp),
     ChoiceItem("Pause when away", AutopauseText, AutopauseStep, AutopauseHelp),
     ChoiceItem("Rumble", RumbleText, RumbleStep, RumbleHelp),
     ChoiceItem("Title demo", TitleDemoText, TitleDemoStep, TitleDemoHelp),
@@ -1038,7 +1061,8 @@ constexpr KeyComment KEY_COMMENTS[] = {
     {"ptexture", "textured particles"},
     {"lights", "dynamic lights that may light one thing (at most 4; 0 or less: none)"},
     {"tlinear", "linear filtering of ordinary textures"},
-    {"diff", "difficulty, 0 to 3"},
+    {"diff", "difficulty: 0 standard to 3 hardest; -1 easy where easy = 1"},
+    {"level", "first level of a new game (at least 1)"},
     {"autopause", "1: pause a game when the window loses the focus or is minimised"},
     {"rumble", "1: pads with motors rumble; 0 never"},
     {"attract", "seconds on the title without a key before a demo plays; 0: never"},

@@ -16,6 +16,8 @@
 #include "ui/hiscore.h"
 #include "ui/hud.h"
 #include "ui/options.h"
+#include "ui/results.h"
+#include "ui/titlechoice.h"
 
 #include <cstdio>
 #include <cstring>
@@ -148,11 +150,16 @@ void ScreensQuitCommand() {
 // The attract mode's title menu, no row highlighted.
 void ScreensAttract() {
     ScreensClearHighlight();
+    TitleChoiceShowTable();
     GuiOpenScreen(MenuScreen);
 }
 
 void ScreensGameOver(int32_t finalScore) {
-    if (HiScoreQualifies(finalScore)) GuiOpenScreen(NameEntryScreen);
+    HiScoreSelect(gameStats.difficulty, gameStats.firstLevel);
+    if (resultsShown)
+        ResultsOpen(); // which opens the name entry in its turn
+    else if (HiScoreQualifies(finalScore))
+        GuiOpenScreen(NameEntryScreen);
 }
 
 constexpr GameScreens SCREENS_OF_THE_GAME = {TitleDraw, LevelBannerDraw, HudDraw, ScreensAttract,
@@ -183,6 +190,7 @@ int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
         return 1;
     case GUI_DRAW:
         MenuDrawScores();
+        TitleChoiceDraw();
         return 1;
     case GUI_INPUT:
         if (!ScreenKeyPress(event)) return 0;
@@ -197,6 +205,7 @@ int32_t MenuScreen(GuiLayer* layer, int32_t message, const InputEvent* event, in
         }
         // Only from the menu on screen: under the quit prompt the prompt comes first.
         if (layer->visible && OptionsKey(event) && OptionsOpen()) return 1;
+        if (layer->visible && TitleChoiceKey(event)) return 1;
         return 0;
     default:
         return 0;

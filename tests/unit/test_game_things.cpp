@@ -98,4 +98,57 @@ TEST(Pickup, BonusTimesAddUpAndEndEvenExactlyOnZero) {
     EXPECT_EQ(weaponKind, WEAPON_NORMAL);
 }
 
+// What the results after a game show: rocks and saucers destroyed, each shot fired and each shot
+// that struck (a rail shot through three targets once, one used up on a pick-up not at all),
+// cleared by a new game; the easiest difficulty played is the game's. And the Easy row's level.
+TEST(GameStats, AGameCountsItsKillsAndShotsAndKeepsItsEasiestDifficulty) {
+    GameScope scope;
+    startLevel = 2;
+    difficulty = 1;
+    NewGame();
+    GameBeginBanner();
+    GameRun(151, DT);
+    ASSERT_EQ(sliceHook, GameCheck);
+    for (int32_t i = 0; i < thingIndex.count; i++)
+        if (thingIndex.items[i] != player)
+            static_cast<Thing*>(thingIndex.items[i])->flags |= THING_DEAD;
+    At(RockCreateBig, {-40.0f, 0.0f, -40.0f}); // keeps the level going
+    player->yaw = 90.0f;
+    At(RockCreateMedium, {8.0f, 0.0f, 0.0f});
+    At(RockCreateMedium, {14.0f, 0.0f, 0.0f});
+    At(SaucerCreate, {20.0f, 0.0f, 0.0f});
+    Fire(WEAPON_RAIL);
+    GameRun(100, DT);
+    EXPECT_EQ(gameStats.rocks, 2);
+    EXPECT_EQ(gameStats.saucers, 1);
+    EXPECT_EQ(gameStats.shotsFired, 1);
+    EXPECT_EQ(gameStats.shotsHit, 1);
+    Fire(WEAPON_SPREAD); // toward the saucer's pick-up, which uses a shot up
+    GameRun(60, DT);
+    At(RockCreateBig, {6.0f, 0.0f, 0.0f});
+    Fire(WEAPON_NORMAL);
+    GameRun(30, DT);
+    EXPECT_EQ(gameStats.rocks, 3);
+    EXPECT_EQ(gameStats.shotsFired, 5);
+    EXPECT_EQ(gameStats.shotsHit, 2);
+    EXPECT_EQ(gameStats.difficulty, 1);
+    GameSetDifficulty(0); // lowered during the game: it counts as a Standard game
+    GameSetDifficulty(3);
+    EXPECT_EQ(gameStats.difficulty, 0);
+    NewGame();
+    EXPECT_EQ(gameStats.rocks + gameStats.saucers + gameStats.shotsFired + gameStats.shotsHit, 0);
+    EXPECT_EQ(gameStats.difficulty, 3);
+    EXPECT_EQ(gameStats.firstLevel, 2);
+
+    // diff -1 is Standard until the easy setting offers Easy: one rock fewer, slower.
+    for (int32_t easy : {0, 1}) {
+        GameSetEasy(easy);
+        difficulty = -1;
+        GameStartLevel(1);
+        GameSlice(DT);
+        EXPECT_EQ(GameCountThink(BigRockThink), easy ? 2 : 3);
+        EXPECT_NEAR(VecLength(&GameFindThink(BigRockThink)->vel), easy ? 3.5 : 5.0, 1e-3);
+    }
+}
+
 } // namespace

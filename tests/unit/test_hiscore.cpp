@@ -83,6 +83,28 @@ TEST(HiScore, NoFileGivesTheDefaultsAndSaveLoadsBackTheSameTable) {
     EXPECT_EQ(Leftovers(), 0);
 }
 
+// With a table per difficulty: Easy's own starts gentle, so that one cleared Easy level (two big
+// rocks and their pieces, 170 points) gets a row; another table's bad file is named in the log.
+TEST(HiScore, AnEasyTableOfItsOwnStartsGentleAndOthersAreNamedWhenBad) {
+    ScratchDir dir;
+    HiScoreSelect(HISCORE_EASY, 1); // one table for every game without hitables
+    EXPECT_STREQ(HiScoreFile(), HISCORE_FILE);
+    HiScoreSetTables(1);
+    HiScoreSelect(HISCORE_EASY, 1);
+    EXPECT_STREQ(HiScoreFile(), "hiscore-easy.tbl");
+    EXPECT_EQ(Rows(), "VELDRAN 750,VELDRAN 600,VELDRAN 450,VELDRAN 300,VELDRAN 150,");
+    EXPECT_TRUE(HiScoreQualifies(170));
+    ASSERT_EQ(mkdir("hiscore-d3-l5.tbl", 0755), 0);
+    HiScoreSelect(3, 5);
+    EXPECT_EQ(Rows(), DEFAULTS);
+    EXPECT_NE(ReadFile("error.log")
+                  .find("HiScoreLoad: cannot read hiscore-d3-l5.tbl: Is a "
+                        "directory\n"),
+              std::string::npos);
+    HiScoreSetTables(0);
+    HiScoreSelect(0, 1);
+}
+
 TEST(HiScore, SaveKeepsTheModeTheLinkAndAnotherCopysFile) {
     ScratchDir dir;
     HiScoreSetDefaults();

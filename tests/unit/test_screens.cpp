@@ -2,16 +2,28 @@
 // input layer (tests/integration/play.sh checks what they show).
 #include "ui/screens.h"
 
+#include "console/bind.h"
+#include "core/settings.h"
 #include "game/game.h"
+#include "game_fixture.h"
 #include "render/scene.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
+#include "ui/results.h"
+#include "ui/titlechoice.h"
 #include "test_util.h"
 #include "ui_test_util.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// The user interface's capabilities back to their program defaults, and the one table.
+void UiSettingsOff() {
+    for (const SettingTable* table : {&resultsSettings, &titleChoiceSettings, &hiScoreSettings})
+        SettingsApplyDefaults(*table);
+    HiScoreSelect(0, 1);
+}
 
 bool QuitPosted() {
     SDL_PumpEvents();
@@ -35,11 +47,40 @@ class Screens : public ::testing::Test {
     void TearDown() override {
         GameReset();
         SceneReset();
+        UiSettingsOff();
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
     }
     ScratchDir dir;
     UiTestScope scope;
     GuiLayer* menu = nullptr;
+};
+
+// The end of real games in the world of the game tests: the title with its menu, the results and
+// the name entry the game flow opens, and the table files they write.
+class GameEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+        ScreensInit();
+        BindInit(); // Space fires
+        HiScoreSetDefaults();
+    }
+    void TearDown() override {
+        UiSettingsOff();
+        SDL_QuitSubSystem(SDL_INIT_EVENTS);
+    }
+    // A game from the start level at the difficulty set whose last ship is gone with finalScore.
+    static void EndGame(int32_t finalScore) {
+        NewGame();
+        StartLevel(level);
+        score = finalScore;
+        lives = 0;
+        player->flags |= THING_DEAD;
+        GameSlice(0.01f);
+    }
+    static GuiCallback Top() { return GuiTopScreen() ? GuiTopScreen()->callback : nullptr; }
+    GameScope game;
+    UiTestScope ui;
 };
 
 TEST_F(Screens, TheQuitPromptOpensOverTheMenuNAndEscapeCloseItYQuits) {
@@ -105,6 +146,92 @@ TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(highlightRank, -1);
     EXPECT_EQ(GuiTopScreen(), menu);
+}
+
+TEST_F(Screens, TheTitlesArrowsChooseTheDifficultySaveItAndShowItsTable) {
+    PressKey(SDL_SCANCODE_RIGHT); // as today: the arrows are the bindings'
+    EXPECT_EQ(difficulty, 0);
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{KEY_RIGHT});
+    TitleChoiceSetEnabled(1);
+    HiScoreSetTables(1);
+    GameSetEasy(1);
+    PressKey(SDL_SCANCODE_RIGHT);
+    EXPECT_EQ(difficulty, 1);
+    EXPECT_NE(ReadFile("vantor.ini").find("diff = 1\n"), std::string::npos);
+    EXPECT_STREQ(HiScoreFile(), "hiscore-d1.tbl");
+    for (int i = 0; i < 4; ++i)
+        PressKey(SDL_SCANCODE_LEFT); // past Standard to Easy, and no further
+    EXPECT_EQ(difficulty, GAME_DIFFICULTY_EASY);
+    EXPECT_NE(ReadFile("vantor.ini").find("diff = -1\n"), std::string::npos);
+    EXPECT_STREQ(HiScoreFile(), "hiscore-easy.tbl");
+    EXPECT_EQ(hiScoreTable[4].score, 150); // a table of its own, gentle from the start
+    EXPECT_EQ(BindingKeys(), std::vector<int32_t>{KEY_RIGHT});
+    GameSetStartLevel(5); // as the options over the title would: the title turns to its table
+    GLRecorderScope recorder;
+    GuiDraw();
+    const std::vector<DrawnText> texts = DrawnTexts();
+    EXPECT_EQ(FindDrawn(texts, "Difficulty:").text, "Difficulty:   Easy >");
+    EXPECT_EQ(FindDrawn(texts, "High scores:").text, "High scores: Easy, from level 5");
+    EXPECT_STREQ(HiScoreFile(), "hiscore-easy-l5.tbl");
+}
+
+TEST_F(GameEnd, ResultsComeBeforeTheNameEntryOrTheTitleAndOnlyWithTheirSetting) {
+    EndGame(2500); // as today: straight to the name entry
+    EXPECT_EQ(Top(), NameEntryScreen);
+    PressKey(SDL_SCANCODE_RETURN);
+    EndGame(100);
+    EXPECT_EQ(Top(), MenuScreen);
+
+    ResultsSetShown(1);
+    startLevel = 3;
+    EndGame(2600);
+    EXPECT_EQ(Top(), ResultsScreen);
+    EXPECT_NE(ReadFile("boot.log")
+                  .find("Results: score 2600 level 3 rocks 0 saucers 0 shots 0 of "
+                        "0\n"),
+              std::string::npos);
+    {
+        GLRecorderScope recorder;
+        GuiDraw();
+        const std::vector<DrawnText> texts = DrawnTexts();
+        EXPECT_EQ(FindDrawn(texts, "A high").text, "A high score: rank 5");
+        EXPECT_EQ(FindDrawn(texts, "Standard").text, "Standard, from level 3");
+    }
+    PressKey(SDL_SCANCODE_W); // taken, and nothing beneath sees it
+    EXPECT_EQ(Top(), ResultsScreen);
+    PressKey(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(Top(), NameEntryScreen);
+    PressKey(SDL_SCANCODE_RETURN);
+    EndGame(100);
+    EXPECT_EQ(Top(), ResultsScreen);
+    PressKey(SDL_SCANCODE_SPACE); // fire goes on, to the title; the menu beneath starts no game
+    EXPECT_EQ(Top(), MenuScreen);
+    EXPECT_EQ(sliceHook, nullptr);
+}
+
+TEST_F(GameEnd, EachDifficultyAndStartLevelKeepsATableFileOfItsOwn) {
+    HiScoreSetTables(1);
+    const std::string mine = "mine 3 \n";
+    WriteFile(HISCORE_FILE, mine);
+    startLevel = 12;
+    EndGame(5000); // a level-12 game does not land in the level-1 table
+    EXPECT_EQ(Top(), NameEntryScreen);
+    TypeText("Ace");
+    PressKey(SDL_SCANCODE_RETURN);
+    EXPECT_NE(ReadFile("hiscore-d0-l12.tbl").find("Ace"), std::string::npos);
+    startLevel = 1;
+    difficulty = 2;
+    EndGame(3000);
+    PressKey(SDL_SCANCODE_RETURN);
+    EXPECT_EQ(ReadFile(HISCORE_FILE), mine);
+    difficulty = 0;
+    AttractMode(); // the title: Standard from level 1 is hiscore.tbl, read as it is
+    EXPECT_STREQ(hiScoreTable[0].name, "mine");
+    HiScoreSelect(0, 12); // read back from its file
+    EXPECT_STREQ(hiScoreTable[3].name, "Ace");
+    EXPECT_EQ(hiScoreTable[3].score, 5000);
+    HiScoreSelect(2, 1);
+    EXPECT_EQ(hiScoreTable[4].score, 3000);
 }
 
 } // namespace
