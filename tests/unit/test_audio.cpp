@@ -369,4 +369,39 @@ TEST_F(CDAudio, PlayCdOffIsHaltedAndNoTracksEndTheWorker) {
     EXPECT_EQ(attempts, (Attempts{{0, CD_ERROR_NO_TRACK}}));
 }
 
+// With musicfollow the game's mood picks the piece: the title piece, then the range in turn without
+// the two pieces, the dark piece; at each change the piece fades out, through levels between full
+// and silent, before the next starts.
+TEST_F(CDAudio, MusicFollowsTheMoodWithAFadeBetween) {
+    for (int track = 2; track <= 6; ++track)
+        WriteTrack(track, 30.0);
+    WriteFile("vantor.ini", "playcd = 1\nrandom = 0\nmusicfollow = 1\n");
+    const auto played = [](size_t n) {
+        return WaitFor([n] {
+            std::lock_guard<std::mutex> lock(attemptLock);
+            return attempts.size() >= n;
+        });
+    };
+    CDAudioSetMood(CD_MOOD_TITLE);
+    CDAudioInit();
+    ASSERT_TRUE(played(1));
+    size_t n = 1;
+    for (int32_t mood : {CD_MOOD_PLAY, CD_MOOD_DARK, CD_MOOD_PLAY, CD_MOOD_TITLE}) {
+        CDAudioSetMood(mood);
+        CDAudioSetMood(mood); // every frame tells it again: no further change
+        bool between = false;
+        ASSERT_TRUE(WaitFor([&] {
+            const float fade = CDAudioFade();
+            between = between || (fade > 0.1f && fade < 0.9f);
+            std::lock_guard<std::mutex> lock(attemptLock);
+            return attempts.size() > n;
+        }));
+        EXPECT_TRUE(between) << "mood " << mood;
+        ++n;
+    }
+    CDAudioSetMood(CD_MOOD_NONE);
+    std::lock_guard<std::mutex> lock(attemptLock);
+    EXPECT_EQ(attempts, (Attempts{{2, 0}, {3, 0}, {6, 0}, {4, 0}, {2, 0}}));
+}
+
 } // namespace
