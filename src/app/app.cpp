@@ -77,6 +77,14 @@ bool AppPumpEvents() {
     return true;
 }
 
+// What the music should be now: the title piece behind the title menu (level 0 is the attract
+// mode), the dark piece from a dark level's banner on, the play tracks otherwise.
+int32_t AppMusicMood() {
+    // A title demo's game is still the title to the ear.
+    if (level == 0 || TitleDemoPlaying()) return CD_MOOD_TITLE;
+    return GameLevelDark(level) ? CD_MOOD_DARK : CD_MOOD_PLAY;
+}
+
 // Waits for the frame's deadline (maxfps; a demo's playback holds to its recorded frame times
 // instead, and a timedemo does not wait), then measures the frame time in seconds.
 float AppFrame() {
@@ -308,6 +316,7 @@ int AppMain() {
         AppRunSteps(dt, steps, GameSlice);
         DemoFrameEnd();
         TitleDemoFrameEnd(dt, WindowCanRender());
+        CDAudioSetMood(AppMusicMood());
         // GL needs the context, which is released while the window has lost the focus.
         if (WindowCanRender()) {
             ClientRender();

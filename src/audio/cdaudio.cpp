@@ -1,5 +1,5 @@
 // CD audio over numbered music files: the track table, the decoder-fed output device, the play
-// order with its wrap and skips, and the worker thread.
+// order with its wrap and skips, the worker thread and the pieces that follow the game's mood.
 #include "audio/cdaudio.h"
 
 #include "core/ini.h"
@@ -36,6 +36,9 @@ const Setting CDAUDIOSETTINGS_ROWS[] = {
     {"random", SETTING_INT, 1, nullptr, 0, 1, SETTING_PLAYER, nullptr, nullptr},
     {"playcd", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER,
      [] { return CDAudioPlaying() ? 1.0 : 0.0; }, [](double v) { CDAudioSetPlaying(v != 0.0); }},
+    {"musicfollow", SETTING_INT, 0, nullptr, 0, 1, 0, nullptr, nullptr},
+    {"titletrack", SETTING_INT, 2, nullptr, 0, CD_MAX_TRACKS, 0, nullptr, nullptr},
+    {"darktrack", SETTING_INT, 6, nullptr, 0, CD_MAX_TRACKS, 0, nullptr, nullptr},
 };
 
 } // namespace
@@ -47,6 +50,7 @@ namespace {
 constexpr std::array<const char*, 5> CD_EXTENSIONS = {"ogg", "opus", "mp3", "flac", "wav"};
 constexpr uint32_t CD_SEMAPHORE_MAX = 99;
 constexpr Uint32 CD_WAKE_MS = 100;
+constexpr Uint32 CD_FADE_WAKE_MS = 20; // while a piece fades: the next starts this soon after
 constexpr Uint16 CD_DEVICE_FRAMES = 1024;
 constexpr int CD_MAX_CHANNELS = 8;
 
@@ -73,6 +77,24 @@ std::atomic<float> cdGain{20000.0f / 65535.0f};
 int32_t cdVolume = 20000; // what cdGain was made from
 bool cdMusicOn = false;   // started and not stopped (playcd, or the options)
 
+// Following the mood (musicfollow): the settings, read at start-up, and what the main thread asks.
+int32_t cdFollow = 0;
+int32_t cdTitleTrack = 2; // 0: none, the title plays the range in turn
+int32_t cdDarkTrack = 6;
+std::atomic<int32_t> cdMood{CD_MOOD_NONE};
+std::atomic<bool> cdSkipAsked{false};
+// The worker's own.
+int32_t cdPlayingMood = CD_MOOD_NONE; // the mood the playing track was started for
+uint8_t cdCycle = 0;                  // the play track last started: the turn goes on after it
+bool cdFading = false;
+// The fade: asked by the worker, done by SDL's audio thread, which alone touches the frame
+// counts while the device is open.
+std::atomic<bool> cdFadeAsked{false};
+std::atomic<bool> cdFadedOut{false};
+sf_count_t cdFadeTotal = 1;
+sf_count_t cdFadeLeft = 1;
+std::atomic<float> cdFadeShown{1.0f}; // cdFadeLeft / cdFadeTotal after the last feed, for tests
+
 void CDTrackPath(char* out, size_t size, int32_t track, int32_t ext) {
     std::snprintf(out, size, "music/track%02d.%s", static_cast<int>(track), CD_EXTENSIONS[ext]);
 }
@@ -82,11 +104,26 @@ void CDTrackPath(char* out, size_t size, int32_t track, int32_t ext) {
 void CDAudioFeed(void*, Uint8* stream, int len) {
     auto* out = reinterpret_cast<float*>(stream);
     sf_count_t frames = len / static_cast<int>(sizeof(float) * cdChannels);
+    if (cdFadedOut.load()) { // silence until the worker starts the next piece
+        std::memset(out, 0, static_cast<size_t>(len));
+        return;
+    }
     sf_count_t got = 0;
     if (!cdEndOfFile.load()) got = sf_readf_float(cdFile, out, frames);
     float gain = cdGain.load();
-    for (sf_count_t i = 0; i < got * cdChannels; ++i)
-        out[i] *= gain;
+    if (cdFadeAsked.load()) {
+        for (sf_count_t f = 0; f < got; ++f) {
+            const float g = gain * static_cast<float>(cdFadeLeft) / static_cast<float>(cdFadeTotal);
+            if (cdFadeLeft > 0) --cdFadeLeft;
+            for (int c = 0; c < cdChannels; ++c)
+                out[f * cdChannels + c] *= g;
+        }
+        cdFadeShown.store(static_cast<float>(cdFadeLeft) / static_cast<float>(cdFadeTotal));
+        if (cdFadeLeft == 0) cdFadedOut.store(true);
+    } else {
+        for (sf_count_t i = 0; i < got * cdChannels; ++i)
+            out[i] *= gain;
+    }
     std::memset(out + got * cdChannels, 0,
                 static_cast<size_t>((frames - got) * cdChannels) * sizeof(float));
     if (got == frames) return;
@@ -127,14 +164,86 @@ SNDFILE* CDOpenDecoder(const char* path, SF_INFO* info) {
 
 bool CDThreadStartDefault();
 
+// The first track after `from` within the range that plays, wrapping to cdStart, the tracks skipA
+// and skipB left out; the last error when none does.
+uint32_t CDPlayAfter(uint8_t from, int32_t skipA, int32_t skipB) {
+    uint8_t start = cdStart.load();
+    uint8_t end = cdEnd.load();
+    if (start > end) // only before the first-track choice; keeps the loop below finite
+        start = end;
+    uint8_t f = std::max(start, from);
+    uint8_t s = f >= end ? end : f;
+    uint8_t t = s;
+    uint32_t error = CD_ERROR_NO_TRACK;
+    for (;;) {
+        t = static_cast<uint8_t>(t + 1);
+        if (t > end) t = start;
+        if (t != skipA && t != skipB) {
+            cdTrack.store(t);
+            error = cdPlayTrack(cdSynchronous ? 1 : 0, t);
+            if (error == CD_OK) return CD_OK;
+        }
+        if (t == s) return error;
+    }
+}
+
+// The next play track in turn; a range of nothing but the two pieces plays them in turn too.
+uint32_t CDPlayCycle() {
+    uint32_t error = CDPlayAfter(cdCycle, cdTitleTrack, cdDarkTrack);
+    if (error != CD_OK) error = CDPlayAfter(cdCycle, -1, -1);
+    if (error == CD_OK) cdCycle = cdTrack.load();
+    return error;
+}
+
+// The mood's own piece, or the next play track when it has none or it cannot play.
+uint32_t CDPlayMood(int32_t mood) {
+    cdPlayingMood = mood;
+    const int32_t piece = mood == CD_MOOD_TITLE  ? cdTitleTrack
+                          : mood == CD_MOOD_DARK ? cdDarkTrack
+                                                 : 0;
+    if (piece != 0) {
+        cdTrack.store(static_cast<uint8_t>(piece));
+        if (cdPlayTrack(0, static_cast<uint8_t>(piece)) == CD_OK) return CD_OK;
+    }
+    return CDPlayCycle();
+}
+
+// One look of the worker at the mood: a change fades the piece out, a piece that has faded or
+// ended is followed by the mood's. False when nothing can play.
+bool CDFollowMood() {
+    const int32_t wanted = cdMood.load();
+    if (cdSkipAsked.exchange(false)) {
+        cdFading = false;
+        return CDPlayCycle() == CD_OK;
+    }
+    const bool playing = CDIsPlaying();
+    if (playing && !cdFading) {
+        if (wanted != CD_MOOD_NONE && wanted != cdPlayingMood) {
+            cdFadeAsked.store(true);
+            cdFading = true;
+        }
+        return true;
+    }
+    if (playing && !cdFadedOut.load()) return true;
+    if (wanted == CD_MOOD_NONE) return true; // the game has not said yet
+    cdFading = false;
+    return CDPlayMood(wanted) == CD_OK;
+}
+
 void CDAudioThread() {
     // The thread inherits the process's scheduling, which is the "normal" priority here.
     CDOpen();
     CDChooseFirstTrack();
+    cdCycle = cdTrack.load();
+    cdPlayingMood = CD_MOOD_NONE;
+    cdFading = false;
     while (cdSemaphore != nullptr && cdRunning.load()) {
-        SDL_SemWaitTimeout(cdSemaphore, CD_WAKE_MS);
-        if (cdRunning.load() && !CDIsPlaying()) {
-            if (CDPlayNext() != CD_OK) break;
+        SDL_SemWaitTimeout(cdSemaphore, cdFading ? CD_FADE_WAKE_MS : CD_WAKE_MS);
+        if (!cdRunning.load()) break;
+        if (cdFollow) {
+            if (!CDFollowMood()) break;
+        } else if (!CDIsPlaying() && CDPlayNext() != CD_OK) {
+            break;
         }
     }
     CDStopClose();
@@ -150,6 +259,16 @@ bool CDThreadStartDefault() {
         cdWorkerAlive.store(false);
         return false;
     }
+}
+
+// A piece's track number, 0 (none) to 99; anything else is logged and the default kept.
+int32_t CDReadPiece(const char* key) {
+    const int32_t track = SettingReadInt(cdAudioSettings, key);
+    if (track >= 0 && track <= CD_MAX_TRACKS) return track;
+    const int32_t fallback = SettingDefaultInt(cdAudioSettings, key);
+    Log(LOG_ERROR, "CDAudioInit: %s %ld is not a track from 0 to %ld, using %ld\n", key,
+        static_cast<long>(track), static_cast<long>(CD_MAX_TRACKS), static_cast<long>(fallback));
+    return fallback;
 }
 
 void CDPostSemaphore() {
@@ -215,6 +334,12 @@ uint32_t CDPlayTrack(uint32_t callback, uint8_t track) {
     cdWantNotify = callback != 0;
     cdEndOfFile.store(false);
     cdFinished.store(false);
+    cdFadeAsked.store(false);
+    cdFadedOut.store(false);
+    cdFadeTotal = std::max<sf_count_t>(
+        1, static_cast<sf_count_t>(CD_FADE_SECONDS * static_cast<float>(info.samplerate)));
+    cdFadeLeft = cdFadeTotal;
+    cdFadeShown.store(1.0f);
     SDL_AudioSpec want{};
     want.freq = info.samplerate;
     want.format = AUDIO_F32SYS;
@@ -233,21 +358,7 @@ uint32_t CDPlayTrack(uint32_t callback, uint8_t track) {
 }
 
 uint32_t CDPlayNext() {
-    uint8_t start = cdStart.load();
-    uint8_t end = cdEnd.load();
-    if (start > end) // only before the first-track choice; keeps the loop below finite
-        start = end;
-    uint8_t from = std::max(start, cdTrack.load());
-    uint8_t s = from >= end ? end : from;
-    uint8_t t = s;
-    for (;;) {
-        t = static_cast<uint8_t>(t + 1);
-        if (t > end) t = start;
-        cdTrack.store(t);
-        uint32_t error = cdPlayTrack(cdSynchronous ? 1 : 0, t);
-        if (error == CD_OK) return CD_OK;
-        if (t == s) return error;
-    }
+    return CDPlayAfter(cdTrack.load(), -1, -1);
 }
 
 void CDChooseFirstTrack() {
@@ -292,6 +403,11 @@ void CDAudioSetVolume(int32_t volume) {
     SDL_CloseAudioDevice(probe);
 }
 
+void CDAudioSetMood(int32_t mood) {
+    if (mood < CD_MOOD_NONE || mood > CD_MOOD_DARK) mood = CD_MOOD_NONE;
+    if (cdMood.exchange(mood) != mood) CDPostSemaphore();
+}
+
 void CDAudioNotify(uint32_t, int32_t) {
     if (cdSemaphore != nullptr)
         CDPostSemaphore();
@@ -303,12 +419,19 @@ bool CDAudioWorkerRunning() {
     return cdWorkerAlive.load();
 }
 
+float CDAudioFade() {
+    return cdFadeShown.load();
+}
+
 void CDAudioInit() {
     int32_t volume = SettingReadInt(cdAudioSettings, "cdvolume");
     cdStart.store(static_cast<uint8_t>(SettingReadInt(cdAudioSettings, "cdstart")));
     cdEnd.store(static_cast<uint8_t>(SettingReadInt(cdAudioSettings, "cdend")));
     cdRandom = SettingReadInt(cdAudioSettings, "random");
     int32_t playcd = SettingReadInt(cdAudioSettings, "playcd");
+    cdFollow = SettingReadInt(cdAudioSettings, "musicfollow");
+    cdTitleTrack = CDReadPiece("titletrack");
+    cdDarkTrack = CDReadPiece("darktrack");
     CDAudioSetGain(volume); // the options show it, whether or not the music plays
     if (playcd == 0) {
         Log(LOG_BOOT, "CDAudioInit: playcd setting is 0, cdaudio halted\n");
@@ -321,6 +444,7 @@ void CDAudioInit() {
 void CDAudioStart(int32_t volume) {
     Log(LOG_BOOT, "CDAudioInit: starting cdaudio\n");
     cdMusicOn = true;
+    cdSkipAsked.store(false);
     cdRunning.store(1);
     cdSynchronous = false;
     if (!cdAudioSubsystem) cdAudioSubsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
@@ -375,7 +499,14 @@ bool CDAudioPlaying() {
 }
 
 void CDAudioSkip() {
-    if (cdMusicOn && (cdSynchronous || CDAudioWorkerRunning())) CDPlayNext();
+    if (!cdMusicOn) return;
+    if (cdFollow && CDAudioWorkerRunning()) {
+        // The worker owns the mood's state: it plays the next play track until the mood changes.
+        cdSkipAsked.store(true);
+        CDPostSemaphore();
+    } else if (cdSynchronous || CDAudioWorkerRunning()) {
+        CDPlayNext();
+    }
 }
 
 void CDAudioUnInit() {

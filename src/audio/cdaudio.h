@@ -3,6 +3,9 @@
 // .wav, the first found in that order), decoded with libsndfile onto an audio device of their own.
 // A worker thread starts the next track when one ends; without a worker ("synchronous mode") each
 // track-finished notification, delivered through the main loop's event pump, starts the next.
+// With `musicfollow` the worker plays what the game's mood asks for instead: the title piece, the
+// range's other tracks in turn during play, the dark piece on dark levels, fading one out before
+// the next starts.
 #pragma once
 
 #include "core/settings.h"
@@ -15,6 +18,15 @@ constexpr uint32_t CD_ERROR_NO_TRACK = 2;  // no file for that track number
 constexpr uint32_t CD_ERROR_DECODE = 3;    // the file cannot be opened or decoded
 constexpr uint32_t CD_ERROR_NO_OUTPUT = 4; // no audio device takes the track's format
 constexpr int32_t CD_MAX_TRACKS = 99;
+constexpr float CD_FADE_SECONDS = 0.75f; // a piece fades out over this when the mood changes
+
+// What the game wants to hear, told by the layer above (CDAudioSetMood).
+enum CDMood : int32_t {
+    CD_MOOD_NONE = 0, // nothing asked yet: with musicfollow the worker waits
+    CD_MOOD_TITLE,    // the title menu and the attract mode: `titletrack`
+    CD_MOOD_PLAY,     // a game: the range in turn, the title and dark pieces left out
+    CD_MOOD_DARK,     // a dark level: `darktrack`
+};
 
 extern std::atomic<uint8_t> cdStart; // first track of the range
 extern std::atomic<uint8_t> cdEnd;   // last track of the range
@@ -55,11 +67,17 @@ void CDAudioStart(int32_t volume);
 // Track-finished notification from the event pump: wakes the worker, or in synchronous mode
 // starts the next track. Arguments are not used.
 void CDAudioNotify(uint32_t code, int32_t data);
+// The mood now (a CDMood), from the main thread as often as every frame: a change wakes the
+// worker, which fades the piece out and starts the mood's own. Heard only with musicfollow 1 and a
+// worker; otherwise the range plays in turn whatever the mood.
+void CDAudioSetMood(int32_t mood);
 
 // Tests only: the worker's state, and the "drive" that the worker and CDAudioInit otherwise use
 // alone.
 // True while the worker thread is alive.
 bool CDAudioWorkerRunning();
+// The playing piece's fade: 1 while it plays as decoded, falling to 0 as it fades out.
+float CDAudioFade();
 // The drive's track table is the music/ directory of the working directory.
 // Scans music/ for tracks; always CD_OK (no tracks means a track count of 0).
 uint32_t CDOpen();
@@ -78,5 +96,5 @@ uint32_t CDPlayNext();
 // which playing begins (random within the range when cdRandom is set).
 void CDChooseFirstTrack();
 
-// vantor.ini cdvolume, cdstart, cdend, random and playcd.
+// vantor.ini cdvolume, cdstart, cdend, random, playcd, musicfollow, titletrack and darktrack.
 extern const SettingTable cdAudioSettings;

@@ -32,6 +32,8 @@ int32_t mixAhead = 1500;
 int32_t priorityBoost = 50;
 uint32_t timerResolution = 10;
 uint32_t timerPeriod = 35;
+int32_t mixRate = WAVE_RATE;
+int32_t mixBits = 8;
 
 namespace {
 
@@ -48,6 +50,8 @@ const Setting WAVESETTINGS_ROWS[] = {
     {"boost", SETTING_INT, 50, nullptr, 0, 100, 0, nullptr, nullptr},
     {"timerres", SETTING_INT, 10, nullptr, 0, 20, 0, nullptr, nullptr},
     {"period", SETTING_INT, 35, nullptr, 1, 50, 0, nullptr, nullptr},
+    {"mixrate", SETTING_INT, WAVE_RATE, nullptr, 8000, WAVE_MAX_MIXRATE, 0, nullptr, nullptr},
+    {"mixbits", SETTING_INT, 8, nullptr, 8, 16, 0, nullptr, nullptr},
 };
 
 } // namespace
@@ -63,16 +67,23 @@ constexpr std::array<const char*, WAVE_SAMPLES> WAVE_FILES = {
 constexpr int32_t WAVE_MIN_MIXAHEAD = 300;
 constexpr uint8_t WAVE_SILENCE = 128;
 constexpr uint32_t WAVE_FULL_VOLUME = 65535;
-constexpr Uint16 WAVE_DEVICE_FRAMES = 512; // SDL's pull size: the granularity of "block done"
+constexpr Uint16 WAVE_DEVICE_FRAMES = 512; // SDL's pull size at 11025 Hz: how finely "done" is seen
 
 struct WaveBlock {
     uint8_t* buffer;      // allocated once, kept for the whole run
-    uint32_t bufferSize;  // 4096 stereo, 2048 mono
-    uint32_t queuedBytes; // mixAhead frames in bytes
+    uint32_t bufferSize;  // the largest block: 4096 bytes stereo, 2048 mono at 11025 Hz 8-bit
+    uint32_t queuedBytes; // mixAhead's frames in bytes
     uint64_t endMark;     // total bytes queued when this block's last byte went in
 };
 
 std::array<Sample, WAVE_SAMPLES> samples{};
+// Per sample, its frames per output frame in 1/65536: 1.0 on the 11025 Hz 8-bit path, which plays
+// every sample frame as an output frame.
+std::array<uint32_t, WAVE_SAMPLES> sampleStep{};
+// Any rate or depth other than 11025 Hz 8-bit: resampled voices and the volume in the float mix.
+bool waveWide = false;
+// The wide mix's sum: the mixing thread's own (WaveMixWide is not re-entrant).
+std::array<float, size_t{WAVE_MAX_BLOCK} * 2> waveSum{};
 std::array<Voice, WAVE_VOICES> voices{};
 int32_t voiceCount = 0;
 uint32_t nextVoiceId = 0;
@@ -111,21 +122,51 @@ void WaveSetGain(uint32_t volume) {
                                                     static_cast<int32_t>(WAVE_FULL_VOLUME));
 }
 
+// The output frames of a block of `ahead` frames at 11025 Hz: the same stretch of time.
+int32_t WaveBlockFrames(int32_t ahead) {
+    return waveWide ? static_cast<int32_t>(int64_t{ahead} * mixRate / WAVE_RATE) : ahead;
+}
+
+uint32_t WaveFrameBytes() {
+    return (stereoOutput ? 2u : 1u) * (mixBits == 16 ? 2u : 1u);
+}
+
+// The rate a sample's format chunk states (its bytes 4 to 7); a file without one, or with an
+// absurd one, plays at 11025.
+uint32_t WaveSampleRate(const Sample& sample, const char* fileName) {
+    if (sample.formatSize < 8) return WAVE_RATE;
+    const uint8_t* f = sample.format + 4;
+    const uint32_t rate = static_cast<uint32_t>(f[0]) | (static_cast<uint32_t>(f[1]) << 8) |
+                          (static_cast<uint32_t>(f[2]) << 16) | (static_cast<uint32_t>(f[3]) << 24);
+    if (rate >= 1000 && rate <= 192000) return rate;
+    Log(LOG_ERROR, "WaveInit: %s states %lu frames a second, played at %ld\n", fileName,
+        static_cast<unsigned long>(rate), static_cast<long>(WAVE_RATE));
+    return WAVE_RATE;
+}
+
 SDL_AudioDeviceID WaveOpenDevice(int channels) {
     if (!waveAudioSubsystem) return 0;
     SDL_AudioSpec want{};
-    want.freq = WAVE_RATE;
-    want.format = AUDIO_U8;
+    want.freq = mixRate;
+    want.format = mixBits == 16 ? AUDIO_S16SYS : AUDIO_U8;
     want.channels = static_cast<Uint8>(channels);
-    want.samples = WAVE_DEVICE_FRAMES;
+    // The same time per pull at any rate, as a power of two.
+    Uint16 pull = WAVE_DEVICE_FRAMES;
+    while (int64_t{pull} * 2 * WAVE_RATE <= int64_t{WAVE_DEVICE_FRAMES} * mixRate)
+        pull = static_cast<Uint16>(pull * 2);
+    want.samples = pull;
     SDL_AudioSpec have{};
     return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
 }
 
 void WaveQueueBlock(WaveBlock& block) {
-    if (const uint32_t volume = waveVolume.load(); volume != waveGainVolume) WaveSetGain(volume);
-    for (uint32_t i = 0; i < block.queuedBytes; ++i)
-        block.buffer[i] = waveGain[block.buffer[i]];
+    // The wide mix has applied the volume already, before its rounding.
+    if (!waveWide) {
+        if (const uint32_t volume = waveVolume.load(); volume != waveGainVolume)
+            WaveSetGain(volume);
+        for (uint32_t i = 0; i < block.queuedBytes; ++i)
+            block.buffer[i] = waveGain[block.buffer[i]];
+    }
     SDL_QueueAudio(waveDevice, block.buffer, block.queuedBytes);
     waveBytesQueued += block.queuedBytes;
     block.endMark = waveBytesQueued;
@@ -244,14 +285,20 @@ void WaveMixChannels(uint8_t* out, int32_t frames, bool stereo, const WaveMixVoi
 void WaveMixBlock(WaveBlock& block) {
     std::array<WaveMixVoice, WAVE_VOICES> copies;
     int32_t count = 0;
+    const int32_t frames = WaveBlockFrames(mixAhead);
     {
         std::lock_guard<std::recursive_mutex> lock(waveLock);
         count = voiceCount;
         for (int32_t i = 0; i < count; ++i) {
             Voice& v = voices[i];
-            copies[i] = {v.sample->data, v.sample->dataLength, v.position,
-                         stereoOutput ? v.left : v.volume, v.right};
-            v.position += static_cast<uint32_t>(mixAhead);
+            const uint32_t step = sampleStep[static_cast<size_t>(v.sample - samples.data())];
+            copies[i] = {
+                v.sample->data, v.sample->dataLength, v.position, stereoOutput ? v.left : v.volume,
+                v.right,        v.fraction,           step};
+            const uint64_t next =
+                (uint64_t{v.position} << 16) + v.fraction + static_cast<uint64_t>(frames) * step;
+            v.position = static_cast<uint32_t>(std::min<uint64_t>(next >> 16, UINT32_MAX));
+            v.fraction = static_cast<uint32_t>(next & 0xFFFFu);
         }
         for (int32_t i = 0; i < voiceCount;) {
             if (voices[i].position >= voices[i].sample->dataLength)
@@ -260,7 +307,11 @@ void WaveMixBlock(WaveBlock& block) {
                 ++i;
         }
     }
-    WaveMixVoices(block.buffer, mixAhead, stereoOutput != 0, voiceChannels, copies.data(), count);
+    if (waveWide)
+        WaveMixWide(block.buffer, frames, mixBits, stereoOutput != 0, voiceChannels,
+                    waveVolume.load(), copies.data(), count);
+    else
+        WaveMixVoices(block.buffer, frames, stereoOutput != 0, voiceChannels, copies.data(), count);
     WaveQueueBlock(block);
 }
 
@@ -281,6 +332,25 @@ struct WaveCriticalPriority {
         if (raised) pthread_setschedparam(pthread_self(), policy, &saved);
     }
 };
+
+// mixrate and mixbits, each back to its default with an error line when the file's value is not
+// one the mixer makes.
+void WaveReadFormat() {
+    mixRate = SettingReadInt(waveSettings, "mixrate");
+    if (mixRate < 8000 || mixRate > WAVE_MAX_MIXRATE) {
+        Log(LOG_ERROR, "WaveInit: mixrate %ld is not 8000 to %ld, using %ld\n",
+            static_cast<long>(mixRate), static_cast<long>(WAVE_MAX_MIXRATE),
+            static_cast<long>(WAVE_RATE));
+        mixRate = WAVE_RATE;
+    }
+    mixBits = SettingReadInt(waveSettings, "mixbits");
+    if (mixBits != 8 && mixBits != 16) {
+        Log(LOG_ERROR, "WaveInit: mixbits %ld is neither 8 nor 16, using 8\n",
+            static_cast<long>(mixBits));
+        mixBits = 8;
+    }
+    waveWide = mixBits != 8 || mixRate != WAVE_RATE;
+}
 
 void WaveTimerThread() {
     using Clock = std::chrono::steady_clock;
@@ -332,6 +402,50 @@ void WaveMixVoices(uint8_t* out, int32_t frames, bool stereo, int32_t channels,
     }
 }
 
+void WaveMixWide(void* out, int32_t frames, int32_t bits, bool stereo, int32_t channels,
+                 uint32_t volume, const WaveMixVoice* mix, int32_t count) {
+    frames = std::clamp(frames, 0, WAVE_MAX_BLOCK);
+    channels = std::clamp(channels, 1, WAVE_VOICES);
+    const int32_t width = stereo ? 2 : 1;
+    const size_t total = static_cast<size_t>(frames * width);
+    float* sum = waveSum.data();
+    std::fill_n(sum, total, 0.0f);
+    // A full-scale byte at level 255 and full volume comes to 32768 / channels, the headroom of the
+    // 8-bit mix: the voices cannot clip together.
+    const float scale = static_cast<float>(std::min(volume, WAVE_FULL_VOLUME)) /
+                        static_cast<float>(WAVE_FULL_VOLUME) * 256.0f /
+                        static_cast<float>(channels * 255);
+    for (int32_t v = 0; v < count; ++v) {
+        const WaveMixVoice& voice = mix[v];
+        const float left = static_cast<float>(voice.left) * scale;
+        const float right = static_cast<float>(voice.right) * scale;
+        const uint64_t end = uint64_t{voice.length} << 16;
+        uint64_t pos = (uint64_t{voice.position} << 16) + voice.fraction;
+        for (int32_t f = 0; f < frames && pos < end; ++f, pos += voice.step) {
+            const uint32_t i = static_cast<uint32_t>(pos >> 16);
+            const float t = static_cast<float>(pos & 0xFFFFu) * (1.0f / 65536.0f);
+            const float s0 = voice.data[i];
+            const float s1 = i + 1 < voice.length ? voice.data[i + 1] : 0.0f;
+            const float s = s0 + (s1 - s0) * t;
+            if (stereo) {
+                sum[2 * f] += s * left;
+                sum[2 * f + 1] += s * right;
+            } else {
+                sum[f] += s * left;
+            }
+        }
+    }
+    if (bits == 16) {
+        auto* o = static_cast<int16_t*>(out);
+        for (size_t i = 0; i < total; ++i)
+            o[i] = static_cast<int16_t>(std::clamp(std::lrint(sum[i]), -32768L, 32767L));
+    } else {
+        auto* o = static_cast<uint8_t*>(out);
+        for (size_t i = 0; i < total; ++i)
+            o[i] = static_cast<uint8_t>(std::clamp(std::lrint(sum[i] / 256.0f) + 128, 0L, 255L));
+    }
+}
+
 void WaveInit() {
     Log(LOG_BOOT, "Initing wave audio\n");
     voiceChannels = SettingReadInt(waveSettings, "channels");
@@ -371,6 +485,11 @@ void WaveInit() {
         waveVolume.store(static_cast<uint32_t>(SettingReadInt(waveSettings, "volume")) & 0xFFFFu);
         return;
     }
+    WaveReadFormat();
+    for (int32_t i = 0; i < WAVE_SAMPLES; ++i) {
+        const uint32_t rate = waveWide ? WaveSampleRate(samples[i], WAVE_FILES[i]) : WAVE_RATE;
+        sampleStep[i] = static_cast<uint32_t>(((uint64_t{rate} << 16) + mixRate / 2) / mixRate);
+    }
     stereoOutput = SettingReadInt(waveSettings, "stereo");
     WaveOutInit();
     if (voiceChannels == 0) return;
@@ -382,9 +501,10 @@ void WaveInit() {
     priorityBoost = SettingReadInt(waveSettings, "boost");
 
     waveBytesQueued = 0;
-    uint32_t frameBytes = stereoOutput ? 2 : 1;
+    const uint32_t frameBytes = WaveFrameBytes();
     for (WaveBlock& block : waveBlocks) {
-        uint32_t size = WAVE_MAX_MIXAHEAD * frameBytes;
+        const uint32_t size =
+            static_cast<uint32_t>(WaveBlockFrames(WAVE_MAX_MIXAHEAD)) * frameBytes;
         if (block.buffer == nullptr || block.bufferSize < size) {
             delete[] block.buffer;
             block.buffer = new (std::nothrow) uint8_t[size];
@@ -394,8 +514,8 @@ void WaveInit() {
             }
         }
         block.bufferSize = size;
-        std::memset(block.buffer, WAVE_SILENCE, size);
-        block.queuedBytes = static_cast<uint32_t>(mixAhead) * frameBytes;
+        std::memset(block.buffer, mixBits == 16 ? 0 : WAVE_SILENCE, size);
+        block.queuedBytes = static_cast<uint32_t>(WaveBlockFrames(mixAhead)) * frameBytes;
         WaveQueueBlock(block);
     }
 
@@ -419,20 +539,22 @@ void WaveInit() {
 
 void WaveOutInit() {
     if (!waveAudioSubsystem) waveAudioSubsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    const long kHz = mixRate / 1000;
+    const long bits = mixBits;
     if (stereoOutput) {
-        Log(LOG_BOOT, "WaveOutInit: Trying 11 kHz 8-bit stereo\n");
+        Log(LOG_BOOT, "WaveOutInit: Trying %ld kHz %ld-bit stereo\n", kHz, bits);
         waveDevice = WaveOpenDevice(2);
         if (waveDevice == 0) {
-            Log(LOG_BOOT, "WaveOutInit: 11 kHz 8-bit stereo is not supported\n");
+            Log(LOG_BOOT, "WaveOutInit: %ld kHz %ld-bit stereo is not supported\n", kHz, bits);
             Log(LOG_BOOT, "WaveOutInit: falling back to mono\n");
             stereoOutput = 0;
         }
     }
     if (!stereoOutput) {
-        Log(LOG_BOOT, "WaveOutInit: Trying 11 kHz 8-bit mono\n");
+        Log(LOG_BOOT, "WaveOutInit: Trying %ld kHz %ld-bit mono\n", kHz, bits);
         waveDevice = WaveOpenDevice(1);
         if (waveDevice == 0) {
-            Log(LOG_ERROR, "WaveOutInit: 11 kHz 8-bit mono is not supported\n");
+            Log(LOG_ERROR, "WaveOutInit: %ld kHz %ld-bit mono is not supported\n", kHz, bits);
             voiceChannels = 0;
             if (waveAudioSubsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
             waveAudioSubsystem = false;
@@ -557,14 +679,14 @@ void WaveMixTick() {
     }
     lastTickTime = now;
 
-    uint32_t frameBytes = stereoOutput ? 2 : 1;
+    const uint32_t frameBytes = WaveFrameBytes();
     if (adaptiveBuffer) {
         // 13230 frames are 1.2 s of output: the block must outlast the worst late tick.
         int32_t candidate =
             WAVE_MIN_MIXAHEAD + static_cast<int32_t>(13230.0f * (slowestMix + slowestDelay));
         mixAhead = std::min(WAVE_MAX_MIXAHEAD, std::max(mixAhead, candidate));
         for (WaveBlock& block : waveBlocks)
-            block.queuedBytes = static_cast<uint32_t>(mixAhead) * frameBytes;
+            block.queuedBytes = static_cast<uint32_t>(WaveBlockFrames(mixAhead)) * frameBytes;
     }
 
     if (voiceChannels != 0 && waveDevice != 0) {

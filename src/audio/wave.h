@@ -1,7 +1,9 @@
-// Wave mixer: five sound effects mixed in software into a double-buffered 11025 Hz 8-bit output
-// stream, with positional loudness and left/right balance that follow the listener (the camera). A
-// thread of the mixer's own refills whichever output block the device has played, every `period`
-// ms. The main thread starts and moves sounds; the voice table is shared under one re-entrant lock.
+// Wave mixer: five sound effects mixed in software into a double-buffered output stream, with
+// positional loudness and left/right balance that follow the listener (the camera). The stream is
+// 11025 Hz 8-bit unless `mixrate` and `mixbits` ask for more; then each effect is resampled from
+// its own rate and the volume is applied before the output is rounded. A thread of the mixer's own
+// refills whichever output block the device has played, every `period` ms. The main thread starts
+// and moves sounds; the voice table is shared under one re-entrant lock.
 #pragma once
 
 #include "core/settings.h"
@@ -20,13 +22,18 @@ enum WaveSound : int32_t {
 };
 constexpr int32_t WAVE_SAMPLES = 5;
 constexpr int32_t WAVE_VOICES = 8;
-constexpr int32_t WAVE_RATE = 11025;
-constexpr int32_t WAVE_MAX_MIXAHEAD = 2048;
+constexpr int32_t WAVE_RATE = 11025;        // the effects' own rate and the default output rate
+constexpr int32_t WAVE_MAX_MIXAHEAD = 2048; // in frames at WAVE_RATE
+constexpr int32_t WAVE_MAX_MIXRATE = 48000;
+// The largest block in output frames: WAVE_MAX_MIXAHEAD at the highest rate.
+constexpr int32_t WAVE_MAX_BLOCK =
+    int32_t(int64_t{WAVE_MAX_MIXAHEAD} * WAVE_MAX_MIXRATE / WAVE_RATE) + 1;
 
 // One playing sound.
 struct Voice {
     const Sample* sample;
     uint32_t position; // next frame to mix
+    uint32_t fraction; // and how far past it, in 1/65536 frame (resampled output only)
     uint8_t volume;    // effective level 0-255: mono level and stealing priority
     int32_t left;      // stereo levels 0-255
     int32_t right;
@@ -46,6 +53,8 @@ extern int32_t mixAhead;         // "mixahead" frames per block, 300..2048
 extern int32_t priorityBoost;    // "boost"
 extern uint32_t timerResolution; // "timerres" ms
 extern uint32_t timerPeriod;     // "period" ms
+extern int32_t mixRate;          // "mixrate" output frames per second
+extern int32_t mixBits;          // "mixbits" 8 or 16
 
 // Where positional sounds are heard from: the listener's position and heading (yaw in degrees, 0
 // facing -z), asked on the main thread at every positional play and update. The client installs
@@ -91,13 +100,21 @@ struct WaveMixVoice {
     uint32_t position;
     int32_t left; // the mono level in mono
     int32_t right;
+    uint32_t fraction = 0;   // WaveMixWide: 1/65536 frames past position
+    uint32_t step = 0x10000; // WaveMixWide: sample frames per output frame, in 1/65536
 };
 // Mixes count voices (count <= channels) into frames output frames (bytes, or left/right byte
 // pairs in stereo) for a mixer of `channels` voices: each voice adds level * s / (channels * 255)
 // plus 128 / channels, idle slots add the bias alone, all additions wrap at 256.
 void WaveMixVoices(uint8_t* out, int32_t frames, bool stereo, int32_t channels,
                    const WaveMixVoice* mix, int32_t count);
+// The mix of any other rate or depth: each voice read at its step with linear interpolation,
+// scaled by its levels and by volume (0-65535) in a float sum, then rounded and clipped once into
+// bits 16 (signed, native order) or 8 (unsigned) samples. A voice at full level and volume peaks
+// at full scale / channels, as in WaveMixVoices. frames <= WAVE_MAX_BLOCK.
+void WaveMixWide(void* out, int32_t frames, int32_t bits, bool stereo, int32_t channels,
+                 uint32_t volume, const WaveMixVoice* mix, int32_t count);
 
-// vantor.ini channels, abuffer, cthread, psound, sfx, stereo, volume, mixahead, boost, timerres and
-// period.
+// vantor.ini channels, abuffer, cthread, psound, sfx, stereo, volume, mixahead, boost, timerres,
+// period, mixrate and mixbits.
 extern const SettingTable waveSettings;

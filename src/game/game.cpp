@@ -323,6 +323,10 @@ void LevelBannerCountdown(float dt) {
     if (bannerTimer <= 0.0f) StartLevel(level);
 }
 
+bool GameLevelDark(int32_t n) {
+    return n % 4 == 3;
+}
+
 void StartLevel(int32_t n) {
     ThingKillAll();
     ParticleClearAll();
@@ -333,7 +337,7 @@ void StartLevel(int32_t n) {
     SpawnLevel(n);
     sliceHook = GameCheck;
     SceneSetOverlay(gameScreens->hudOverlay);
-    darkLevel = (n % 4 == 3) ? 1 : 0;
+    darkLevel = GameLevelDark(n) ? 1 : 0;
 }
 
 void SpawnLevel(int32_t n) {

@@ -18,6 +18,8 @@ extern float arenaSize;    // side length
 extern float arenaBound;   // half-width at which ThingBounce turns things back
 // Non-zero on dimly lit levels (level mod 4 = 3): no viewer light, one faint far light instead.
 extern int32_t darkLevel;
+// Whether level n is one of them (known before it starts, while its banner shows).
+bool GameLevelDark(int32_t n);
 
 // The state of a game, read by the HUD and the screens.
 extern int32_t score;      // points of the current game

@@ -45,8 +45,8 @@ quit_with_y
 # Exactly the two changes: the volume's line in place, fire's line added at the end.
 diff before.ini vantor.ini | grep '^[<>]' > changes.txt
 cat > expected.txt <<'EOF'
-< volume = 52000
-> volume = 45875
+< volume = 65535
+> volume = 58982
 > # keys for Fire (Space, A, Left, F1, Keypad 8, Mouse1, Pad A, Pad Start ...; None for none)
 > bind_fire = F, Mouse1, Pad A
 EOF
@@ -54,7 +54,7 @@ cmp -s changes.txt expected.txt || fail "vantor.ini changed otherwise: $(cat cha
 
 rm -f boot.log error.log
 start_window 120
-wait_for boot.log "WaveOutInit: Volume is 70%" 5
+wait_for boot.log "WaveOutInit: Volume is 90%" 5
 wait_shot menu2 20 is_menu
 [ "$(text_changed menu menu2 0 17 640 12)" -gt 20 ] || fail "the title still names Space for fire"
 hold space

@@ -12,8 +12,11 @@
 #include <sndfile.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
@@ -106,13 +109,57 @@ TEST(WaveMix, BlocksOfKnownVoices) {
     }
 }
 
+// A 1 kHz sine at 11025 Hz, full scale, as signed frames.
+std::vector<int8_t> Tone(size_t frames) {
+    std::vector<int8_t> v(frames);
+    for (size_t i = 0; i < frames; ++i)
+        v[i] =
+            static_cast<int8_t>(std::lround(127.0 * std::sin(2.0 * M_PI * 1000.0 * i / 11025.0)));
+    return v;
+}
+
+// Output frames per period of the tone in channel 0 of interleaved samples, from the first to the
+// last upward crossing of `centre`.
+template <typename T> double FramesPerPeriod(const std::vector<T>& out, int width, double centre) {
+    int64_t first = -1, last = -1, periods = -1;
+    for (size_t f = 1; f * width < out.size(); ++f)
+        if (out[(f - 1) * width] < centre && out[f * width] >= centre) {
+            if (first < 0) first = int64_t(f);
+            last = int64_t(f);
+            ++periods;
+        }
+    return periods > 0 ? double(last - first) / double(periods) : 0.0;
+}
+
+// The wide mix at 44.1 kHz 16-bit: a 1 kHz effect of 11025 Hz keeps its pitch, a full-scale voice
+// peaks at full scale, and at 1/16 volume the sine still takes as many values as at full volume
+// (hundreds; its 441-frame cycle repeats them), not the 17 the 8-bit path leaves after its gain.
+TEST(WaveMix, TheWideMixKeepsPitchAndResolution) {
+    const std::vector<int8_t> tone = Tone(1200);
+    const WaveMixVoice voice{tone.data(), uint32_t(tone.size()), 0, 255, 255, 0, 0x4000};
+    std::vector<int16_t> out(4410 * 2);
+    for (uint32_t volume : {65535u, 4096u}) {
+        WaveMixWide(out.data(), 4410, 16, true, 1, volume, &voice, 1);
+        const auto [lo, hi] = std::minmax_element(out.begin(), out.end());
+        const double peak = 32512.0 * volume / 65535.0; // 127 / 128 of full scale
+        EXPECT_NEAR(std::max(-*lo, int(*hi)), peak, peak * 0.01) << volume;
+        EXPECT_NEAR(FramesPerPeriod(out, 2, 0.0), 44.1, 0.1) << volume;
+        EXPECT_GT(std::set<int16_t>(out.begin(), out.end()).size(), 700u) << volume;
+    }
+    // Two voices on a one-voice mixer sum beyond full scale: clipped, not wrapped.
+    const WaveMixVoice two[2] = {voice, voice};
+    WaveMixWide(out.data(), 4410, 16, true, 1, 65535, two, 2);
+    EXPECT_EQ(*std::max_element(out.begin(), out.end()), 32767);
+    EXPECT_EQ(*std::min_element(out.begin(), out.end()), -32768);
+}
+
 float listenerYaw = 0; // the listener stays at the origin
 
 class WaveRunning : public ::testing::Test {
   protected:
     ScratchDir dir;
     void Start(const std::string& ini) {
-        AudioWriteSounds(200000, 255);
+        if (!FileExists("sound/menu.wav")) AudioWriteSounds(200000, 255);
         WriteFile("vantor.ini", ini);
         ClockInit();
         listenerYaw = 0;
@@ -171,14 +218,60 @@ TEST_F(WaveRunning, PositionalLevelsFollowDistanceAndBalanceFollowsTheView) {
 }
 
 TEST_F(WaveRunning, SettingsAreKeptInRange) {
-    Start("channels = 0\nmixahead = 100\ntimerres = 0\nperiod = 0\nabuffer = 0\n");
-    EXPECT_EQ(std::vector<int64_t>({voiceChannels, mixAhead, timerResolution, timerPeriod}),
-              std::vector<int64_t>({1, 300, 1, 1}));
+    Start("channels = 0\nmixahead = 100\ntimerres = 0\nperiod = 0\nabuffer = 0\nmixrate = 7\n"
+          "mixbits = 12\n");
+    EXPECT_EQ(std::vector<int64_t>(
+                  {voiceChannels, mixAhead, timerResolution, timerPeriod, mixRate, mixBits}),
+              std::vector<int64_t>({1, 300, 1, 1, 11025, 8}));
+    const std::string errors = ReadFile("error.log");
+    EXPECT_NE(errors.find("WaveInit: mixrate 7 is not 8000 to 48000, using 11025\n"),
+              std::string::npos);
+    EXPECT_NE(errors.find("WaveInit: mixbits 12 is neither 8 nor 16, using 8\n"),
+              std::string::npos);
     WaveUnInit();
     Start("channels = 12\nmixahead = 5000\ntimerres = 25\nperiod = 60\nabuffer = 0\n");
     EXPECT_EQ(std::vector<int64_t>({voiceChannels, mixAhead, timerResolution, timerPeriod}),
               std::vector<int64_t>({8, 2048, 20, 50}));
     WaveUnInit();
+}
+
+// What the device is given, captured by SDL's disk driver: the default stays 11025 Hz unsigned
+// 8-bit around 128; mixrate 44100 and mixbits 16 give signed 16-bit frames at four times the rate.
+TEST_F(WaveRunning, TheDeviceGetsTheChosenRateAndDepth) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    AudioWriteSounds(100, 128);
+    std::vector<uint8_t> tone;
+    for (int8_t s : Tone(2205))
+        tone.push_back(uint8_t(s + 128));
+    WriteFile("sound/explode.wav", AudioMakeWav(tone));
+    for (const bool wide : {false, true}) {
+        const std::string file = wide ? "wide.raw" : "default.raw";
+        ScopedEnv capture("SDL_DISKAUDIOFILE", file);
+        Start(wide ? "channels = 1\nvolume = 65535\nmixrate = 44100\nmixbits = 16\n"
+                   : "channels = 1\nvolume = 65535\n");
+        ASSERT_NE(WavePlay(SND_EXPLODE, 255), 0u);
+        ASSERT_TRUE(WaitFor([] { return WaveVoiceCount() == 0; }));
+        // The two blocks still queued and the device's buffer hold the tone's end: wait until
+        // they are in the file too.
+        const uintmax_t frameBytes = wide ? 4 : 2, rateFactor = wide ? 4 : 1;
+        const uintmax_t due =
+            std::filesystem::file_size(file) + (2 * 2048 + 2048) * rateFactor * frameBytes;
+        ASSERT_TRUE(WaitFor([&] { return std::filesystem::file_size(file) >= due; }));
+        WaveUnInit();
+        const std::string text = ReadFile(file);
+        const std::vector<uint8_t> raw(text.begin(), text.end());
+        if (wide) {
+            std::vector<int16_t> out(raw.size() / 2);
+            std::memcpy(out.data(), raw.data(), out.size() * 2);
+            EXPECT_EQ(out.front(), 0);
+            EXPECT_NEAR(FramesPerPeriod(out, 2, 0.0), 44.1, 0.2);
+            EXPECT_GT(*std::max_element(out.begin(), out.end()), 32000);
+        } else {
+            EXPECT_EQ(raw.front(), 128);
+            EXPECT_NEAR(FramesPerPeriod(raw, 2, 128.0), 11.025, 0.1);
+            EXPECT_GE(*std::max_element(raw.begin(), raw.end()), 250);
+        }
+    }
 }
 
 TEST(WaveOff, NoDeviceTurnsAudioOff) {
@@ -281,6 +374,41 @@ TEST_F(CDAudio, PlayCdOffIsHaltedAndNoTracksEndTheWorker) {
     ASSERT_TRUE(WaitFor([] { return !CDAudioWorkerRunning(); }, 5));
     std::lock_guard<std::mutex> lock(attemptLock);
     EXPECT_EQ(attempts, (Attempts{{0, CD_ERROR_NO_TRACK}}));
+}
+
+// With musicfollow the game's mood picks the piece: the title piece, then the range in turn without
+// the two pieces, the dark piece; at each change the piece fades out, through levels between full
+// and silent, before the next starts.
+TEST_F(CDAudio, MusicFollowsTheMoodWithAFadeBetween) {
+    for (int track = 2; track <= 6; ++track)
+        WriteTrack(track, 30.0);
+    WriteFile("vantor.ini", "playcd = 1\nrandom = 0\nmusicfollow = 1\n");
+    const auto played = [](size_t n) {
+        return WaitFor([n] {
+            std::lock_guard<std::mutex> lock(attemptLock);
+            return attempts.size() >= n;
+        });
+    };
+    CDAudioSetMood(CD_MOOD_TITLE);
+    CDAudioInit();
+    ASSERT_TRUE(played(1));
+    size_t n = 1;
+    for (int32_t mood : {CD_MOOD_PLAY, CD_MOOD_DARK, CD_MOOD_PLAY, CD_MOOD_TITLE}) {
+        CDAudioSetMood(mood);
+        CDAudioSetMood(mood); // every frame tells it again: no further change
+        bool between = false;
+        ASSERT_TRUE(WaitFor([&] {
+            const float fade = CDAudioFade();
+            between = between || (fade > 0.1f && fade < 0.9f);
+            std::lock_guard<std::mutex> lock(attemptLock);
+            return attempts.size() > n;
+        }));
+        EXPECT_TRUE(between) << "mood " << mood;
+        ++n;
+    }
+    CDAudioSetMood(CD_MOOD_NONE);
+    std::lock_guard<std::mutex> lock(attemptLock);
+    EXPECT_EQ(attempts, (Attempts{{2, 0}, {3, 0}, {6, 0}, {4, 0}, {2, 0}}));
 }
 
 } // namespace

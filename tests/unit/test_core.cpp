@@ -86,7 +86,8 @@ const std::string STAMP = R"(\d\d/\d\d\(\d\d:\d\d\) )";
 TEST(Settings, TheShippedFileShowsEveryRowAtItsDefault) {
     ClientRegisterSettings();
     const std::string changed =
-        " fscreen wresize vsync autopause attract playcd random easy results titlediff hitables ";
+        " fscreen wresize vsync autopause attract playcd random easy results "
+        "titlediff hitables volume cdvolume mixrate mixbits musicfollow ";
     const std::string oneRun = " record playdemo timedemo demoshot ";
     std::map<std::string, std::string> shipped;
     std::ifstream file(std::string(SKX_TEST_SOURCE_DIR) + "/data/vantor.ini");
