@@ -39,7 +39,7 @@ namespace {
 constexpr int32_t PANEL_X = 8, PANEL_Y = 58, PANEL_W = 624, PANEL_H = 418;
 constexpr int32_t TAB_X = 26, TAB_Y = 44, TAB_W = 140, TAB_H = 28, TAB_GAP = 10;
 constexpr float ITEMS_TOP = 92.0f;
-constexpr float ROW_H = 22.0f;
+constexpr float ROW_H = 20.0f; // the controls page's 14 rows end above the note
 constexpr float LABEL_X = 32.0f;
 constexpr float KEYS_X = 196.0f;  // an action's keys
 constexpr float VALUE_X = 330.0f; // a value, between its arrows
@@ -480,10 +480,11 @@ constexpr Item CONTROL_ITEMS[] = {
     ActionItem(8),
     ActionItem(9),
     ActionItem(10),
+    ActionItem(11),
     ButtonItem("Restore defaults", RestoreControls, RestoreHelp),
     ButtonItem("Done", Leave, DoneHelp),
 };
-static_assert(BIND_ACTIONS == 11, "one controls row per action");
+static_assert(BIND_ACTIONS == 12, "one controls row per action");
 constexpr Item SOUND_ITEMS[] = {
     ChoiceItem("Effects volume", EffectsText, EffectsStep, EffectsHelp, EffectsFill),
     ChoiceItem("Music volume", MusicVolumeText, MusicVolumeStep, MusicVolumeHelp, MusicVolumeFill),

@@ -117,10 +117,10 @@ TEST_F(Console, DefaultBindings) {
     const struct {
         int32_t key;
         const char* command;
-    } rows[] = {{283, "+left"},   {298, "+backward"}, {119, "+forward"}, {KEY_SPACE, "+attack"},
-                {305, "+attack"}, {310, "+lookback"}, {61, "sizeup"},    {45, "sizedown"},
-                {0, "quit"},      {'p', "pause"},     {294, "pause"},    {323, "pause"},
-                {324, "quit"}};
+    } rows[] = {{283, "+left"},   {298, "+backward"},  {119, "+forward"},  {KEY_SPACE, "+attack"},
+                {305, "+attack"}, {310, "+lookback"},  {61, "sizeup"},     {45, "sizedown"},
+                {0, "quit"},      {'p', "pause"},      {294, "pause"},     {323, "pause"},
+                {324, "quit"},    {'c', "nextcamera"}, {329, "nextcamera"}};
     for (const auto& row : rows) {
         Bind* bind = BindFind(row.key);
         ASSERT_TRUE(bind && bind->press) << row.key;
@@ -128,6 +128,21 @@ TEST_F(Console, DefaultBindings) {
         std::string twin = row.command[0] == '+' ? std::string("-") + (row.command + 1) : "";
         EXPECT_EQ(bind->release ? bind->release->commandName : "", twin) << row.key;
     }
+}
+
+// C steps the input record's camera (what a demo keeps) through flight, halfway, nose and cockpit
+// and round again; a number the console stored without a mode of its own counts as flight.
+TEST_F(Console, TheCameraKeyCyclesTheRecordsCameraMode) {
+    for (int32_t expected : {1, 2, 3, 0, 1}) {
+        keyboard.Down(SDL_SCANCODE_C);
+        keyboard.Poll();
+        keyboard.Up(SDL_SCANCODE_C);
+        keyboard.Poll();
+        EXPECT_EQ(gameInput.state.cameraMode, expected);
+    }
+    CommandExecute("set camera 9");
+    CommandExecute("nextcamera");
+    EXPECT_EQ(gameInput.state.cameraMode, CAMERA_MODE_HALFWAY);
 }
 
 TEST_F(Console, KeysAndButtonsRunTheirBindingsAndReleasesClearThem) {
