@@ -146,7 +146,8 @@ void HudDraw() {
     if (weaponKind != WEAPON_NORMAL) {
         const int32_t icon = PlayerWeapon(weaponKind).hudIcon;
         if (icon >= 0) TextureDrawQuad(&textures[icon], HudCornerX(250.0f), HudCornerY(-200.0f));
-        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::trunc(weaponTimer)));
+        // Whole seconds rounded up: the count shows 1 in the last second, never 0 while it lasts.
+        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::ceil(weaponTimer)));
         TextFontDraw(largeFont, text, HudCornerX(290.0f), HudCornerY(-210.0f));
     }
     std::snprintf(text, sizeof(text), "Score: %06ld", static_cast<long>(score));

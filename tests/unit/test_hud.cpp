@@ -53,15 +53,19 @@ TEST_F(Hud, ScoreLivesGameOverAndFrameRate) {
     EXPECT_EQ(FindDrawn(texts, "FPS:").text, "FPS: 59");
 }
 
-// A bonus weapon's own icon, once, and its whole seconds left.
+// A bonus weapon's own icon, once, and its seconds left rounded up: never 0 while it lasts.
 TEST_F(Hud, TheBonusWeaponShowsItsIconAndWholeSeconds) {
     const uint32_t saved = textures[TEXTURE_SHOT2I].glName;
     textures[TEXTURE_SHOT2I].glName = 77;
     weaponKind = WEAPON_SPREAD;
+    for (auto [left, shown] : {std::pair{0.01f, "1"}, {4.9f, "5"}, {5.0f, "5"}}) {
+        weaponTimer = left;
+        EXPECT_EQ(FindDrawn(Draw(HudDraw), shown).text, shown) << left;
+    }
     weaponTimer = 12.7f;
     const std::vector<DrawnText> texts = Draw(HudDraw);
     textures[TEXTURE_SHOT2I].glName = saved;
-    EXPECT_EQ(FindDrawn(texts, "12").text, "12");
+    EXPECT_EQ(FindDrawn(texts, "13").text, "13");
     int icons = 0;
     for (int i = 0; (i = GLRecorderFind("BindTexture", i)) >= 0; ++i)
         icons += GLRecorderCalls()[i].args[1] == 77;
