@@ -28,9 +28,11 @@
 #include "render/textfont.h"
 #include "render/texture.h"
 #include "render/timing.h"
+#include "ui/crosshair.h"
 #include "ui/gui.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
+#include "ui/notes.h"
 #include "ui/options.h"
 #include "ui/screens.h"
 
@@ -40,10 +42,10 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &glSettings,       &windowSettings, &appLoopSettings, &gameInputSettings, &hudSettings,
-    &gameSettings,     &sceneSettings,  &timingSettings,  &inputSettings,     &textureSettings,
-    &particleSettings, &lightSettings,  &waveSettings,    &cdAudioSettings,   &thingSettings,
-    &pauseSettings,    &demoSettings,
+    &glSettings,       &windowSettings, &appLoopSettings,   &gameInputSettings, &hudSettings,
+    &gameSettings,     &sceneSettings,  &timingSettings,    &inputSettings,     &textureSettings,
+    &particleSettings, &lightSettings,  &waveSettings,      &cdAudioSettings,   &thingSettings,
+    &pauseSettings,    &notesSettings,  &crosshairSettings, &demoSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have
@@ -122,7 +124,9 @@ void ClientInit() {
     PauseInit();
     OptionsInit();
     OptionsSetBlocked([] { return DemoRecording() || DemoPlaying(); });
+    CrosshairInit();
     ScreenshotInit();
+    NotesInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
     AttractMode();

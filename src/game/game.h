@@ -77,6 +77,10 @@ struct GameScreens {
     void (*gameOver)(int32_t finalScore);
 };
 void GameSetScreens(const GameScreens* screens); // null: none
+// What the player may be told in passing: an extra ship earned (detail: how many) and a bonus
+// weapon picked up (detail: its WEAPON_* kind). The user interface installs the hook; null: none.
+enum GameNote : int32_t { GAME_NOTE_EXTRA_SHIP, GAME_NOTE_WEAPON };
+void GameSetNoteHook(void (*note)(GameNote what, int32_t detail));
 
 // The settings' setters; a start level below 1 is taken as 1.
 void GameSetDifficulty(int32_t diff);

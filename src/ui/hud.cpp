@@ -11,6 +11,7 @@
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
+#include "ui/crosshair.h"
 
 #include <cmath>
 #include <cstdio>
@@ -136,6 +137,7 @@ void LevelBannerDraw() {
 void HudDraw() {
     char text[32];
     OverlayBegin(niceFx != 0);
+    CrosshairDraw();
     std::snprintf(text, sizeof(text), "Lives: %ld", static_cast<long>(lives));
     TextFontDraw(largeFont, text, HudCornerX(-315.0f), HudCornerY(235.0f));
     if (lives < 1) TextFontDraw(largeFont, "Game Over", -60.0f, 10.0f);

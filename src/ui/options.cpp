@@ -328,6 +328,28 @@ void FpsHelp(char* out, size_t size) {
     std::snprintf(out, size, "Frames per second at the bottom left while you play.");
 }
 
+void CrosshairText(char* out, size_t size) {
+    OnOffText("crosshair", out, size);
+}
+void CrosshairStep(int32_t) {
+    Toggle("crosshair");
+}
+void CrosshairHelp(char* out, size_t size) {
+    std::snprintf(out, size, "A small cross where your shots fly, in the cockpit camera.");
+}
+
+void NotesOnOffText(char* out, size_t size) {
+    OnOffText("notes", out, size);
+}
+void NotesStep(int32_t) {
+    Toggle("notes");
+}
+void NotesHelp(char* out, size_t size) {
+    std::snprintf(out, size,
+                  "Short notes: a screenshot saved, an extra ship, a new weapon, the camera; and "
+                  "the keys that go on under \"Paused\".");
+}
+
 // Effects detail: the drawing settings together, named for what a player sees.
 struct Detail {
     const char* name;
@@ -499,6 +521,8 @@ constexpr Item DISPLAY_ITEMS[] = {
     ChoiceItem("Field of view", FovText, FovStep, FovHelp),
     ChoiceItem("Camera", CameraText, CameraStep, CameraHelp),
     ChoiceItem("Frame rate", FpsText, FpsStep, FpsHelp),
+    ChoiceItem("Crosshair", CrosshairText, CrosshairStep, CrosshairHelp),
+    ChoiceItem("Notes", NotesOnOffText, NotesStep, NotesHelp),
     ChoiceItem("Effects detail", DetailText, DetailStep, DetailHelp),
     ButtonItem("Done", Leave, DoneHelp),
 };
@@ -1006,6 +1030,8 @@ constexpr KeyComment KEY_COMMENTS[] = {
     {"fov", "field of view in degrees across a 4:3 screen"},
     {"camera", "camera mode: 0 flight, 1 halfway, 2 nose, 3 cockpit"},
     {"fps", "show the frame rate on the HUD"},
+    {"crosshair", "1: a small cross where the shots fly, in the cockpit camera"},
+    {"notes", "1: short notes on screen, and the keys that go on under \"Paused\""},
     {"nicefx", "extra visual effects"},
     {"stars", "draw the star sky sphere"},
     {"pdensity", "particle density in percent"},
