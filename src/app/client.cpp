@@ -29,6 +29,7 @@
 #include "render/texture.h"
 #include "render/timing.h"
 #include "ui/crosshair.h"
+#include "ui/gamemenu.h"
 #include "ui/gui.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
@@ -42,10 +43,10 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &glSettings,       &windowSettings, &appLoopSettings,   &gameInputSettings, &hudSettings,
-    &gameSettings,     &sceneSettings,  &timingSettings,    &inputSettings,     &textureSettings,
-    &particleSettings, &lightSettings,  &waveSettings,      &cdAudioSettings,   &thingSettings,
-    &pauseSettings,    &notesSettings,  &crosshairSettings, &demoSettings,
+    &glSettings,       &windowSettings,   &appLoopSettings, &gameInputSettings, &hudSettings,
+    &gameSettings,     &sceneSettings,    &timingSettings,  &inputSettings,     &textureSettings,
+    &particleSettings, &lightSettings,    &waveSettings,    &cdAudioSettings,   &thingSettings,
+    &pauseSettings,    &gameMenuSettings, &notesSettings,   &crosshairSettings, &demoSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have
@@ -124,6 +125,8 @@ void ClientInit() {
     PauseInit();
     OptionsInit();
     OptionsSetBlocked([] { return DemoRecording() || DemoPlaying(); });
+    GameMenuInit();
+    GameMenuSetBlocked([] { return DemoRecording() || DemoPlaying(); });
     CrosshairInit();
     ScreenshotInit();
     NotesInit();

@@ -259,6 +259,10 @@ void NewGame() {
     weaponTimer = 0.0f;
 }
 
+void GameQuit() {
+    GameOver();
+}
+
 void GameBeginBanner() {
     sliceHook = LevelBannerCountdown;
     SceneSetOverlay(gameScreens->bannerOverlay);

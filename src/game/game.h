@@ -112,6 +112,9 @@ void AttractMode();
 // A new game: 5 ships, the start level, no score, the normal weapon. The title menu then starts
 // the banner countdown.
 void NewGame();
+// The player ends the game (the game menu): as when the last ship is gone, the attract mode and
+// then the name entry when the score qualifies.
+void GameQuit();
 // The level banner before a level: its slice hook and overlay, GAME_BANNER_TIME on the clock, the
 // world cleared. From the title menu (a new game) and from GameCheck (a cleared level).
 void GameBeginBanner();

@@ -744,22 +744,6 @@ Move MoveOf(const InputEvent* event) {
 
 // ---- The mouse ----------------------------------------------------------------------------------
 
-// The 2-D pass fills the 3-D view's viewport with the layout's extent; a mouse position in window
-// points becomes a GUI-space point through both.
-bool MouseToGui(const InputEvent* event, float* x, float* y) {
-    int32_t pointsW = 0, pointsH = 0;
-    WindowPointSize(&pointsW, &pointsH);
-    if (pointsW < 1 || pointsH < 1 || sceneViewport[2] < 1 || sceneViewport[3] < 1) return false;
-    const double px = event->x * double(screenWidth) / pointsW;
-    const double py = event->y * double(screenHeight) / pointsH;
-    const double viewTop = screenHeight - (sceneViewport[1] + sceneViewport[3]);
-    const double u = (px - sceneViewport[0]) / sceneViewport[2];
-    const double v = (py - viewTop) / sceneViewport[3];
-    *x = static_cast<float>((u - 0.5) * 2.0 * overlayExtent.halfWidth + GUI_WIDTH / 2.0);
-    *y = static_cast<float>((v - 0.5) * 2.0 * overlayExtent.halfHeight + GUI_HEIGHT / 2.0);
-    return true;
-}
-
 int32_t ItemAt(float y) {
     const int32_t row = static_cast<int32_t>(std::floor((y - ITEMS_TOP) / ROW_H));
     return row >= 0 && row < PAGES[page].count ? row : -1;
@@ -793,7 +777,7 @@ int32_t KeyPlaces(int32_t action, float* from, float* to) {
 
 void MouseClick(const InputEvent* event) {
     float x = 0.0f, y = 0.0f;
-    if (!MouseToGui(event, &x, &y)) return;
+    if (!GuiMousePoint(event, &x, &y)) return;
     if (event->key == KEY_MOUSE2) {
         Leave();
         return;
@@ -824,7 +808,7 @@ void MouseClick(const InputEvent* event) {
 
 void MouseHover(const InputEvent* event) {
     float x = 0.0f, y = 0.0f;
-    if (!MouseToGui(event, &x, &y) || x < ROW_LEFT || x > ROW_RIGHT) return;
+    if (!GuiMousePoint(event, &x, &y) || x < ROW_LEFT || x > ROW_RIGHT) return;
     const int32_t row = ItemAt(y);
     if (row >= 0) Select(row);
 }

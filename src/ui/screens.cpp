@@ -13,6 +13,7 @@
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
+#include "ui/gamemenu.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
 #include "ui/options.h"
@@ -141,8 +142,10 @@ void MenuStartGame() {
     GameBeginBanner();
 }
 
-// The quit command: the menu sound, then the prompt over whatever is on screen.
+// The quit command: in a game the game menu when it is on; else the menu sound, then the prompt
+// over whatever is on screen.
 void ScreensQuitCommand() {
+    if (GameMenuOpenInPlay()) return;
     WavePlay(SND_MENU, MENU_SOUND_VOLUME);
     GuiOpenScreen(QuitScreen);
 }
