@@ -29,9 +29,12 @@
 #include "render/textfont.h"
 #include "render/texture.h"
 #include "render/timing.h"
+#include "ui/crosshair.h"
+#include "ui/gamemenu.h"
 #include "ui/gui.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
+#include "ui/notes.h"
 #include "ui/options.h"
 #include "ui/results.h"
 #include "ui/screens.h"
@@ -43,11 +46,11 @@ namespace {
 
 // Every module's settings, in start-up order: the registry that demos and the options walk.
 const SettingTable* const CLIENT_SETTING_TABLES[] = {
-    &glSettings,        &windowSettings, &appLoopSettings, &gameInputSettings,   &hudSettings,
-    &gameSettings,      &sceneSettings,  &timingSettings,  &inputSettings,       &textureSettings,
-    &particleSettings,  &lightSettings,  &waveSettings,    &cdAudioSettings,     &thingSettings,
-    &pauseSettings,     &demoSettings,   &resultsSettings, &titleChoiceSettings, &hiScoreSettings,
-    &titleDemoSettings,
+    &glSettings,        &windowSettings,   &appLoopSettings, &gameInputSettings,   &hudSettings,
+    &gameSettings,      &sceneSettings,    &timingSettings,  &inputSettings,       &textureSettings,
+    &particleSettings,  &lightSettings,    &waveSettings,    &cdAudioSettings,     &thingSettings,
+    &pauseSettings,     &demoSettings,     &resultsSettings, &titleChoiceSettings, &hiScoreSettings,
+    &titleDemoSettings, &gameMenuSettings, &notesSettings,   &crosshairSettings,
 };
 
 // The settings the client start-up reads before the modules start, in the order the logs have
@@ -126,7 +129,11 @@ void ClientInit() {
     PauseInit();
     OptionsInit();
     OptionsSetBlocked([] { return DemoRecording() || DemoPlaying(); });
+    GameMenuInit();
+    GameMenuSetBlocked([] { return DemoRecording() || DemoPlaying(); });
+    CrosshairInit();
     ScreenshotInit();
+    NotesInit();
     if (timingTestApply) TimingTestApply();
     HiScoreLoad();
     AttractMode();

@@ -27,6 +27,7 @@ const BindAction bindActions[BIND_ACTIONS] = {
     {"bind_view_smaller", "sizedown", "View smaller"},
     {"bind_view_larger", "sizeup", "View larger"},
     {"bind_quit", "quit", "Quit prompt"},
+    {"bind_camera", "nextcamera", "Next camera"},
 };
 
 namespace {
@@ -83,6 +84,9 @@ constexpr DefaultBind DEFAULT_BINDS[] = {
     {KEY_PAD_START, "pause"},
     {KEY_PAD_BACK, "quit"},
     {KEY_F1 + 11, "screenshot"}, // F12
+    // Keys no default had: the camera cycles only when they are pressed.
+    {'c', "nextcamera"},
+    {KEY_PAD_RB, "nextcamera"},
 };
 
 int CompareKeys(int32_t a, int32_t b) {

@@ -20,7 +20,7 @@ struct BindAction {
     const char* command; // "+attack"
     const char* label;   // "Fire", for the screens
 };
-constexpr int32_t BIND_ACTIONS = 11;
+constexpr int32_t BIND_ACTIONS = 12;
 constexpr int32_t BIND_ACTION_KEYS = 8; // keys, buttons and pad controls one action holds
 extern const BindAction bindActions[BIND_ACTIONS];
 

@@ -104,6 +104,10 @@ void Pause(const char*) {
     if (pauseHook) pauseHook();
 }
 
+void NextCamera(const char*) {
+    GameInputNextCameraMode();
+}
+
 struct DefaultCommand {
     const char* name;
     CommandHandler handler;
@@ -130,6 +134,7 @@ constexpr DefaultCommand DEFAULT_COMMANDS[] = {
     {"bind", BindReserved},
     {"quit", Quit},
     {"pause", Pause},
+    {"nextcamera", NextCamera},
 };
 
 } // namespace

@@ -57,6 +57,10 @@ void GameInputSetCameraMode(int32_t mode) {
     gameInput.state.cameraMode = mode;
 }
 
+void GameInputNextCameraMode() {
+    gameInput.state.cameraMode = (GameInputCameraMode() + 1) % (CAMERA_MODE_COCKPIT + 1);
+}
+
 CameraMode GameInputCameraMode() {
     const int32_t mode = gameInput.state.cameraMode;
     if (mode < CAMERA_MODE_FLIGHT || mode > CAMERA_MODE_COCKPIT) return CAMERA_MODE_FLIGHT;

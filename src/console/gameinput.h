@@ -72,6 +72,8 @@ bool GameInputHeld(GameControl control);
 // Whether a lookback key went down or up since the last call; clears the request.
 bool GameInputTakeCameraSnap();
 void GameInputSetCameraMode(int32_t mode);
+// The `nextcamera` command: the next mode after the one in force, from cockpit back to flight.
+void GameInputNextCameraMode();
 // The record's camera mode as a mode: the console can store any number, and one without a mode of
 // its own flies as CAMERA_MODE_FLIGHT.
 CameraMode GameInputCameraMode();

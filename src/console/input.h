@@ -90,7 +90,7 @@ constexpr int32_t KEY_PAD_START = 323;
 constexpr int32_t KEY_PAD_BACK = 324;
 // Typed text (while text input is on): one press event per character, the Unicode code point in x.
 constexpr int32_t KEY_TEXT = 325;
-// A game controller's X, Y and shoulder buttons, either pad; no default binding.
+// A game controller's X, Y and shoulder buttons, either pad; RB cycles the camera by default.
 constexpr int32_t KEY_PAD_X = 326;
 constexpr int32_t KEY_PAD_Y = 327;
 constexpr int32_t KEY_PAD_LB = 328;

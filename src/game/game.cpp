@@ -87,6 +87,7 @@ constexpr int32_t SCENE_LIGHT_RESERVE = 1;
 
 constexpr GameScreens NO_SCREENS = {};
 const GameScreens* gameScreens = &NO_SCREENS;
+void (*noteHook)(GameNote what, int32_t detail) = nullptr;
 
 void GameSceneLight() {
     if (darkLevel) {
@@ -141,6 +142,10 @@ void GameOver() {
 
 void GameSetScreens(const GameScreens* screens) {
     gameScreens = screens ? screens : &NO_SCREENS;
+}
+
+void GameSetNoteHook(void (*note)(GameNote what, int32_t detail)) {
+    noteHook = note;
 }
 
 void GameSetDifficulty(int32_t diff) {
@@ -255,6 +260,7 @@ void AddScore(int32_t points) {
     const int32_t gained = old < 1000 ? now / 1000 - old / 1000 : now / 2000 - old / 2000;
     lives += gained;
     if (gained != 0) WavePlay(SND_PICKUP, 255);
+    if (gained > 0 && noteHook) noteHook(GAME_NOTE_EXTRA_SHIP, gained);
 }
 
 void AttractMode() {
@@ -300,6 +306,10 @@ void NewGame() {
     gameStats.levelReached = startLevel;
 }
 
+void GameQuit() {
+    GameOver();
+}
+
 void GameBeginBanner() {
     sliceHook = LevelBannerCountdown;
     SceneSetOverlay(gameScreens->bannerOverlay);
@@ -311,6 +321,7 @@ void GameBeginBanner() {
 void GameGrantWeapon(int32_t kind, float seconds) {
     weaponKind = kind;
     weaponTimer = std::min(weaponTimer + seconds, GAME_WEAPON_TIME_MAX);
+    if (noteHook) noteHook(GAME_NOTE_WEAPON, kind);
 }
 
 int32_t GameLoseShip() {

@@ -103,6 +103,10 @@ struct GameScreens {
     void (*gameOver)(int32_t finalScore);
 };
 void GameSetScreens(const GameScreens* screens); // null: none
+// What the player may be told in passing: an extra ship earned (detail: how many) and a bonus
+// weapon picked up (detail: its WEAPON_* kind). The user interface installs the hook; null: none.
+enum GameNote : int32_t { GAME_NOTE_EXTRA_SHIP, GAME_NOTE_WEAPON };
+void GameSetNoteHook(void (*note)(GameNote what, int32_t detail));
 
 // The settings' setters; a start level below 1 is taken as 1.
 void GameSetDifficulty(int32_t diff);
@@ -142,6 +146,9 @@ void AttractMode();
 // A new game: 5 ships, the start level, no score, the normal weapon, gameStats cleared. The title
 // menu then starts the banner countdown.
 void NewGame();
+// The player ends the game (the game menu): as when the last ship is gone, the attract mode and
+// then the name entry when the score qualifies.
+void GameQuit();
 // The level banner before a level: its slice hook and overlay, GAME_BANNER_TIME on the clock, the
 // world cleared. From the title menu (a new game) and from GameCheck (a cleared level).
 void GameBeginBanner();

@@ -14,9 +14,13 @@ extern int32_t autoPause; // vantor.ini "autopause": 1 pauses on focus loss, 0 (
 // Client start-up: reads autopause and installs the pause command's action, the focus-loss hook
 // of the input layer and PauseDraw as the scene's pause pass.
 void PauseInit();
-// "Paused" in the large font over the scene while paused; ClientRender calls it after the
-// overlay of the current screen.
+// "Paused" in the large font over the scene while paused, and under it, when asked for, the keys
+// that go on ("P or Pad Start to go on"); ClientRender calls it after the overlay of the current
+// screen.
 void PauseDraw();
+// Whether "Paused" names the keys that go on (the notes setting of the user interface; off at
+// start).
+void PauseSetKeyHint(bool shown);
 
 // Tests only (the pause command and the focus-loss hook call these):
 // Holds the game (on true) or lets it go on. Only a game in progress pauses (under the quit

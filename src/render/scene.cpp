@@ -63,6 +63,7 @@ constexpr float VIEW_SIZE_MAX = 1.0f;
 void (*thingPass)() = nullptr;
 void (*pausePass)() = nullptr;
 void (*guiPass)() = nullptr;
+void (*notesPass)() = nullptr;
 
 // The camera at its start pose and no overlay yet.
 void ScenePlaceCamera() {
@@ -151,6 +152,10 @@ void SceneSetPausePass(void (*pass)()) {
 
 void SceneSetGuiPass(void (*pass)()) {
     guiPass = pass;
+}
+
+void SceneSetNotesPass(void (*pass)()) {
+    notesPass = pass;
 }
 
 void SceneSetCamera(const Vec3* pos, float yaw) {
@@ -258,6 +263,7 @@ void ClientRender() {
     if (drawHook) drawHook();
     if (pausePass) pausePass();
     if (guiPass) guiPass(); // the GUI layers, above the screen's overlay
+    if (notesPass) notesPass();
 
     gl.MatrixMode(GL_PROJECTION);
     gl.PopMatrix();
@@ -266,6 +272,28 @@ void ClientRender() {
     if (finishFrame) gl.Finish();
     ScreenshotCapture(); // the frame just drawn, before the swap leaves its buffer undefined
     OpenGLSwapBuffers(mainWindow);
+}
+
+bool SceneProjectToOverlay(const Vec3* world, float* x, float* y) {
+    // Into the eye's frame as SceneApplyCamera turns the world: roll, then yaw, then pitch.
+    double px = world->x - cameraPos.x, py = world->y - cameraPos.y, pz = world->z - cameraPos.z;
+    const double roll = -cameraRoll * M_PI / 180.0, yaw = -cameraYaw * M_PI / 180.0,
+                 pitch = -cameraPitch * M_PI / 180.0;
+    double t = px * std::cos(roll) - py * std::sin(roll);
+    py = px * std::sin(roll) + py * std::cos(roll);
+    px = t;
+    t = px * std::cos(yaw) + pz * std::sin(yaw);
+    pz = -px * std::sin(yaw) + pz * std::cos(yaw);
+    px = t;
+    t = py * std::cos(pitch) - pz * std::sin(pitch);
+    pz = py * std::sin(pitch) + pz * std::cos(pitch);
+    py = t;
+    if (-pz < NEAR_PLANE) return false; // behind the eye or nearer than anything drawn
+    // The frustum of SetProjection: its sides are the 2-D pass's extent.
+    const double slope = std::tan(fieldOfView * M_PI / 360.0) / BASE_ASPECT; // top / near
+    *x = static_cast<float>(px / -pz / (slope * aspectRatio) * overlayExtent.halfWidth);
+    *y = static_cast<float>(py / -pz / slope * overlayExtent.halfHeight);
+    return true;
 }
 
 void SceneSetFieldOfView(double fov) {

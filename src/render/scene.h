@@ -37,11 +37,12 @@ extern const WindowGL sceneWindowGL;
 
 // The draw passes of the modules above the renderer, each installed by its owner's start-up (null:
 // the pass draws nothing). A frame runs them in this order: things, after the camera and before
-// the particles; then in the 2-D pass, after the screen's overlay, the pause banner and the GUI
-// layers on top.
+// the particles; then in the 2-D pass, after the screen's overlay, the pause banner, the GUI
+// layers and the short notes on top.
 void SceneSetThingPass(void (*pass)());
 void SceneSetPausePass(void (*pass)());
 void SceneSetGuiPass(void (*pass)());
+void SceneSetNotesPass(void (*pass)());
 
 // vantor.ini fov, pHint, glFin, stars and nicefx.
 extern const SettingTable sceneSettings;
@@ -74,6 +75,9 @@ void GLStateInit(int32_t width, int32_t height);
 void SetProjection(int32_t width, int32_t height, float scale);
 // The 2-D pass's extent for a window of width x height pixels (sizes below 1 count as 1).
 OverlayExtent SceneOverlayExtent(int32_t width, int32_t height);
+// Where a world point appears in the 2-D pass's space (origin at the centre, y up) through the
+// camera and the projection of the last SetProjection; false for a point behind the eye.
+bool SceneProjectToOverlay(const Vec3* world, float* x, float* y);
 // The horizontal field of view in degrees for the window shape of the last SetProjection
 // (fieldOfView itself on a 4:3 window); the thing draw pass culls against it.
 double SceneHorizontalFov();

@@ -8,6 +8,7 @@
 
 #include <png.h>
 
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <csetjmp>
@@ -47,6 +48,8 @@ std::mutex writerLock;
 std::condition_variable writerWake;
 bool busy = false;     // a frame waits for the writer or is being written
 bool stopping = false; // ScreenshotUnInit: the writer ends after its current frame
+// Files written since start-up: the writer counts, the main thread polls.
+std::atomic<uint32_t> savedCount{0};
 
 // A free name for this second: the plain one, then -2, -3 ...; created exclusively, so two
 // shots never share a file. Returns the open descriptor, -1 when none could be made.
@@ -129,6 +132,7 @@ void ScreenshotWrite(const ScreenshotFrame& shot) {
     }
     Log(LOG_BOOT, "Screenshot %s (%ldx%ld)\n", path, static_cast<long>(shot.width),
         static_cast<long>(shot.height));
+    savedCount.fetch_add(1, std::memory_order_release);
 }
 
 void ScreenshotWriterMain() {
@@ -192,6 +196,10 @@ void ScreenshotUnInit() {
     std::free(frame.rows);
     frame = {};
     requested = false;
+}
+
+uint32_t ScreenshotSavedCount() {
+    return savedCount.load(std::memory_order_acquire);
 }
 
 void ScreenshotCommand(const char*) {

@@ -5,6 +5,8 @@
 // thread could not be started).
 #pragma once
 
+#include <cstdint>
+
 constexpr const char* SCREENSHOT_DIR = "screenshots";
 
 // Client start-up, after CommandInit: registers `screenshot`, makes the pixel buffer for the
@@ -13,6 +15,9 @@ constexpr const char* SCREENSHOT_DIR = "screenshots";
 void ScreenshotInit();
 // Shutdown: lets a screenshot in progress finish, stops the thread, frees the buffer.
 void ScreenshotUnInit();
+// Screenshots written to disk since start-up; any thread may ask (the writer counts each file it
+// finished), so the main thread learns of a saved file by polling it.
+uint32_t ScreenshotSavedCount();
 // The `screenshot` command: the next frame drawn is taken.
 void ScreenshotCommand(const char* argument);
 // Called by ClientRender after the frame is drawn and before the swap: reads the frame back when

@@ -5,6 +5,7 @@
 #include "console/gameinput.h"
 
 #include "core/fatal.h"
+#include "core/window.h"
 #include "console/input.h"
 #include "render/scene.h"
 #include "core/log.h"
@@ -436,4 +437,20 @@ void GuiEditCaret(const GuiLayer* layer, float* x, float* y) {
     float textHeight = font ? TextFontHeight(font) : 0.0f;
     *x = static_cast<float>(layer->x) + (w + textWidth) / 2.0f;
     *y = static_cast<float>(layer->y) + (h - textHeight) / 2.0f;
+}
+
+// The 2-D pass fills the 3-D view's viewport with the layout's extent; a mouse position in window
+// points becomes a GUI-space point through both.
+bool GuiMousePoint(const InputEvent* event, float* x, float* y) {
+    int32_t pointsW = 0, pointsH = 0;
+    WindowPointSize(&pointsW, &pointsH);
+    if (pointsW < 1 || pointsH < 1 || sceneViewport[2] < 1 || sceneViewport[3] < 1) return false;
+    const double px = event->x * double(screenWidth) / pointsW;
+    const double py = event->y * double(screenHeight) / pointsH;
+    const double viewTop = screenHeight - (sceneViewport[1] + sceneViewport[3]);
+    const double u = (px - sceneViewport[0]) / sceneViewport[2];
+    const double v = (py - viewTop) / sceneViewport[3];
+    *x = static_cast<float>((u - 0.5) * 2.0 * overlayExtent.halfWidth + GUI_WIDTH / 2.0);
+    *y = static_cast<float>((v - 0.5) * 2.0 * overlayExtent.halfHeight + GUI_HEIGHT / 2.0);
+    return true;
 }

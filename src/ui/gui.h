@@ -86,6 +86,9 @@ void GuiDraw();
 void GuiDrawLayer(GuiLayer* layer);
 // Where a text entry's caret is drawn: GUI-space x and y (the top of the text line).
 void GuiEditCaret(const GuiLayer* layer, float* x, float* y);
+// A mouse event's window position in GUI space, for any window shape and view size; false while
+// the window has no size.
+bool GuiMousePoint(const InputEvent* event, float* x, float* y);
 
 // The input handler present while a screen is open: the focused widget (while it is on screen),
 // then every layer newest first, hidden ones included; 0 lets the event go on to the bindings.

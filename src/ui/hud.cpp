@@ -11,6 +11,7 @@
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
+#include "ui/crosshair.h"
 #include "ui/results.h"
 
 #include <cmath>
@@ -137,6 +138,7 @@ void LevelBannerDraw() {
 void HudDraw() {
     char text[32];
     OverlayBegin(niceFx != 0);
+    CrosshairDraw();
     std::snprintf(text, sizeof(text), "Lives: %ld", static_cast<long>(lives));
     TextFontDraw(largeFont, text, HudCornerX(-315.0f), HudCornerY(235.0f));
     if (resultsShown) { // where the game stands: the level and the difficulty, under the ships
@@ -152,7 +154,8 @@ void HudDraw() {
     if (weaponKind != WEAPON_NORMAL) {
         const int32_t icon = PlayerWeapon(weaponKind).hudIcon;
         if (icon >= 0) TextureDrawQuad(&textures[icon], HudCornerX(250.0f), HudCornerY(-200.0f));
-        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::trunc(weaponTimer)));
+        // Whole seconds rounded up: the count shows 1 in the last second, never 0 while it lasts.
+        std::snprintf(text, sizeof(text), "%ld", static_cast<long>(std::ceil(weaponTimer)));
         TextFontDraw(largeFont, text, HudCornerX(290.0f), HudCornerY(-210.0f));
     }
     std::snprintf(text, sizeof(text), "Score: %06ld", static_cast<long>(score));

@@ -21,5 +21,6 @@ extern const SettingTable hudSettings;
 void TitleDraw();
 // The countdown before a level: "Level NN" in the large font.
 void LevelBannerDraw();
-// During play: lives, "Game Over", the frame rate, the bonus weapon and the score.
+// During play: the cockpit crosshair, lives, "Game Over", the frame rate, the bonus weapon (its
+// seconds rounded up) and the score.
 void HudDraw();

@@ -39,7 +39,7 @@ namespace {
 constexpr int32_t PANEL_X = 8, PANEL_Y = 58, PANEL_W = 624, PANEL_H = 418;
 constexpr int32_t TAB_X = 26, TAB_Y = 44, TAB_W = 140, TAB_H = 28, TAB_GAP = 10;
 constexpr float ITEMS_TOP = 92.0f;
-constexpr float ROW_H = 22.0f;
+constexpr float ROW_H = 20.0f; // the controls page's 14 rows end above the note
 constexpr float LABEL_X = 32.0f;
 constexpr float KEYS_X = 196.0f;  // an action's keys
 constexpr float VALUE_X = 330.0f; // a value, between its arrows
@@ -328,6 +328,28 @@ void FpsHelp(char* out, size_t size) {
     std::snprintf(out, size, "Frames per second at the bottom left while you play.");
 }
 
+void CrosshairText(char* out, size_t size) {
+    OnOffText("crosshair", out, size);
+}
+void CrosshairStep(int32_t) {
+    Toggle("crosshair");
+}
+void CrosshairHelp(char* out, size_t size) {
+    std::snprintf(out, size, "A small cross where your shots fly, in the cockpit camera.");
+}
+
+void NotesOnOffText(char* out, size_t size) {
+    OnOffText("notes", out, size);
+}
+void NotesStep(int32_t) {
+    Toggle("notes");
+}
+void NotesHelp(char* out, size_t size) {
+    std::snprintf(out, size,
+                  "Short notes: a screenshot saved, an extra ship, a new weapon, the camera; and "
+                  "the keys that go on under \"Paused\".");
+}
+
 // Effects detail: the drawing settings together, named for what a player sees.
 struct Detail {
     const char* name;
@@ -528,10 +550,11 @@ constexpr Item CONTROL_ITEMS[] = {
     ActionItem(8),
     ActionItem(9),
     ActionItem(10),
+    ActionItem(11),
     ButtonItem("Restore defaults", RestoreControls, RestoreHelp),
     ButtonItem("Done", Leave, DoneHelp),
 };
-static_assert(BIND_ACTIONS == 11, "one controls row per action");
+static_assert(BIND_ACTIONS == 12, "one controls row per action");
 constexpr Item SOUND_ITEMS[] = {
     ChoiceItem("Effects volume", EffectsText, EffectsStep, EffectsHelp, EffectsFill),
     ChoiceItem("Music volume", MusicVolumeText, MusicVolumeStep, MusicVolumeHelp, MusicVolumeFill),
@@ -546,6 +569,8 @@ constexpr Item DISPLAY_ITEMS[] = {
     ChoiceItem("Field of view", FovText, FovStep, FovHelp),
     ChoiceItem("Camera", CameraText, CameraStep, CameraHelp),
     ChoiceItem("Frame rate", FpsText, FpsStep, FpsHelp),
+    ChoiceItem("Crosshair", CrosshairText, CrosshairStep, CrosshairHelp),
+    ChoiceItem("Notes", NotesOnOffText, NotesStep, NotesHelp),
     ChoiceItem("Effects detail", DetailText, DetailStep, DetailHelp),
     ButtonItem("Done", Leave, DoneHelp),
 };
@@ -769,22 +794,6 @@ Move MoveOf(const InputEvent* event) {
 
 // ---- The mouse ----------------------------------------------------------------------------------
 
-// The 2-D pass fills the 3-D view's viewport with the layout's extent; a mouse position in window
-// points becomes a GUI-space point through both.
-bool MouseToGui(const InputEvent* event, float* x, float* y) {
-    int32_t pointsW = 0, pointsH = 0;
-    WindowPointSize(&pointsW, &pointsH);
-    if (pointsW < 1 || pointsH < 1 || sceneViewport[2] < 1 || sceneViewport[3] < 1) return false;
-    const double px = event->x * double(screenWidth) / pointsW;
-    const double py = event->y * double(screenHeight) / pointsH;
-    const double viewTop = screenHeight - (sceneViewport[1] + sceneViewport[3]);
-    const double u = (px - sceneViewport[0]) / sceneViewport[2];
-    const double v = (py - viewTop) / sceneViewport[3];
-    *x = static_cast<float>((u - 0.5) * 2.0 * overlayExtent.halfWidth + GUI_WIDTH / 2.0);
-    *y = static_cast<float>((v - 0.5) * 2.0 * overlayExtent.halfHeight + GUI_HEIGHT / 2.0);
-    return true;
-}
-
 int32_t ItemAt(float y) {
     const int32_t row = static_cast<int32_t>(std::floor((y - ITEMS_TOP) / ROW_H));
     return row >= 0 && row < PAGES[page].count ? row : -1;
@@ -818,7 +827,7 @@ int32_t KeyPlaces(int32_t action, float* from, float* to) {
 
 void MouseClick(const InputEvent* event) {
     float x = 0.0f, y = 0.0f;
-    if (!MouseToGui(event, &x, &y)) return;
+    if (!GuiMousePoint(event, &x, &y)) return;
     if (event->key == KEY_MOUSE2) {
         Leave();
         return;
@@ -849,7 +858,7 @@ void MouseClick(const InputEvent* event) {
 
 void MouseHover(const InputEvent* event) {
     float x = 0.0f, y = 0.0f;
-    if (!MouseToGui(event, &x, &y) || x < ROW_LEFT || x > ROW_RIGHT) return;
+    if (!GuiMousePoint(event, &x, &y) || x < ROW_LEFT || x > ROW_RIGHT) return;
     const int32_t row = ItemAt(y);
     if (row >= 0) Select(row);
 }
@@ -1055,6 +1064,8 @@ constexpr KeyComment KEY_COMMENTS[] = {
     {"fov", "field of view in degrees across a 4:3 screen"},
     {"camera", "camera mode: 0 flight, 1 halfway, 2 nose, 3 cockpit"},
     {"fps", "show the frame rate on the HUD"},
+    {"crosshair", "1: a small cross where the shots fly, in the cockpit camera"},
+    {"notes", "1: short notes on screen, and the keys that go on under \"Paused\""},
     {"nicefx", "extra visual effects"},
     {"stars", "draw the star sky sphere"},
     {"pdensity", "particle density in percent"},

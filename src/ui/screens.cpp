@@ -13,6 +13,7 @@
 #include "render/scene.h"
 #include "render/textfont.h"
 #include "render/texture.h"
+#include "ui/gamemenu.h"
 #include "ui/hiscore.h"
 #include "ui/hud.h"
 #include "ui/options.h"
@@ -28,9 +29,11 @@ GuiLayer* nameEdit = nullptr;
 namespace {
 
 constexpr int32_t MENU_SOUND_VOLUME = 220;
-// The high-score list, in GUI space: name and score columns, first row, row spacing.
-constexpr float MENU_NAME_X = 220.0f;
-constexpr float MENU_SCORE_X = 372.0f;
+// The high-score list, in GUI space: the names' left edge, the scores' right edge (inside the
+// frame, so that a 19-letter name ends before a score of up to nine digits begins), first row,
+// row spacing.
+constexpr float MENU_NAME_X = 204.0f;
+constexpr float MENU_SCORE_RIGHT = 436.0f;
 constexpr float MENU_LIST_TOP = 310.0f;
 constexpr float MENU_ROW_STEP = 13.0f;
 // The name entry: a box wide enough for a full name, the score and rank line below it, the pad
@@ -131,7 +134,7 @@ void MenuDrawScores() {
         float y = -MENU_LIST_TOP - MENU_ROW_STEP * static_cast<float>(i);
         TextFontDraw(smallFont, hiScoreTable[i].name, MENU_NAME_X, y);
         std::snprintf(text, sizeof(text), "%ld", static_cast<long>(hiScoreTable[i].score));
-        TextFontDraw(smallFont, text, MENU_SCORE_X, y);
+        TextFontDraw(smallFont, text, MENU_SCORE_RIGHT - TextFontWidth(smallFont, text), y);
     }
 }
 
@@ -141,8 +144,10 @@ void MenuStartGame() {
     GameBeginBanner();
 }
 
-// The quit command: the menu sound, then the prompt over whatever is on screen.
+// The quit command: in a game the game menu when it is on; else the menu sound, then the prompt
+// over whatever is on screen.
 void ScreensQuitCommand() {
+    if (GameMenuOpenInPlay()) return;
     WavePlay(SND_MENU, MENU_SOUND_VOLUME);
     GuiOpenScreen(QuitScreen);
 }

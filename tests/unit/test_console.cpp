@@ -160,6 +160,21 @@ TEST_F(Console, DefaultKeysDriveTheirControlsAndCommands) {
     EXPECT_FLOAT_EQ(viewSize, 1.0f);
 }
 
+// C steps the input record's camera (what a demo keeps) through flight, halfway, nose and cockpit
+// and round again; a number the console stored without a mode of its own counts as flight.
+TEST_F(Console, TheCameraKeyCyclesTheRecordsCameraMode) {
+    for (int32_t expected : {1, 2, 3, 0, 1}) {
+        keyboard.Down(SDL_SCANCODE_C);
+        keyboard.Poll();
+        keyboard.Up(SDL_SCANCODE_C);
+        keyboard.Poll();
+        EXPECT_EQ(gameInput.state.cameraMode, expected);
+    }
+    CommandExecute("set camera 9");
+    CommandExecute("nextcamera");
+    EXPECT_EQ(gameInput.state.cameraMode, CAMERA_MODE_HALFWAY);
+}
+
 TEST_F(Console, KeysAndButtonsRunTheirBindingsAndReleasesClearThem) {
     keyboard.Down(SDL_SCANCODE_W);
     keyboard.Down(SDL_SCANCODE_UP);

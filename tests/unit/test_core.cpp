@@ -87,7 +87,7 @@ TEST(Settings, TheShippedFileShowsEveryRowAtItsDefault) {
     ClientRegisterSettings();
     const std::string changed =
         " fscreen wresize vsync autopause attract playcd random easy results "
-        "titlediff hitables volume cdvolume mixrate mixbits musicfollow ";
+        "titlediff hitables volume cdvolume mixrate mixbits musicfollow gamemenu crosshair notes ";
     const std::string oneRun = " record playdemo timedemo demoshot ";
     std::map<std::string, std::string> shipped;
     std::ifstream file(std::string(SKX_TEST_SOURCE_DIR) + "/data/vantor.ini");

@@ -3,6 +3,9 @@
 #include "ui/hud.h"
 
 #include "console/bind.h"
+#include "game_fixture.h"
+#include "ui/crosshair.h"
+#include "ui/notes.h"
 #include "core/version.h"
 #include "game/game.h"
 #include "game/player.h"
@@ -53,15 +56,19 @@ TEST_F(Hud, ScoreLivesGameOverAndFrameRate) {
     EXPECT_EQ(FindDrawn(texts, "FPS:").text, "FPS: 59");
 }
 
-// A bonus weapon's own icon, once, and its whole seconds left.
+// A bonus weapon's own icon, once, and its seconds left rounded up: never 0 while it lasts.
 TEST_F(Hud, TheBonusWeaponShowsItsIconAndWholeSeconds) {
     const uint32_t saved = textures[TEXTURE_SHOT2I].glName;
     textures[TEXTURE_SHOT2I].glName = 77;
     weaponKind = WEAPON_SPREAD;
+    for (auto [left, shown] : {std::pair{0.01f, "1"}, {4.9f, "5"}, {5.0f, "5"}}) {
+        weaponTimer = left;
+        EXPECT_EQ(FindDrawn(Draw(HudDraw), shown).text, shown) << left;
+    }
     weaponTimer = 12.7f;
     const std::vector<DrawnText> texts = Draw(HudDraw);
     textures[TEXTURE_SHOT2I].glName = saved;
-    EXPECT_EQ(FindDrawn(texts, "12").text, "12");
+    EXPECT_EQ(FindDrawn(texts, "13").text, "13");
     int icons = 0;
     for (int i = 0; (i = GLRecorderFind("BindTexture", i)) >= 0; ++i)
         icons += GLRecorderCalls()[i].args[1] == 77;
@@ -128,6 +135,92 @@ TEST_F(Hud, EveryWindowShapeAndViewSizeKeepsTheHeightTheLayoutAndTheCorners) {
         EXPECT_NEAR(FindDrawn(texts, "Score:").x, 160.0 + dx, 1e-3);
         EXPECT_NEAR(FindDrawn(texts, "Score:").y, 235.0 + dy, 1e-3);
     }
+}
+
+// The centre of the crosshair's strokes in one HUD frame, or false when none are drawn.
+bool CrosshairCentre(float* x, float* y) {
+    GLRecorderClear();
+    HudDraw();
+    const GLRecordedCall* c = GLRecorderCalls();
+    for (int b = GLRecorderFind("Begin"); b >= 0; b = GLRecorderFind("Begin", b + 1)) {
+        if (c[b].args[0] != GL_LINES) continue;
+        double sx = 0.0, sy = 0.0;
+        for (int i = 1; i <= 8; ++i) {
+            sx += c[b + i].args[0];
+            sy += c[b + i].args[1];
+        }
+        *x = static_cast<float>(sx / 8.0);
+        *y = static_cast<float>(sy / 8.0);
+        return true;
+    }
+    return false;
+}
+
+// In the cockpit the cross marks the shots' line 20 units ahead, wherever the ship flies and
+// whatever the window's shape; the other cameras, a wrecked ship and the setting off show none.
+TEST(Crosshair, MarksTheShotsLineInTheCockpitOnly) {
+    GameScope world;
+    UiTestScope ui;
+    GLRecorderScope recorder;
+    SetProjection(640, 480, 1.0f);
+    Thing* ship = GameBareLevel(1);
+    CrosshairSetShown(1);
+    GameInputSetCameraMode(CAMERA_MODE_COCKPIT);
+    float x = 0.0f, y = 0.0f;
+    // The aim point is 19.8 units ahead of the eye and 0.5 below it. The eye looks 20 degrees
+    // down, so the point is 6.302 up and 18.777 deep: a slope of 0.3356 against the frustum's 0.75
+    // (90 degrees across 4:3), of the layout's 240 units.
+    for (float yaw : {180.0f, 30.0f}) {
+        ship->yaw = yaw;
+        ship->pos = {10.0f, 0.0f, -7.0f};
+        GameCamera(0.02f);
+        ASSERT_TRUE(CrosshairCentre(&x, &y)) << yaw;
+        EXPECT_NEAR(x, 0.0f, 0.01f) << yaw;
+        EXPECT_NEAR(y, 107.40f, 0.05f) << yaw;
+    }
+    SetProjection(480, 640, 1.0f); // a tall window: the same angle, a taller layout
+    ASSERT_TRUE(CrosshairCentre(&x, &y));
+    EXPECT_NEAR(y, 107.40f * (1280.0f / 3.0f) / 240.0f, 0.1f);
+    SetProjection(640, 480, 1.0f);
+    GameInputSetCameraMode(CAMERA_MODE_NOSE);
+    GameCamera(0.02f);
+    EXPECT_FALSE(CrosshairCentre(&x, &y));
+    GameInputSetCameraMode(CAMERA_MODE_COCKPIT);
+    ship->lifetime = PLAYER_RESPAWN_DELAY;
+    EXPECT_FALSE(CrosshairCentre(&x, &y));
+    ship->lifetime = 0.0f;
+    CrosshairSetShown(0);
+    EXPECT_FALSE(CrosshairCentre(&x, &y));
+    GameInputSetCameraMode(CAMERA_MODE_FLIGHT);
+}
+
+// With notes on, an extra ship and a weapon picked up are told, and "Paused" names the pause
+// action's key as bound now; with them off, neither.
+TEST(Notes, TellExtraShipsWeaponsAndThePauseKeys) {
+    GameScope world("notes = 1\n");
+    UiTestScope ui;
+    GLRecorderScope recorder;
+    BindInit();
+    PauseInit();
+    NotesInit();
+    GameBareLevel(1);
+    score = 990;
+    AddScore(20);
+    EXPECT_STREQ(NotesText(), "Extra ship");
+    GameGrantWeapon(WEAPON_RAIL, 5.0f);
+    EXPECT_STREQ(NotesText(), "Rail gun");
+    PauseSet(true);
+    EXPECT_EQ(FindDrawn(Draw(PauseDraw), "P ").text, "P to go on");
+    constexpr int32_t PAUSE_ACTION = 6;
+    BindActionSet(PAUSE_ACTION, 0, 'k');
+    EXPECT_EQ(FindDrawn(Draw(PauseDraw), "K ").text, "K to go on");
+    NotesSetShown(0);
+    AddScore(2000);
+    EXPECT_STREQ(NotesText(), "");
+    const std::vector<DrawnText> texts = Draw(PauseDraw);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "Paused");
+    PauseSet(false);
 }
 
 } // namespace

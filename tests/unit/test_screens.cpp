@@ -234,4 +234,23 @@ TEST_F(GameEnd, EachDifficultyAndStartLevelKeepsATableFileOfItsOwn) {
     EXPECT_EQ(hiScoreTable[4].score, 3000);
 }
 
+// The list keeps names and scores in two columns: the longest name ends before the longest score
+// begins, and the scores line up on their right edge.
+TEST_F(Screens, TheHighScoreListKeepsNamesAndRightAlignedScoresApart) {
+    GLRecorderScope recorder;
+    std::snprintf(hiScoreTable[0].name, HISCORE_NAME_SIZE, "WWWWWWWWWWWWWWWWWWW");
+    hiScoreTable[0].score = 999999999; // nine digits: the most the list has room for
+    MenuScreen(menu, GUI_DRAW, nullptr, 0);
+    const std::vector<DrawnText> texts = DrawnTexts();
+    ASSERT_EQ(texts.size(), 10u); // name, score, name, score ...
+    const float right = texts[1].x + TextFontWidth(smallFont, texts[1].text.c_str());
+    for (size_t row = 0; row < 5; ++row) {
+        const DrawnText& name = texts[2 * row];
+        const DrawnText& points = texts[2 * row + 1];
+        EXPECT_EQ(points.text, std::to_string(hiScoreTable[row].score));
+        EXPECT_LT(name.x + TextFontWidth(smallFont, name.text.c_str()), points.x) << row;
+        EXPECT_EQ(points.x + TextFontWidth(smallFont, points.text.c_str()), right) << row;
+    }
+}
+
 } // namespace

@@ -101,6 +101,9 @@ PROMPT_AREA="225 355 190 40"   # inside the quit prompt's button
 NAME_LABEL_AREA="150 270 340 50" # "Please Enter your Name"
 # shellcheck disable=SC2034 # for play.sh
 EDIT_AREA="225 345 190 40"     # the name-entry text field
+CROSS_AREA="308 121 24 24"     # around the cockpit crosshair (at 320, 133)
+# shellcheck disable=SC2034 # for gamemenu.sh
+GAME_MENU_AREA="204 238 232 104" # the game menu's four items
 
 # Which screen a screenshot NAME shows, judged by its text.
 is_menu() {
@@ -116,6 +119,11 @@ is_hud() {
 }
 is_name_entry() {
     above "$(white "$1" $NAME_LABEL_AREA)" 0.02 && ! above "$(white "$1" $SCORE_AREA)" 0.01
+}
+# has_crosshair NAME: the cockpit's green cross at the aim point, above the middle of a 640 x 480
+# window.
+has_crosshair() {
+    above "$(share 'g > 0.9 && r > 0.45 && r < 0.8 && b > 0.45 && b < 0.8' "$1" $CROSS_AREA)" 0.03
 }
 has_prompt() {
     above "$(grey "$1" $PROMPT_AREA)" 0.8
@@ -149,11 +157,16 @@ shot_is() {
     "$@" "$shot_test"
 }
 
-# quit_with_y: Y on the open quit prompt ends the program: exit status 0, the shutdown lines in
-# order with the log's own last, and nothing in error.log.
+# quit_with_y: Y on the open quit prompt ends the program (clean_exit).
 quit_with_y() {
     hold y
-    wait_until 30 gone || fail "Y on the quit prompt did not end the program"
+    clean_exit "Y on the quit prompt"
+}
+
+# clean_exit WHAT: after WHAT the program ends: exit status 0, the shutdown lines in order with the
+# log's own last, and nothing in error.log.
+clean_exit() {
+    wait_until 30 gone || fail "$1 did not end the program"
     wait_game 0
     in_order boot.log "Server initialization complete" "Average Frames per Second" \
         "WM_DESTROY: Releasing window context" "WaveUnInit: Restoring original volume settings" \
