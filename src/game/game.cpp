@@ -37,6 +37,7 @@ void (*sliceHook)(float dt) = nullptr;
 int32_t difficulty = 0;
 int32_t startLevel = 1;
 int32_t menuRocks = 12;
+float shipGrace = 0.0f;
 
 namespace {
 
@@ -47,6 +48,8 @@ const Setting GAME_SETTING_ROWS[] = {
      [](double v) { GameSetMenuRocks(int32_t(v)); }},
     {"diff", SETTING_INT, 0, nullptr, INT32_MIN, INT32_MAX, SETTING_PLAY | SETTING_PLAYER,
      [] { return double(difficulty); }, [](double v) { GameSetDifficulty(int32_t(v)); }},
+    {"grace", SETTING_FLOAT, 0.0, nullptr, 0.0, GAME_GRACE_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(shipGrace); }, [](double v) { GameSetGrace(float(v)); }},
 };
 
 } // namespace
@@ -140,6 +143,11 @@ void GameSetScreens(const GameScreens* screens) {
 
 void GameSetDifficulty(int32_t diff) {
     difficulty = diff;
+}
+
+void GameSetGrace(float seconds) {
+    // Written so that a value that is no number ("nan" reads as one) gives no grace.
+    shipGrace = seconds > 0.0f ? std::min(seconds, GAME_GRACE_MAX) : 0.0f;
 }
 
 void GameSetStartLevel(int32_t firstLevel) {

@@ -33,6 +33,7 @@ extern void (*sliceHook)(float dt);
 extern int32_t difficulty; // row of GAME_DIFFICULTY, clamped by GameDifficultyRules
 extern int32_t startLevel; // first level of a new game, at least 1
 extern int32_t menuRocks;  // rocks of each size behind the title menu
+extern float shipGrace; // seconds a returning ship is untouchable (0: none), up to GAME_GRACE_MAX
 
 // Bumped with every change that makes a recorded game play differently (a rule, a speed, a
 // random draw): a demo of other rules is refused rather than played out of step.
@@ -47,6 +48,7 @@ constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the eas
 // Rocks and saucers of one level stop growing here, so that no level can exhaust the thing pool.
 constexpr int32_t GAME_MAX_BIG_ROCKS = 40;
 constexpr int32_t GAME_MAX_SAUCERS = 10;
+constexpr float GAME_GRACE_MAX = 10.0f;
 
 // What the `diff` setting changes. Row 0 is the standard game; negative settings use row 0 and
 // settings above the last row use the last row.
@@ -78,11 +80,13 @@ struct GameScreens {
 };
 void GameSetScreens(const GameScreens* screens); // null: none
 
-// The settings' setters; a start level below 1 is taken as 1.
+// The settings' setters; a start level below 1 is taken as 1, a grace time outside 0 to
+// GAME_GRACE_MAX the nearest end.
 void GameSetDifficulty(int32_t diff);
+void GameSetGrace(float seconds);
 void GameSetStartLevel(int32_t firstLevel);
 void GameSetMenuRocks(int32_t rocks);
-// vantor.ini level, menurocks and diff.
+// vantor.ini level, menurocks, diff and grace.
 extern const SettingTable gameSettings;
 // The row of GAME_DIFFICULTY that the `diff` setting (difficulty) selects.
 const GameDifficulty& GameDifficultyRules();

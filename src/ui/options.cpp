@@ -416,6 +416,22 @@ void DifficultyHelp(char* out, size_t size) {
                   static_cast<long>(d.saucerTurnOdds) + 1);
 }
 
+void GraceText(char* out, size_t size) {
+    const double seconds = RowValue("grace");
+    if (seconds > 0.0)
+        std::snprintf(out, size, "%g s", seconds);
+    else
+        std::snprintf(out, size, "Off");
+}
+void GraceStep(int32_t direction) {
+    RowSet("grace", StepTo(RowValue("grace"), 1.0, direction, 0.0, GAME_GRACE_MAX));
+}
+void GraceHelp(char* out, size_t size) {
+    std::snprintf(out, size,
+                  "A ship back after a loss blinks and nothing can hit it for this long, or until "
+                  "it fires.");
+}
+
 void AutopauseText(char* out, size_t size) {
     OnOffText("autopause", out, size);
 }
@@ -503,6 +519,7 @@ constexpr Item DISPLAY_ITEMS[] = {
 };
 constexpr Item GAME_ITEMS[] = {
     ChoiceItem("Difficulty", DifficultyText, DifficultyStep, DifficultyHelp),
+    ChoiceItem("Safe return", GraceText, GraceStep, GraceHelp),
     ChoiceItem("Pause when away", AutopauseText, AutopauseStep, AutopauseHelp),
     ChoiceItem("Rumble", RumbleText, RumbleStep, RumbleHelp),
     ButtonItem("Done", Leave, DoneHelp),
@@ -1012,6 +1029,7 @@ constexpr KeyComment KEY_COMMENTS[] = {
     {"lights", "dynamic lights that may light one thing (at most 4; 0 or less: none)"},
     {"tlinear", "linear filtering of ordinary textures"},
     {"diff", "difficulty, 0 to 3"},
+    {"grace", "seconds a returning ship is untouchable and blinks, 0 to 10; firing ends it"},
     {"autopause", "1: pause a game when the window loses the focus or is minimised"},
     {"rumble", "1: pads with motors rumble; 0 never"},
 };

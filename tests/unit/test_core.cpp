@@ -85,7 +85,7 @@ const std::string STAMP = R"(\d\d/\d\d\(\d\d:\d\d\) )";
 // the settings tables), but for the few it sets on purpose; a demo's keys are for one run only.
 TEST(Settings, TheShippedFileShowsEveryRowAtItsDefault) {
     ClientRegisterSettings();
-    const std::string changed = " fscreen wresize vsync autopause playcd random ";
+    const std::string changed = " fscreen wresize vsync autopause grace playcd random ";
     const std::string oneRun = " record playdemo timedemo demoshot ";
     std::map<std::string, std::string> shipped;
     std::ifstream file(std::string(SKX_TEST_SOURCE_DIR) + "/data/vantor.ini");
