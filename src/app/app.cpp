@@ -151,6 +151,7 @@ int32_t AppReadDisplaySettings() {
     bool vsyncNamed = false;
     const int32_t vsync = SettingReadInt(windowSettings, "vsync", &vsyncNamed);
     WindowSetPresentation(resizable, vsync, vsyncNamed);
+    WindowReadPlacement();
     if (noGdi) Log(LOG_BOOT, "Window-system calls: driver first\n"); // the default goes unsaid
     return fscreen;
 }

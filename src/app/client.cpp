@@ -56,7 +56,7 @@ const SettingTable* const CLIENT_SETTING_TABLES[] = {
 // The settings the client start-up reads before the modules start, in the order the logs have
 // always shown them; each value goes to its owner's setter.
 constexpr const char* CLIENT_READ_ORDER[] = {
-    "camera", "fps",    "level", "menurocks", "fov",  "pHint",   "glFin",     "diff",
+    "camera", "fps",    "level", "menurocks", "fov",  "pHint",   "glFin",     "diff",    "grace",
     "stars",  "nicefx", "test",  "vtest",     "easy", "results", "titlediff", "hitables"};
 
 void ClientReadSettings() {

@@ -4,16 +4,19 @@
 #include "core/window.h"
 
 #include "core/fatal.h"
+#include "core/ini.h"
 #include "core/log.h"
 #include "core/settings.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <sys/resource.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -57,6 +60,13 @@ const Setting WINDOWSETTINGS_ROWS[] = {
      [] { return double(WindowSwapIntervalSetting()); },
      [](double v) { WindowSetSwapInterval(int32_t(v)); }},
     {"priority", SETTING_INT, 2, nullptr, 0, 3, 0, nullptr, nullptr},
+    {"wauto", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAYER,
+     [] { return double(WindowAutoSizeSetting()); },
+     [](double v) { WindowSetAutoSize(int32_t(v)); }},
+    {"wremember", SETTING_INT, 0, nullptr, 0, 1, 0, nullptr, nullptr},
+    {"wx", SETTING_TEXT, 0, "centre", 1, 0, 0, nullptr, nullptr},
+    {"wy", SETTING_TEXT, 0, "centre", 1, 0, 0, nullptr, nullptr},
+    {"minimize", SETTING_INT, 1, nullptr, 0, 1, 0, nullptr, nullptr},
 };
 
 } // namespace
@@ -135,6 +145,32 @@ int windowedX = NORMAL_WINDOW_X;
 int windowedY = NORMAL_WINDOW_Y;
 int windowedWidth = FALLBACK_WIDTH;
 int windowedHeight = FALLBACK_HEIGHT;
+// windowedX and windowedY are where the normal window was or is to be: it has been on screen in
+// this run, or vantor.ini gave its place (wremember). Until then the options' save leaves its size
+// and place alone.
+bool windowPlaceKnown = false;
+
+// vantor.ini minimize: focus lost minimises any window, not only full screen of fscreen 1.
+bool minimizeAlways = true;
+// wauto: the normal window after full screen is two thirds of the desktop, until the player sets
+// a size.
+bool windowAutoSize = false;
+// wremember, and the place wx, wy it gave (when both are numbers).
+bool rememberWindow = false;
+bool rememberedPlace = false;
+int rememberedX = 0;
+int rememberedY = 0;
+// Another window has the focus; the focus loss minimised this one, which the focus brings back.
+bool focusLost = false;
+bool minimisedByFocus = false;
+// The normal window was created at a remembered place: once shown it is put there exactly.
+bool placeOnShow = false;
+// A window manager that has not yet told SDL the size of its frame gets the frame, not the client
+// area, put at the requested place. After this many pumps and moves the window stays where the
+// system put it.
+constexpr int PLACE_TRIES = 5;
+// wx and wy may lie this far out (points) on any side; farther is a mistake in the file.
+constexpr long PLACE_LIMIT = 1L << 20;
 
 // Why the last mode request failed, as the reason line names it.
 enum ModeFailure { MODE_BAD, MODE_HARDWARE };
@@ -188,6 +224,60 @@ SDL_Rect WindowDisplayBounds() {
 void WindowCoverDisplay(const SDL_Rect& bounds) {
     SDL_SetWindowPosition(mainWindow, bounds.x, bounds.y);
     SDL_SetWindowSize(mainWindow, bounds.w, bounds.h);
+}
+
+// Puts the client area at (x, y). SDL moves the frame by the frame size it knows; just after
+// leaving full screen, or after creation, it has not yet had the window manager's word on the new
+// frame, and the window would land a title bar lower each time. Once the pumped events have told
+// it, the same move comes out right.
+void WindowPlace(int x, int y) {
+    SDL_SetWindowPosition(mainWindow, x, y);
+    for (int i = 0; i < PLACE_TRIES; ++i) {
+        SDL_PumpEvents();
+        int nowX = 0, nowY = 0;
+        SDL_GetWindowPosition(mainWindow, &nowX, &nowY);
+        if (nowX == x && nowY == y) break;
+        SDL_SetWindowPosition(mainWindow, x, y);
+    }
+    WindowUpdateCentre();
+}
+
+// Every display's desktop area, at most max of them; display 0's bounds from the desktop when SDL
+// cannot tell.
+int32_t WindowDisplays(WindowRect* out, int32_t max) {
+    int32_t count = 0;
+    const int n = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < n && count < max; ++i) {
+        SDL_Rect b;
+        if (SDL_GetDisplayBounds(i, &b) == 0 && b.w > 0 && b.h > 0)
+            out[count++] = {b.x, b.y, b.w, b.h};
+    }
+    if (count == 0) out[count++] = {0, 0, desktopWidth, desktopHeight};
+    return count;
+}
+
+// The remembered place and size, moved and shrunk onto a display that shows it.
+WindowRect WindowRememberedRect(int32_t width, int32_t height) {
+    WindowRect displays[8];
+    const int32_t count = WindowDisplays(displays, 8);
+    return WindowFitOnDisplays({rememberedX, rememberedY, width, height}, displays, count);
+}
+
+// "centre" (or "center"), or a whole number within reach of any display.
+bool WindowReadPlace(const char* key, int* out) {
+    char text[INI_VALUE_SIZE];
+    SettingReadText(SettingRow(windowSettings, key), text, sizeof(text));
+    if (strcasecmp(text, "centre") == 0 || strcasecmp(text, "center") == 0) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || value < -PLACE_LIMIT || value > PLACE_LIMIT) {
+        Log(LOG_ERROR, "WindowReadPlacement: %s = %s is neither a place nor centre, using centre\n",
+            key, text);
+        return false;
+    }
+    *out = static_cast<int>(value);
+    return true;
 }
 
 // vsync: 0 off, 1 on, -1 adaptive where the driver has it, else on. Not named: no call, since
@@ -417,6 +507,18 @@ bool WindowCreate() {
     windowedY = NORMAL_WINDOW_Y;
     windowedWidth = screenWidth;
     windowedHeight = screenHeight;
+    windowPlaceKnown = false;
+    placeOnShow = false;
+    // wremember with a place from vantor.ini: the normal window goes there, at width x height.
+    const bool remembered = rememberWindow && rememberedPlace;
+    if (remembered && screenWidth > 0 && screenHeight > 0) {
+        const WindowRect r = WindowRememberedRect(screenWidth, screenHeight);
+        windowedX = r.x;
+        windowedY = r.y;
+        windowedWidth = r.w;
+        windowedHeight = r.h;
+        windowPlaceKnown = true;
+    }
     // The viewport follows the drawable in pixels, so a scaled desktop gets its full resolution.
     flags |= SDL_WINDOW_ALLOW_HIGHDPI;
     // wresize: for the normal window, also the one desktop full screen leaves to.
@@ -433,7 +535,7 @@ bool WindowCreate() {
         width = bounds.w;
         height = bounds.h;
         // width and height are the normal window's after Alt+Enter, centred on the display.
-        windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
+        if (!remembered) windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
         if (windowedWidth < 1 || windowedHeight < 1) {
             Log(LOG_ERROR, "WindowCreate: width and height must be above 0, using 640x480\n");
             windowedWidth = FALLBACK_WIDTH;
@@ -448,13 +550,29 @@ bool WindowCreate() {
     } else {
         Log(LOG_BOOT, "Creating a normal %ldx%ld window\n", (long)screenWidth, (long)screenHeight);
         flags |= resizable;
-        x = NORMAL_WINDOW_X;
-        y = NORMAL_WINDOW_Y;
+        x = windowedX;
+        y = windowedY;
+        width = windowedWidth;
+        height = windowedHeight;
+        placeOnShow = remembered;
+        windowPlaceKnown = true;
         // SDL switches the display only for an exclusive full-screen window: a captioned window
         // runs on the desktop as it is, and there is nothing to restore.
         displayModeChanged = 0;
     }
 
+    if (fullscreenWindow && windowAutoSize && !remembered) {
+        // The window full screen leaves to: two thirds of the desktop, centred (measured before
+        // the window exists, so a switched mode does not count).
+        const SDL_Rect b = WindowDisplayBounds();
+        const WindowRect size = WindowAutoSize({b.x, b.y, b.w, b.h});
+        windowedWidth = size.w;
+        windowedHeight = size.h;
+        windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
+    }
+
+    // Whether focus lost minimises is this module's call alone (focus lost, WindowHandleEvent).
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     bool formatOk = windowGL->choosePixelFormat(colorDepth, zDepth);
     mainWindow = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
     if (!mainWindow && formatOk) {
@@ -480,6 +598,8 @@ bool WindowCreate() {
     }
     windowActive = true;
     windowShown = true;
+    focusLost = false;
+    minimisedByFocus = false;
     projectionPending = false;
 
     if (!formatOk) {
@@ -498,6 +618,8 @@ void WindowShow() {
     if (!mainWindow) return;
     SDL_ShowWindow(mainWindow);
     SDL_RaiseWindow(mainWindow);
+    if (placeOnShow) WindowPlace(windowedX, windowedY);
+    placeOnShow = false;
 }
 
 void WindowToggleFullscreen() {
@@ -515,7 +637,14 @@ void WindowToggleFullscreen() {
         SDL_SetWindowBordered(mainWindow, SDL_TRUE);
         SDL_SetWindowResizable(mainWindow, windowResizable ? SDL_TRUE : SDL_FALSE);
         SDL_SetWindowSize(mainWindow, windowedWidth, windowedHeight);
-        SDL_SetWindowPosition(mainWindow, windowedX, windowedY);
+        if (windowedX == SDL_WINDOWPOS_CENTERED || windowedY == SDL_WINDOWPOS_CENTERED) {
+            // Centred by the client area, as every later place is measured.
+            const SDL_Rect b = WindowDisplayBounds();
+            windowedX = b.x + (b.w - windowedWidth) / 2;
+            windowedY = b.y + (b.h - windowedHeight) / 2;
+        }
+        WindowPlace(windowedX, windowedY);
+        windowPlaceKnown = true;
         fullscreenWindow = 0;
         desktopFullscreen = 0;
     } else {
@@ -535,7 +664,7 @@ void WindowToggleFullscreen() {
                 "%s\n",
                 SDL_GetError());
             SDL_SetWindowSize(mainWindow, windowedWidth, windowedHeight);
-            SDL_SetWindowPosition(mainWindow, windowedX, windowedY);
+            WindowPlace(windowedX, windowedY);
         }
     }
     // The size event follows, but not every system sends one when only the drawable changed.
@@ -570,19 +699,32 @@ void WindowHandleEvent(const SDL_Event& event) {
         windowShown = true;
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-        if (!windowActive) break;
-        windowActive = false;
-        windowGL->makeCurrent(mainWindow, nullptr);
-        SDL_MinimizeWindow(mainWindow);
+        if (focusLost) break;
+        focusLost = true;
+        // Full screen of fscreen 1 minimises, so that a switched display mode goes back to the
+        // desktop's and a window kept on top does not hide the one with the focus; any other
+        // window minimises only when minimize asks, and otherwise stays in sight with its frames
+        // going on.
+        minimisedByFocus = minimizeAlways || WindowFullscreenSetting() == 1;
+        if (minimisedByFocus) {
+            windowActive = false;
+            windowGL->makeCurrent(mainWindow, nullptr);
+            SDL_MinimizeWindow(mainWindow);
+        }
         savedPriorityLevel = priorityLevel;
         priorityLevel = 0;
         SetPriority(0);
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-        if (windowActive) break;
-        windowActive = true;
-        windowGL->makeCurrent(mainWindow, glContext);
-        SDL_RestoreWindow(mainWindow);
+        if (!focusLost) break;
+        focusLost = false;
+        if (!windowActive) {
+            windowActive = true;
+            windowGL->makeCurrent(mainWindow, glContext);
+        }
+        // Restoring a window that was not minimised would take back its maximised state.
+        if (minimisedByFocus) SDL_RestoreWindow(mainWindow);
+        minimisedByFocus = false;
         if (savedPriorityLevel >= 0) priorityLevel = savedPriorityLevel;
         SetPriority(priorityLevel);
         if (projectionPending && glContext) {
@@ -695,6 +837,7 @@ int32_t WindowSizeSetting(bool width) {
 }
 
 void WindowSetWindowSize(int32_t width, int32_t height) {
+    windowAutoSize = false; // the player's size from now on
     windowedWidth = width;
     windowedHeight = height;
     if (!mainWindow || fullscreenWindow) return; // the window's size once it is one again
@@ -718,4 +861,79 @@ void WindowPointSize(int32_t* width, int32_t* height) {
     if (mainWindow) SDL_GetWindowSize(mainWindow, &w, &h);
     *width = w;
     *height = h;
+}
+
+void WindowReadPlacement() {
+    minimizeAlways = SettingReadInt(windowSettings, "minimize") != 0;
+    windowAutoSize = SettingReadInt(windowSettings, "wauto") != 0;
+    rememberWindow = SettingReadInt(windowSettings, "wremember") != 0;
+    rememberedPlace = false;
+    if (!rememberWindow) return;
+    const bool x = WindowReadPlace("wx", &rememberedX);
+    const bool y = WindowReadPlace("wy", &rememberedY);
+    rememberedPlace = x && y;
+}
+
+int32_t WindowAutoSizeSetting() {
+    return windowAutoSize ? 1 : 0;
+}
+
+void WindowSetAutoSize(int32_t on) {
+    windowAutoSize = on != 0;
+    if (!windowAutoSize || !mainWindow || !fullscreenWindow) return;
+    const SDL_Rect b = WindowDisplayBounds();
+    const WindowRect size = WindowAutoSize({b.x, b.y, b.w, b.h});
+    windowedWidth = size.w;
+    windowedHeight = size.h;
+    windowedX = windowedY = SDL_WINDOWPOS_CENTERED;
+}
+
+int32_t WindowRememberedState(WindowStateKey* out) {
+    if (!rememberWindow) return 0;
+    int32_t count = 0;
+    out[count++] = {"fscreen", WindowFullscreenSetting()};
+    if (!windowPlaceKnown || !mainWindow) return count;
+    int x = windowedX, y = windowedY, w = windowedWidth, h = windowedHeight;
+    if (!fullscreenWindow) {
+        SDL_GetWindowPosition(mainWindow, &x, &y);
+        SDL_GetWindowSize(mainWindow, &w, &h);
+    }
+    out[count++] = {"width", w};
+    out[count++] = {"height", h};
+    out[count++] = {"wx", x};
+    out[count++] = {"wy", y};
+    return count;
+}
+
+WindowRect WindowAutoSize(const WindowRect& desktop) {
+    // Rounded to whole points; both sides by the same factor keep the desktop's proportions.
+    const int32_t w = std::max<int32_t>(1, static_cast<int32_t>((int64_t{desktop.w} * 2 + 1) / 3));
+    const int32_t h = std::max<int32_t>(1, static_cast<int32_t>((int64_t{desktop.h} * 2 + 1) / 3));
+    return {desktop.x + (desktop.w - w) / 2, desktop.y + (desktop.h - h) / 2, w, h};
+}
+
+WindowRect WindowFitOnDisplays(const WindowRect& window, const WindowRect* displays,
+                               int32_t count) {
+    if (count < 1) return window;
+    int32_t best = 0;
+    int64_t bestArea = -1;
+    for (int32_t i = 0; i < count; ++i) {
+        const WindowRect& d = displays[i];
+        const int64_t w = std::min<int64_t>(int64_t{window.x} + window.w, int64_t{d.x} + d.w) -
+                          std::max(window.x, d.x);
+        const int64_t h = std::min<int64_t>(int64_t{window.y} + window.h, int64_t{d.y} + d.h) -
+                          std::max(window.y, d.y);
+        const int64_t area = (w > 0 && h > 0) ? w * h : 0;
+        if (area > bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    const WindowRect& d = displays[best];
+    WindowRect r = window;
+    r.w = std::min(r.w, d.w);
+    r.h = std::min(r.h, d.h);
+    r.x = std::clamp(r.x, d.x, d.x + d.w - r.w);
+    r.y = std::clamp(r.y, d.y, d.y + d.h - r.h);
+    return r;
 }

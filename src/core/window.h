@@ -87,6 +87,10 @@ void WindowSetMode(int32_t width, int32_t height, int32_t bits, int32_t depthBit
 // (vsync: 0 off, 1 on, -1 adaptive), asked for only when vsyncNamed (vantor.ini names it), so
 // that otherwise the driver's own default stands.
 void WindowSetPresentation(int32_t resizable, int32_t vsync, bool vsyncNamed);
+// Start-up, before WindowCreate: the window's own rows of vantor.ini for its place and behaviour:
+// wauto, wremember with wx and wy, minimize. A wx or wy that is neither a number nor "centre" is
+// logged and taken as centre.
+void WindowReadPlacement();
 // The priority setting (vantor.ini priority), applied at once with SetPriority.
 void WindowSetPriorityLevel(int32_t level);
 // Process priority: 0 idle, 1 normal, 3 real-time, anything else high (nice 19, 0, -10, -5).
@@ -103,11 +107,14 @@ bool WindowCreate();
 // Shows the window.
 void WindowShow();
 // Handles one SDL event: the window's own (move, size, minimise, hide, focus lost / gained,
-// close) and Alt+Enter; ignores the rest.
+// close) and Alt+Enter; ignores the rest. Focus lost minimises the window while minimize is 1 and
+// always for full screen of fscreen 1 (a switched display mode, or a borderless window kept on
+// top); a window that is not minimised keeps its context and its frames.
 void WindowHandleEvent(const SDL_Event& event);
-// Alt+Enter: a full-screen window becomes the normal window at its earlier size, the normal
-// window becomes desktop full screen on its display (when the system refuses, it stays the window
-// it was, where it was, and the error log says so).
+// Alt+Enter: a full-screen window becomes the normal window at its earlier size and place (the
+// automatic size, centred, when wauto asks and there was none), the normal window becomes desktop
+// full screen on its display (when the system refuses, it stays the window it was, where it was,
+// and the error log says so).
 void WindowToggleFullscreen();
 // False while the window has lost the focus (the context is released) or is minimised or hidden:
 // no frame is drawn until it is back.
@@ -146,6 +153,32 @@ int32_t WindowSwapIntervalSetting();
 void WindowSetSwapInterval(int32_t vsync);
 // The window's size in the units of mouse positions (points; pixels unless the desktop scales).
 void WindowPointSize(int32_t* width, int32_t* height);
+// wauto: 1 while the normal window that full screen leaves to has the automatic size (two thirds
+// of the desktop); a size the player sets ends it. Setting 1 takes the automatic size at once
+// where the window is not a window now.
+int32_t WindowAutoSizeSetting();
+void WindowSetAutoSize(int32_t on);
 
-// vantor.ini fscreen, width, height, cdepth, zdepth, wresize, vsync and priority.
+// The window's state as vantor.ini keeps it across runs, for the options' save while wremember is
+// on: fscreen, and once the normal window's place is known (it has been on screen in this run, or
+// vantor.ini gave it) width, height, wx and wy. Returns how many (none while wremember is off).
+struct WindowStateKey {
+    const char* key;
+    int32_t value;
+};
+constexpr int32_t WINDOW_STATE_KEYS = 5;
+int32_t WindowRememberedState(WindowStateKey* out);
+
+// A rectangle in screen points.
+struct WindowRect {
+    int32_t x, y, w, h;
+};
+// The automatic size of the normal window: two thirds of the desktop, in its proportions.
+WindowRect WindowAutoSize(const WindowRect& desktop);
+// Where a window goes so that it is seen whole: onto the display it overlaps most (the first when
+// it overlaps none), no larger than that display, moved no further than needed.
+WindowRect WindowFitOnDisplays(const WindowRect& window, const WindowRect* displays, int32_t count);
+
+// vantor.ini fscreen, width, height, cdepth, zdepth, wresize, vsync, priority, and the window's
+// place and behaviour: wauto, wremember, wx, wy, minimize.
 extern const SettingTable windowSettings;

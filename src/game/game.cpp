@@ -39,6 +39,7 @@ int32_t easyOffered = 0;
 int32_t startLevel = 1;
 int32_t menuRocks = 12;
 GameStats gameStats = {};
+float shipGrace = 0.0f;
 
 namespace {
 
@@ -51,6 +52,8 @@ const Setting GAME_SETTING_ROWS[] = {
      [] { return double(difficulty); }, [](double v) { GameSetDifficulty(int32_t(v)); }},
     {"easy", SETTING_INT, 0, nullptr, 0, 1, SETTING_PLAY, [] { return double(easyOffered); },
      [](double v) { GameSetEasy(int32_t(v)); }},
+    {"grace", SETTING_FLOAT, 0.0, nullptr, 0.0, GAME_GRACE_MAX, SETTING_PLAY | SETTING_PLAYER,
+     [] { return double(shipGrace); }, [](double v) { GameSetGrace(float(v)); }},
 };
 
 } // namespace
@@ -157,6 +160,11 @@ void GameSetDifficulty(int32_t diff) {
 void GameSetEasy(int32_t on) {
     easyOffered = on != 0 ? 1 : 0;
     if (level > 0) gameStats.difficulty = std::min(gameStats.difficulty, GameDifficultyLevel());
+}
+
+void GameSetGrace(float seconds) {
+    // Written so that a value that is no number ("nan" reads as one) gives no grace.
+    shipGrace = seconds > 0.0f ? std::min(seconds, GAME_GRACE_MAX) : 0.0f;
 }
 
 void GameSetStartLevel(int32_t firstLevel) {

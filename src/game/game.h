@@ -31,11 +31,12 @@ extern Thing* player;      // the ship (invisible in attract mode), or null befo
 extern float bannerTimer;  // seconds until the level starts while the banner shows
 // Run at the end of each game slice (LevelBannerCountdown, GameCheck), or null.
 extern void (*sliceHook)(float dt);
-// Settings (vantor.ini diff, easy, level, menurocks).
+// Settings (vantor.ini diff, easy, level, menurocks, grace).
 extern int32_t difficulty;  // row of GAME_DIFFICULTY, clamped by GameDifficultyLevel
 extern int32_t easyOffered; // vantor.ini easy: `diff` -1 is the Easy row
 extern int32_t startLevel;  // first level of a new game, at least 1
 extern int32_t menuRocks;   // rocks of each size behind the title menu
+extern float shipGrace; // seconds a returning ship is untouchable (0: none), up to GAME_GRACE_MAX
 
 // Bumped with every change that makes a recorded game play differently (a rule, a speed, a
 // random draw): a demo of other rules is refused rather than played out of step.
@@ -50,6 +51,7 @@ constexpr float GAME_CAMERA_TURN_RATE = 720.0f; // degrees per second of the eas
 // Rocks and saucers of one level stop growing here, so that no level can exhaust the thing pool.
 constexpr int32_t GAME_MAX_BIG_ROCKS = 40;
 constexpr int32_t GAME_MAX_SAUCERS = 10;
+constexpr float GAME_GRACE_MAX = 10.0f;
 
 // What the `diff` setting changes. Row 0 is the standard game; negative settings use row 0 (or
 // Easy while `easy` offers it) and settings above the last row use the last row.
@@ -108,12 +110,14 @@ void GameSetScreens(const GameScreens* screens); // null: none
 enum GameNote : int32_t { GAME_NOTE_EXTRA_SHIP, GAME_NOTE_WEAPON };
 void GameSetNoteHook(void (*note)(GameNote what, int32_t detail));
 
-// The settings' setters; a start level below 1 is taken as 1.
+// The settings' setters; a start level below 1 is taken as 1, a grace time outside 0 to
+// GAME_GRACE_MAX the nearest end.
 void GameSetDifficulty(int32_t diff);
+void GameSetGrace(float seconds);
 void GameSetStartLevel(int32_t firstLevel);
 void GameSetMenuRocks(int32_t rocks);
 void GameSetEasy(int32_t on);
-// vantor.ini level, menurocks, diff and easy.
+// vantor.ini level, menurocks, diff, easy and grace.
 extern const SettingTable gameSettings;
 // The lowest difficulty level: GAME_DIFFICULTY_EASY while `easy` is on, else 0.
 int32_t GameDifficultyLowest();

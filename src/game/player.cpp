@@ -148,11 +148,19 @@ void PlayerWreck(Thing* ship, float dt) {
     SceneSetCameraYaw(0.0f);
     ship->yaw = 180.0f;
     if (lives != 0) {
-        ship->hit = PlayerHit;
-        ship->draw = ThingDrawModel;
         ship->lifetime = 0.0f;
         ship->age = 0.0f;
+        ship->grace = shipGrace;
+        ship->hit = ship->grace > 0.0f ? nullptr : PlayerHit;
+        ship->draw = ship->grace > 0.0f ? PlayerDrawBlinking : ThingDrawModel;
     }
+}
+
+// The end of the protection, by time or by the ship's first shot.
+void PlayerEndGrace(Thing* ship) {
+    ship->grace = 0.0f;
+    ship->hit = PlayerHit;
+    ship->draw = ThingDrawModel;
 }
 
 } // namespace
@@ -183,13 +191,24 @@ void PlayerThink(Thing* ship, float dt) {
     if (alive && GameInputHeld(CONTROL_BACKWARD)) PlayerBrake(ship, dt);
     PlayerTurn(ship, dt, alive);
     ship->reload -= dt;
-    if (alive && GameInputHeld(CONTROL_ATTACK) && ship->reload <= 0.0f) PlayerFire(ship, dt);
+    if (alive && GameInputHeld(CONTROL_ATTACK) && ship->reload <= 0.0f) {
+        PlayerFire(ship, dt);
+        if (ship->grace > 0.0f) PlayerEndGrace(ship); // a ship that fires is in the fight again
+    }
+    if (alive && ship->grace > 0.0f) {
+        ship->grace -= dt;
+        if (ship->grace <= 0.0f) PlayerEndGrace(ship);
+    }
     ThingMove(ship, dt);
     if (ship->lifetime <= 0.0f) ThingBounce(ship);
     if (alive && GameInputHeld(CONTROL_FORWARD)) {
         const Vec3 p = ShipPoint(ship, 0.0f, 0.05f, -0.2f);
         ParticleExhaust(&p, &ship->vel, 100.0f, dt, ship->emitCarry);
     }
+}
+
+void PlayerDrawBlinking(Thing* ship) {
+    if (static_cast<int32_t>(ship->grace / PLAYER_BLINK_TIME) % 2 == 0) ThingDrawModel(ship);
 }
 
 void PlayerHit(Thing* ship, int32_t kind) {

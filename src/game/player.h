@@ -7,8 +7,8 @@
 struct Thing;
 
 // Thing fields. Ship: reload (to the next shot), emitCarry (exhaust), age and lifetime (the
-// explosion countdown, lifetime 0 while flying). Shot: owner (the ship), weapon, age and lifetime,
-// emitCarry (trail or helix), struck.
+// explosion countdown, lifetime 0 while flying), grace (protection left after a return). Shot:
+// owner (the ship), weapon, age and lifetime, emitCarry (trail or helix), struck.
 
 // Weapon kinds (weaponKind, a shot's weapon field).
 constexpr int32_t WEAPON_NORMAL = 0;
@@ -38,6 +38,7 @@ constexpr float PLAYER_BANK_RATE = 140.0f;   // degrees per second, banking and 
 constexpr float PLAYER_RESPAWN_DELAY = 2.0f; // seconds from the hit to the return
 constexpr float PLAYER_FINAL_DELAY = 3.0f;   // seconds from the last ship's hit to game over
 constexpr float PLAYER_HIDE_AGE = 1.2f;      // the wreck disappears this long after the hit
+constexpr float PLAYER_BLINK_TIME = 0.1f;    // shown and hidden in turn while protected
 
 // A thing with the ship's model: the ship in play (or the attract mode's invisible stand-in, which
 // never collides). Rocks and saucers ram it.
@@ -46,7 +47,12 @@ bool PlayerIsShip(const Thing* thing);
 // The ship at the origin, at rest, facing yaw 180; called by the level builder.
 Thing* PlayerCreate();
 // The ship's think callback: explosion countdown and return, or steering, thrust, brake and fire.
+// A ship that returns while shipGrace is above 0 is untouchable for that long, or until it fires:
+// it has no hit callback (rocks and saucers pass through it, saucer shots are used up on it
+// harmlessly; it still collects pick-ups) and it blinks.
 void PlayerThink(Thing* ship, float dt);
+// The protected ship's draw callback: drawn in every other PLAYER_BLINK_TIME of its grace.
+void PlayerDrawBlinking(Thing* ship);
 // The ship's hit callback (any kind): explosion, one ship less, countdown of 2 s (3 s for the
 // last).
 void PlayerHit(Thing* ship, int32_t kind);

@@ -72,6 +72,7 @@ struct Thing {
     float sizeBase;   // explosion size at age 0
     float sizeGrowth; // explosion growth factor
     float steerClock; // seconds since the last steering decision
+    float grace;      // seconds a returned ship stays untouchable
 };
 
 // The pool and its three indexes (pointers into thingList).

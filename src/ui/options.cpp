@@ -106,8 +106,9 @@ Snapshot snapshot[SNAPSHOT_MAX];
 int32_t snapshotCount = 0;
 char bindSnapshot[BIND_ACTIONS][TEXT_SIZE];
 // What a save hands to the writer; made at start-up size, used one save at a time.
-IniChange changes[SNAPSHOT_MAX + BIND_ACTIONS];
-char changeValues[SNAPSHOT_MAX + BIND_ACTIONS][TEXT_SIZE];
+constexpr int32_t CHANGES_MAX = SNAPSHOT_MAX + BIND_ACTIONS + WINDOW_STATE_KEYS;
+IniChange changes[CHANGES_MAX];
+char changeValues[CHANGES_MAX][TEXT_SIZE];
 char bindComments[BIND_ACTIONS][TEXT_SIZE];
 
 // ---- Settings through their rows ---------------------------------------------------------------
@@ -460,6 +461,22 @@ void StartLevelHelp(char* out, size_t size) {
                   "start, and more points for them.");
 }
 
+void GraceText(char* out, size_t size) {
+    const double seconds = RowValue("grace");
+    if (seconds > 0.0)
+        std::snprintf(out, size, "%g s", seconds);
+    else
+        std::snprintf(out, size, "Off");
+}
+void GraceStep(int32_t direction) {
+    RowSet("grace", StepTo(RowValue("grace"), 1.0, direction, 0.0, GAME_GRACE_MAX));
+}
+void GraceHelp(char* out, size_t size) {
+    std::snprintf(out, size,
+                  "A ship back after a loss blinks and nothing can hit it for this long, or until "
+                  "it fires.");
+}
+
 void AutopauseText(char* out, size_t size) {
     OnOffText("autopause", out, size);
 }
@@ -577,6 +594,7 @@ constexpr Item DISPLAY_ITEMS[] = {
 constexpr Item GAME_ITEMS[] = {
     ChoiceItem("Difficulty", DifficultyText, DifficultyStep, DifficultyHelp),
     ChoiceItem("Start level", StartLevelText, StartLevelStep, StartLevelHelp),
+    ChoiceItem("Safe return", GraceText, GraceStep, GraceHelp),
     ChoiceItem("Pause when away", AutopauseText, AutopauseStep, AutopauseHelp),
     ChoiceItem("Rumble", RumbleText, RumbleStep, RumbleHelp),
     ChoiceItem("Title demo", TitleDemoText, TitleDemoStep, TitleDemoHelp),
@@ -1074,9 +1092,13 @@ constexpr KeyComment KEY_COMMENTS[] = {
     {"tlinear", "linear filtering of ordinary textures"},
     {"diff", "difficulty: 0 standard to 3 hardest; -1 easy where easy = 1"},
     {"level", "first level of a new game (at least 1)"},
+    {"grace", "seconds a returning ship is untouchable and blinks, 0 to 10; firing ends it"},
     {"autopause", "1: pause a game when the window loses the focus or is minimised"},
     {"rumble", "1: pads with motors rumble; 0 never"},
     {"attract", "seconds on the title without a key before a demo plays; 0: never"},
+    {"wauto", "1: the window after full screen is two thirds of the desktop"},
+    {"wx", "the window's place on the desktop (kept by wremember), or centre"},
+    {"wy", "the window's place on the desktop (kept by wremember), or centre"},
 };
 
 const char* CommentOf(const char* key) {
@@ -1158,6 +1180,21 @@ bool OptionsSave() {
                       "None for none)",
                       bindActions[a].label);
         changes[count] = {bindActions[a].key, changeValues[count], true, bindComments[a]};
+        ++count;
+    }
+    // wremember: the window's mode, size and place as they are now, where vantor.ini says
+    // otherwise; a key the options changed is saved already.
+    WindowStateKey state[WINDOW_STATE_KEYS];
+    const int32_t stateCount = WindowRememberedState(state);
+    for (int32_t k = 0; k < stateCount; ++k) {
+        bool saved = false;
+        for (int32_t i = 0; i < count && !saved; ++i)
+            saved = std::strcmp(changes[i].key, state[k].key) == 0;
+        char inFile[INI_VALUE_SIZE];
+        IniGetString(INI_FILE, state[k].key, "", inFile, sizeof(inFile));
+        std::snprintf(changeValues[count], TEXT_SIZE, "%ld", static_cast<long>(state[k].value));
+        if (saved || std::strcmp(inFile, changeValues[count]) == 0) continue;
+        changes[count] = {state[k].key, changeValues[count], false, CommentOf(state[k].key)};
         ++count;
     }
     if (count == 0) return true;

@@ -1,6 +1,8 @@
 # Display modes: a GL driver that cannot be loaded, full screen at a size the X screen lacks, and
 # desktop full screen on a 1920 x 1080 screen with the menu's proportions measured, a resized
-# window and Alt+Enter in and out. Set SKX_SHOT_DIR to keep the screenshots.
+# window and Alt+Enter in and out; then under a window manager the focus going elsewhere, the
+# automatic window size, round trips that keep the place, and the place kept across runs. Set
+# SKX_SHOT_DIR to keep the screenshots.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"
@@ -109,4 +111,70 @@ geometry_is 1280x540
 
 hold Escape
 quit_with_y
+
+# Under a window manager (frames around windows, focus that moves), with the shipped window
+# settings: another window taking the focus leaves desktop full screen in place and drawing;
+# Alt+Enter gives a window of two thirds of the desktop; round trips leave it where it was; the
+# options' save keeps its place and size for the next run.
+openbox --sm-disable >/dev/null 2>&1 &
+OPENBOX_PID=$!
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_until 20 wm_up || fail "openbox did not start"
+# place: the client area's place and size, WxH+X+Y (the frame not counted).
+place() {
+    xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
+}
+place_is() { [ "$(place)" = "$1" ]; }
+not() { ! "$@"; }
+iconic() { xprop -id "$WIN" WM_STATE | grep -q 'Iconic'; }
+focus_elsewhere() { [ "$(xdotool getactivewindow 2>/dev/null)" != "$WIN" ]; }
+drawing() { [ "$(changed away away_before 700 300 600 600 | cut -c1-4 | tr -d .)" -gt 10 ]; }
+settings 'fscreen = 2' 'width = 640' 'height = 480' 'wresize = 1' 'maxfps = 60' 'wauto = 1' \
+    'minimize = 0' 'wremember = 1' 'wx = centre' 'wy = centre'
+start_window 150
+geometry_is 1920x1080
+xmessage -geometry +40+40 'another window' &
+XMESSAGE_PID=$!
+wait_until 10 focus_elsewhere || fail "xmessage did not take the focus"
+shot away_before
+wait_shot away 10 drawing
+iconic && fail "desktop full screen minimised itself when another window took the focus"
+kill "$XMESSAGE_PID"
+xdotool windowactivate --sync "$WIN"
+alt_enter
+wait_for boot.log "Switching to a normal 1280x720 window" 10
+# Centred by its client area.
+wait_until 10 place_is 1280x720+320+180 || fail "the window is at $(place), not centred 1280x720"
+shot windowed
+game_window=$WIN
+WIN=root
+shot windowed_desktop
+WIN=$game_window
+for trip in 1 2; do
+    alt_enter
+    alt_enter
+    [ "$(grep -c 'Switching to a normal' boot.log)" -eq $((trip + 1)) ] || fail "trip $trip"
+    wait_until 10 place_is 1280x720+320+180 || fail "after round trip $trip the window is at $(place)"
+done
+# Moved by the player, saved by the options, back there in the next run.
+xdotool windowmove "$WIN" 200 150
+wait_until 10 not place_is 1280x720+320+180 || fail "the window did not move"
+moved=$(place)
+hold o
+wait_for boot.log "Options: open" 20
+hold Escape
+wait_for boot.log "Options: saved fscreen, width, height, wx, wy in vantor.ini" 20
+grep -qx 'fscreen = 0' vantor.ini && grep -qx 'width = 1280' vantor.ini \
+    && grep -qx 'height = 720' vantor.ini || fail "the window's mode and size were not saved"
+hold Escape
+quit_with_y
+rm -f boot.log error.log
+start_window 150
+grep -q 'Creating a normal 1280x720 window' boot.log || fail "the saved size was not used"
+wait_until 10 place_is "$moved" || fail "the window is at $(place), saved at $moved"
+iconic && fail "minimised"
+hold Escape
+quit_with_y
+kill "$OPENBOX_PID"
 echo "display: ok"

@@ -1,7 +1,8 @@
 # The options with real key presses: O on the title opens them, fire's first key goes from Space to
 # F, the effects volume two steps down, Escape leaves and saves, the quit prompt ends the run. In
 # the next run the volume holds, the title names F, F fires and Space does not, the game menu's
-# Quit to the desktop ends it, and vantor.ini differs from the file before in exactly those lines. Set SKX_SHOT_DIR to keep the screenshots.
+# Quit to the desktop ends it, and vantor.ini differs from the file before in exactly those lines
+# and the window's place. Set SKX_SHOT_DIR to keep the screenshots.
 . "$SKX_SOURCE_DIR/tests/integration/lib/common.sh"
 . "$SKX_SOURCE_DIR/tests/integration/lib/screens.sh"
 skx_setup "$1" "$2"
@@ -36,15 +37,20 @@ shot display
 hold Tab
 shot game
 hold Escape
-wait_for boot.log "Options: saved volume, bind_fire in vantor.ini" 20
+wait_for boot.log "Options: saved volume, bind_fire, wx, wy in vantor.ini" 20
 wait_shot menu_again 20 is_menu
 hold Escape
 wait_shot quit_prompt 20 has_prompt
 quit_with_y
 
-# Exactly the two changes: the volume's line in place, fire's line added at the end.
+# Exactly these changes: the window's place (wremember) and the volume's line in place, fire's
+# line added at the end.
 diff before.ini vantor.ini | grep '^[<>]' > changes.txt
 cat > expected.txt <<'EOF'
+< wx = centre
+< wy = centre
+> wx = 1
+> wy = 1
 < volume = 65535
 > volume = 58982
 > # keys for Fire (Space, A, Left, F1, Keypad 8, Mouse1, Pad A, Pad Start ...; None for none)

@@ -86,8 +86,10 @@ const std::string STAMP = R"(\d\d/\d\d\(\d\d:\d\d\) )";
 TEST(Settings, TheShippedFileShowsEveryRowAtItsDefault) {
     ClientRegisterSettings();
     const std::string changed =
-        " fscreen wresize vsync autopause attract playcd random easy results "
-        "titlediff hitables volume cdvolume mixrate mixbits musicfollow gamemenu crosshair notes ";
+        " fscreen wresize wauto wremember minimize vsync autopause grace attract playcd random "
+        "easy "
+        "results titlediff hitables volume cdvolume mixrate mixbits musicfollow gamemenu crosshair "
+        "notes ";
     const std::string oneRun = " record playdemo timedemo demoshot ";
     std::map<std::string, std::string> shipped;
     std::ifstream file(std::string(SKX_TEST_SOURCE_DIR) + "/data/vantor.ini");
@@ -425,6 +427,30 @@ TEST(Window, FatalExitAndRefusedFullScreenLeaveTheDisplayAsItWas) {
     SDL_DestroyWindow(mainWindow);
     mainWindow = nullptr;
     SDL_Quit();
+}
+
+// The window after full screen is two thirds of the desktop in its proportions, centred; a
+// remembered place is brought onto a display that shows it whole, the one it mostly lies on.
+TEST(Window, AutomaticSizeAndARememberedPlaceFitTheDisplays) {
+    auto list = [](WindowRect r) { return std::vector<int32_t>{r.x, r.y, r.w, r.h}; };
+    EXPECT_EQ(list(WindowAutoSize({0, 0, 1920, 1080})),
+              (std::vector<int32_t>{320, 180, 1280, 720}));
+    EXPECT_EQ(list(WindowAutoSize({1920, 0, 1280, 1024})),
+              (std::vector<int32_t>{2133, 170, 853, 683}));
+    const WindowRect displays[] = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    const struct {
+        WindowRect window;
+        std::vector<int32_t> fitted;
+    } cases[] = {
+        {{200, 150, 1280, 720}, {200, 150, 1280, 720}},   // on the first: stays
+        {{2000, 100, 800, 600}, {2000, 100, 800, 600}},   // on the second: stays
+        {{1800, 500, 800, 600}, {1920, 424, 800, 600}},   // mostly on the second: moved in
+        {{5000, 3000, 1280, 720}, {640, 360, 1280, 720}}, // on none (a display gone): first
+        {{-100, -300, 2560, 1440}, {0, 0, 1920, 1080}},   // larger than its display
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(list(WindowFitOnDisplays(c.window, displays, 2)), c.fitted)
+            << c.window.x << "," << c.window.y;
 }
 
 // Focus loss lowers the priority only where it can come back.

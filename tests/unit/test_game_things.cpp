@@ -1,6 +1,7 @@
 // The rules of a level's things that the shipped demos would not notice quickly: spread shots pass
 // each other, rocks score once and by their size, the level waits for the last piece, even the
-// last spare ship comes back, and bonus times add up and end exactly on zero.
+// last spare ship comes back, a returned ship's grace, and bonus times add up and end exactly on
+// zero.
 #include "game/rock.h"
 #include "game/saucer.h"
 #include "game_fixture.h"
@@ -79,6 +80,32 @@ TEST(Player, AStruckShipIsHelplessThenEvenTheLastSpareOneReturnsAtTheCentre) {
     GameRun(80, DT);
     EXPECT_NE(ship->draw, nullptr);
     EXPECT_EQ(ship->pos.z, 0.0f);
+}
+
+// A rock resting on the centre rams the ship the moment it is back: without grace at once, with
+// grace only once the grace is over or the ship has fired.
+TEST(Player, AReturnedShipRidesOutItsGraceUnlessItFires) {
+    GameScope scope;
+    Thing* ship = GameBareLevel(1, 4);
+    At(RockCreateBig, STILL);
+    GameSlice(DT);
+    ASSERT_EQ(lives, 3);
+    GameRun(195, DT);
+    EXPECT_EQ(lives, 3);
+    GameRun(10, DT); // back after 2 s, and rammed at once
+    EXPECT_EQ(lives, 2);
+    GameSetGrace(1.0f);
+    GameRun(205, DT);
+    ASSERT_EQ(ship->lifetime, 0.0f) << "not back yet";
+    GameRun(90, DT);
+    EXPECT_EQ(lives, 2) << "rammed during its grace";
+    GameRun(15, DT);
+    EXPECT_EQ(lives, 1) << "still untouchable after its grace";
+    GameRun(205, DT);
+    ASSERT_EQ(ship->lifetime, 0.0f) << "not back yet";
+    CommandExecute("+attack");
+    GameSlice(DT);
+    EXPECT_EQ(lives, 0) << "still untouchable after firing";
 }
 
 TEST(Pickup, BonusTimesAddUpAndEndEvenExactlyOnZero) {
