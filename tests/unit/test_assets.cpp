@@ -67,6 +67,13 @@ TEST_F(AssetTest, TexturesBlendAndShowAsMeant) {
     }
     EXPECT_LT(darkest, 140);
     EXPECT_GT(yellowest, 200);
+    // The panels are drawn as opaque quads: a black corner would show as a black notch.
+    for (TextureId id : {TEXTURE_METAL, TEXTURE_BUTTON, TEXTURE_BUTTON2, TEXTURE_OUTLINE}) {
+        const Texture& t = textures[id];
+        for (int x : {0, 1, t.width - 2, t.width - 1})
+            for (int y : {0, 1, t.height - 2, t.height - 1})
+                EXPECT_FALSE(Black(Pixel(t, x, y))) << t.fileName << " at " << x << "," << y;
+    }
     // The high-score panel: a see-through inside (exact black is keyed) in an opaque frame.
     const Texture& border = textures[TEXTURE_BORDER2];
     EXPECT_EQ(Pixel(border, border.width / 2, border.height / 2)[3], 200);
@@ -96,6 +103,21 @@ TEST_F(AssetTest, FontGlyphsKeepToTheirCells) {
                         << "'" << c.c << "' touches its cell's edge";
                 }
             EXPECT_EQ(ink > 0, c.c != ' ') << "'" << c.c << "' in " << t.fileName;
+            // A bar, not the 4 x 2 blob hinting makes of it at small sizes ("in-house" would read
+            // "in.house"): half the cell wide at least, and 2 x its height + 2 pixels.
+            if (c.c == '-') {
+                int left = c.width, right = -1, top = c.height, bottom = -1;
+                for (int y = 0; y < c.height; ++y)
+                    for (int x = 0; x < c.width; ++x)
+                        if (!Black(Pixel(t, c.x + x, c.y + y))) {
+                            left = std::min(left, x);
+                            right = std::max(right, x);
+                            top = std::min(top, y);
+                            bottom = std::max(bottom, y);
+                        }
+                EXPECT_GE(right - left + 1, c.width / 2) << t.fileName;
+                EXPECT_GE(right - left + 1, 2 * (bottom - top + 1) + 2) << t.fileName;
+            }
         }
         for (int y = 0; y < t.height; ++y)
             for (int x = 0; x < t.width; ++x)

@@ -49,6 +49,11 @@ TEST(WaveRead, TheOneLayoutLoadsSignedFramesAndOthersEndTheProgram) {
     // A fact chunk whose stated size stops short leaves its last bytes where "data" should be.
     std::vector<uint8_t> shortFact = AudioMakeWav(Ramp(100), 16, true, 8);
     shortFact[40] = 4;
+    // Files that end inside the format chunk or inside the fact chunk: what is missing reads as
+    // zeros, so the next chunk's id test names the chunk.
+    const std::vector<uint8_t> whole = AudioMakeWav(Ramp(100));
+    const std::vector<uint8_t> inFormat(whole.begin(), whole.begin() + 30),
+        inFact(whole.begin(), whole.begin() + 46);
     const struct {
         const char* name;
         std::vector<uint8_t> file; // empty: no file at all
@@ -57,6 +62,8 @@ TEST(WaveRead, TheOneLayoutLoadsSignedFramesAndOthersEndTheProgram) {
         {"sound/none.wav", {}, "unable to read sound/none.wav\n"},
         {"nofact.wav", AudioMakeWav(Ramp(100), 16, false), "bad format (fact) for nofact.wav\n"},
         {"list.wav", shortFact, "bad format (data) for list.wav\n"},
+        {"cut.wav", inFormat, "bad format (fact) for cut.wav\n"},
+        {"factcut.wav", inFact, "bad format (data) for factcut.wav\n"},
         {"lie.wav", AudioMakeWav(Ramp(10), 16, true, 4, 0x7FFFFFF0),
          "data size 2147483632 larger than"},
     };

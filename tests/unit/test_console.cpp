@@ -112,22 +112,52 @@ TEST_F(Console, SizeStepsReachExactlyHalfAndWholeAndAreAppliedEachTime) {
     EXPECT_EQ(viewSize, 1.0f);
 }
 
-TEST_F(Console, DefaultBindings) {
-    // One key of each kind: arrow, keypad, letter, mouse, joystick, the plain commands.
+// The default keys, pressed on the keyboard: each movement key holds its one control while down
+// (Space fires, either Alt looks back, arrows, WASD and the keypad steer); P and Pause pause,
+// Escape asks to quit, - and = size the view.
+TEST_F(Console, DefaultKeysDriveTheirControlsAndCommands) {
     const struct {
-        int32_t key;
-        const char* command;
-    } rows[] = {{283, "+left"},   {298, "+backward"}, {119, "+forward"}, {KEY_SPACE, "+attack"},
-                {305, "+attack"}, {310, "+lookback"}, {61, "sizeup"},    {45, "sizedown"},
-                {0, "quit"},      {'p', "pause"},     {294, "pause"},    {323, "pause"},
-                {324, "quit"}};
-    for (const auto& row : rows) {
-        Bind* bind = BindFind(row.key);
-        ASSERT_TRUE(bind && bind->press) << row.key;
-        EXPECT_STREQ(bind->press->commandName, row.command) << row.key;
-        std::string twin = row.command[0] == '+' ? std::string("-") + (row.command + 1) : "";
-        EXPECT_EQ(bind->release ? bind->release->commandName : "", twin) << row.key;
+        SDL_Scancode key;
+        int32_t control;
+    } held[] = {
+        {SDL_SCANCODE_SPACE, CONTROL_ATTACK},  {SDL_SCANCODE_LALT, CONTROL_LOOKBACK},
+        {SDL_SCANCODE_RALT, CONTROL_LOOKBACK}, {SDL_SCANCODE_UP, CONTROL_FORWARD},
+        {SDL_SCANCODE_DOWN, CONTROL_BACKWARD}, {SDL_SCANCODE_LEFT, CONTROL_LEFT},
+        {SDL_SCANCODE_RIGHT, CONTROL_RIGHT},   {SDL_SCANCODE_W, CONTROL_FORWARD},
+        {SDL_SCANCODE_S, CONTROL_BACKWARD},    {SDL_SCANCODE_A, CONTROL_LEFT},
+        {SDL_SCANCODE_D, CONTROL_RIGHT},       {SDL_SCANCODE_KP_8, CONTROL_FORWARD},
+        {SDL_SCANCODE_KP_2, CONTROL_BACKWARD}, {SDL_SCANCODE_KP_4, CONTROL_LEFT},
+        {SDL_SCANCODE_KP_6, CONTROL_RIGHT},    {SDL_SCANCODE_KP_PLUS, CONTROL_LOOKBACK},
+    };
+    for (const auto& row : held) {
+        SCOPED_TRACE(SDL_GetScancodeName(row.key));
+        keyboard.Down(row.key);
+        keyboard.Poll();
+        for (int32_t c = 0; c < CONTROL_COUNT; ++c)
+            EXPECT_EQ(gameInput.state.controls[c] != 0, c == row.control) << "control " << c;
+        keyboard.Up(row.key);
+        keyboard.Poll();
+        EXPECT_EQ(gameInput.state.controls[row.control], 0);
     }
+    static int pauses, quits;
+    pauses = quits = 0;
+    CommandSetPauseAction([] { ++pauses; });
+    CommandSetQuitAction([] { ++quits; });
+    for (SDL_Scancode key :
+         {SDL_SCANCODE_P, SDL_SCANCODE_PAUSE, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_MINUS}) {
+        keyboard.Down(key);
+        keyboard.Poll();
+        keyboard.Up(key);
+        keyboard.Poll();
+    }
+    CommandSetPauseAction(nullptr);
+    CommandSetQuitAction(nullptr);
+    EXPECT_EQ(pauses, 2);
+    EXPECT_EQ(quits, 1);
+    EXPECT_LT(viewSize, 1.0f);
+    keyboard.Down(SDL_SCANCODE_EQUALS);
+    keyboard.Poll();
+    EXPECT_FLOAT_EQ(viewSize, 1.0f);
 }
 
 TEST_F(Console, KeysAndButtonsRunTheirBindingsAndReleasesClearThem) {
