@@ -13,6 +13,7 @@
 #include "ui/hud.h"
 #include "ui/screens.h"
 
+#include <algorithm>
 #include <iterator>
 
 int32_t attractSeconds = 0;
@@ -113,9 +114,7 @@ void TitleDemoReturn(const char* why) {
 } // namespace
 
 void TitleDemoSetSeconds(int32_t seconds) {
-    attractSeconds = seconds < 0                        ? 0
-                     : seconds > TITLE_DEMO_MAX_SECONDS ? TITLE_DEMO_MAX_SECONDS
-                                                        : seconds;
+    attractSeconds = std::clamp(seconds, 0, TITLE_DEMO_MAX_SECONDS);
 }
 
 void TitleDemoInit() {

@@ -407,7 +407,7 @@ void WaveMixWide(void* out, int32_t frames, int32_t bits, bool stereo, int32_t c
     frames = std::clamp(frames, 0, WAVE_MAX_BLOCK);
     channels = std::clamp(channels, 1, WAVE_VOICES);
     const int32_t width = stereo ? 2 : 1;
-    const size_t total = static_cast<size_t>(frames * width);
+    const size_t total = static_cast<size_t>(frames) * static_cast<size_t>(width);
     float* sum = waveSum.data();
     std::fill_n(sum, total, 0.0f);
     // A full-scale byte at level 255 and full volume comes to 32768 / channels, the headroom of the
@@ -428,8 +428,9 @@ void WaveMixWide(void* out, int32_t frames, int32_t bits, bool stereo, int32_t c
             const float s1 = i + 1 < voice.length ? voice.data[i + 1] : 0.0f;
             const float s = s0 + (s1 - s0) * t;
             if (stereo) {
-                sum[2 * f] += s * left;
-                sum[2 * f + 1] += s * right;
+                const size_t at = 2 * static_cast<size_t>(f);
+                sum[at] += s * left;
+                sum[at + 1] += s * right;
             } else {
                 sum[f] += s * left;
             }

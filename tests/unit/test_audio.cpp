@@ -137,7 +137,7 @@ template <typename T> double FramesPerPeriod(const std::vector<T>& out, int widt
 TEST(WaveMix, TheWideMixKeepsPitchAndResolution) {
     const std::vector<int8_t> tone = Tone(1200);
     const WaveMixVoice voice{tone.data(), uint32_t(tone.size()), 0, 255, 255, 0, 0x4000};
-    std::vector<int16_t> out(4410 * 2);
+    std::vector<int16_t> out(size_t{4410} * 2);
     for (uint32_t volume : {65535u, 4096u}) {
         WaveMixWide(out.data(), 4410, 16, true, 1, volume, &voice, 1);
         const auto [lo, hi] = std::minmax_element(out.begin(), out.end());
