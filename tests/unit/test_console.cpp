@@ -6,6 +6,7 @@
 #include "core/window.h"
 #include "render/scene.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -54,6 +55,7 @@ TEST_F(Console, SetRulesForTypesTextAndRange) {
     } steps[] = {
         {"gravity", "1.5", CVAR_FLOAT, 1.5},
         {"gravity", "3", CVAR_FLOAT, 3}, // stays float
+        {"drag", "-0.5", CVAR_FLOAT, -0.5},
         {"lives", "7", CVAR_LONG, 7},
         {"lives", "2.9", CVAR_LONG, 2}, // float text read as an integer
         {"lives", "  -4xyz", CVAR_LONG, -4},
@@ -161,7 +163,8 @@ TEST_F(Console, DefaultKeysDriveTheirControlsAndCommands) {
 }
 
 // C steps the input record's camera (what a demo keeps) through flight, halfway, nose and cockpit
-// and round again; a number the console stored without a mode of its own counts as flight.
+// and round again; a number the console stored without a mode of its own counts as flight. A demo
+// file holds the record low byte first on every machine, and reads back the same.
 TEST_F(Console, TheCameraKeyCyclesTheRecordsCameraMode) {
     for (int32_t expected : {1, 2, 3, 0, 1}) {
         keyboard.Down(SDL_SCANCODE_C);
@@ -173,6 +176,14 @@ TEST_F(Console, TheCameraKeyCyclesTheRecordsCameraMode) {
     CommandExecute("set camera 9");
     CommandExecute("nextcamera");
     EXPECT_EQ(gameInput.state.cameraMode, CAMERA_MODE_HALFWAY);
+    gameInput.state.controls[CONTROL_FORWARD] = 2;
+    gameInput.state.mouseYaw = -37.5f;
+    uint8_t bytes[sizeof(GameInputState)];
+    GameInputEncode(gameInput.state, bytes);
+    EXPECT_EQ(bytes[4 * CONTROL_FORWARD], 2);
+    const GameInputState back = GameInputDecode(bytes);
+    EXPECT_EQ(std::memcmp(&back, &gameInput.state, sizeof(back)), 0);
+    GameInputReset();
 }
 
 TEST_F(Console, KeysAndButtonsRunTheirBindingsAndReleasesClearThem) {

@@ -4,6 +4,7 @@
 // and at a size without a mode: tests/integration/display.sh.
 #include "app/app.h"
 #include "app/client.h"
+#include "core/clock.h"
 #include "core/fatal.h"
 #include "core/framepace.h"
 #include "core/ini.h"
@@ -33,7 +34,7 @@ TEST(Ini, KeysValuesCommentsAndNumberConversions) {
     WriteFile("t.ini",
               "FScreen = 0\nwidth=800\nheight =600 ; tall\n  depth   =   24   extra words\n"
               "# fov = 10\n   ; fov = 20\nfov = 60\nfov = 75\nlights =\nopengl =\nbare\n"
-              "a = 12abc\r\nb = 0x10\r\nd = -7\r\nslice = 0.02\r\ne = 1e3\n"
+              "a = 12abc\r\nb = 0x10\r\nd = -7\r\nslice = 0.02\r\ne = 1E3\n"
               "n = nan\ni = inf\nx = -2.5e1z\nbig = 4294967296\n"
               "neg = -9999999999\nmaxfps = 144");
     const struct {
@@ -116,11 +117,23 @@ TEST(Settings, TheShippedFileShowsEveryRowAtItsDefault) {
     EXPECT_EQ(rows, static_cast<int>(shipped.size()) + 4); // nothing shipped that nobody reads
 }
 
+// The local date and time as the C library writes them, for a stamp made at the same time.
+std::string LocalStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof(text), "%m/%d(%H:%M) ", &local);
+    return text;
+}
+
 TEST(Log, StampsAndErrorsCopiedToBootLogUntilStartUpCompletes) {
     ScratchDir dir;
     LogInit();
     LogResetForTest();
+    const std::string before = LocalStamp();
     Log(LOG_BOOT, "Vendor: ");
+    const std::string after = LocalStamp();
     LogPrintf(LOG_BOOT, "Mesa\n"); // continues the line: one stamp
     Log(LOG_ERROR, "LightAlloc: Out of lights - ergh!\n");
     Log(7, "seven\n"); // out of range: an error
@@ -131,6 +144,7 @@ TEST(Log, StampsAndErrorsCopiedToBootLogUntilStartUpCompletes) {
         boot, std::regex(STAMP + "Vendor: Mesa\n" + STAMP + "LightAlloc: Out of lights - ergh!\n" +
                          STAMP + "seven\n" + STAMP + "Server initialization complete\n")))
         << boot;
+    EXPECT_TRUE(boot.rfind(before, 0) == 0 || boot.rfind(after, 0) == 0) << before << boot;
     EXPECT_TRUE(std::regex_match(
         err, std::regex(STAMP + "LightAlloc.*\n" + STAMP + "seven\n" + STAMP + "after\n")))
         << err;
@@ -226,12 +240,31 @@ TEST(FrameLoop, AFrameOfKSlicesIsKPlusOneSteps) {
     EXPECT_FLOAT_EQ(taken[0] + taken[1], 0.035f);
 }
 
-// A frame time without an int value (a suspended process) counts among the slowest.
-TEST(FrameLoop, AbsurdFrameTimesCountInTheLastBin) {
+// The frame-time figures leave out the first second; a frame time without an int value (a
+// suspended process) counts among the slowest; SKX_FRAMES=N ends the run at the N-th frame.
+TEST(FrameLoop, FrameFiguresAndTheFrameLimit) {
+    {
+        ScopedEnv limit("SKX_FRAMES", "102");
+        FramePaceInit(); // the limit is read here
+    }
+    std::vector<bool> ends = {FramePaceRecord(0.5f, 0.5f)};
+    for (int i = 0; i < 101; ++i) // 90 frames of 2 ms, 9 of 20 ms, 2 absurd ones
+        ends.push_back(FramePaceRecord(i < 90 ? 0.002f : (i < 99 ? 0.02f : 1e30f), 2.0f));
+    std::vector<bool> expected(101, false);
+    expected.push_back(true);
+    EXPECT_EQ(ends, expected);
+    const FramePaceFigures f = FramePaceGetFigures();
+    EXPECT_EQ(f.frames, 101);
+    EXPECT_NEAR(f.medianMs, 2.0f, 0.011f);
+    EXPECT_GE(f.p99Ms, 100.0f);
     FramePaceInit();
-    FramePaceRecord(1e30f, 2.0f);
-    EXPECT_GE(FramePaceGetFigures().medianMs, 100.0f);
-    FramePaceInit();
+    // The renderer's timing figures are milliseconds of the frame clock.
+    ClockInit();
+    ClockMark outer = ClockNow(), middle = ClockNow(), inner = ClockNow();
+    for (const float start = ClockSeconds(); ClockSeconds() < start + 0.002f;) {
+    }
+    const float innerMs = ClockDelta(&inner) * 1000.0f, ms = ClockDeltaMs(&middle);
+    EXPECT_TRUE(ms >= innerMs && ms <= ClockDelta(&outer) * 1000.0f) << ms << " " << innerMs;
 }
 
 volatile int* volatile nowhere = nullptr;
@@ -401,7 +434,8 @@ TEST(Window, FullScreenSwitchesFallsBackOrKeepsTheDesktop) {
 }
 
 // A fatal exit leaves full screen, so a switched display mode does not outlive the program; a
-// refused desktop full screen (Alt+Enter) puts the window back where it was and says so.
+// refused desktop full screen (Alt+Enter) puts the window back where it was and says so. Alt with
+// either Enter key switches, and the options show and save desktop full screen as fscreen 2.
 TEST(Window, FatalExitAndRefusedFullScreenLeaveTheDisplayAsItWas) {
     ScratchDir dir;
     LogResetForTest();
@@ -424,6 +458,17 @@ TEST(Window, FatalExitAndRefusedFullScreenLeaveTheDisplayAsItWas) {
     EXPECT_EQ(fullscreenWindow, 0);
     EXPECT_NE(ReadFile("error.log").find("refused"), std::string::npos);
     EXPECT_EQ(ReadFile("boot.log").find("Switching to a desktop"), std::string::npos);
+    WindowSetFullscreenRequest([](SDL_Window*, uint32_t) { return 0; });
+    std::vector<int32_t> fscreen;
+    for (SDL_Scancode key : {SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_RETURN}) {
+        SDL_Event press{};
+        press.type = SDL_KEYDOWN;
+        press.key.keysym = {key, SDLK_UNKNOWN, KMOD_RALT, 0};
+        WindowHandleEvent(press);
+        fscreen.push_back(WindowFullscreenSetting());
+    }
+    WindowSetFullscreenRequest(nullptr);
+    EXPECT_EQ(fscreen, (std::vector<int32_t>{2, 0}));
     SDL_DestroyWindow(mainWindow);
     mainWindow = nullptr;
     SDL_Quit();

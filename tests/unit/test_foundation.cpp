@@ -68,10 +68,11 @@ TEST(Mem, GrowDoublesOnceAtTheLimit) {
 
 TEST(Random, RangesFollowTheClampRulesAndASeedReplays) {
     RandomSeed(1234);
+    // A bound below 0 counts as 0, and the top is at least one above the bottom.
     const struct {
         int lo, hi;
         std::set<int> seen;
-    } cases[] = {{0, 1, {0, 1}}, {-3, 3, {0, 1, 2, 3}}}; // the replays hold the other rules
+    } cases[] = {{0, 1, {0, 1}}, {-3, 3, {0, 1, 2, 3}}, {5, 5, {5, 6}}, {7, 2, {7, 8}}};
     for (const auto& c : cases) {
         std::set<int> seen;
         for (int i = 0; i < 500; ++i)

@@ -52,10 +52,11 @@ TEST_F(OptionsFile, EachHandMadeMistakeIsOneLineAndTheRestApplies) {
                             "bind_fire = Spacebar, Mouse1\n"
                             "bind_jump = J\n"
                             "bind_thrust = Up,  keypad   8 , w\n"
-                            "bind_brake = None\n"
+                            "bind_brake = none\n"
                             "bind_quit=Escape\n"
                             "bind_thrust = Down\n"
-                            "maxfps = 144\n");
+                            "maxfps = 144\n"
+                            "fscreen = 2\n");
     IniCheck(INI_FILE, BindOwnsIniKey);
     StartConsole();
     // Long lines are split into adjacent literals, which the comma check takes for a slip.
@@ -104,8 +105,15 @@ TEST_F(OptionsFile, ARebindMovesTheKeyAndDefaultsComeBack) {
     BindActionSet(QUIT, 5, 'q');
     EXPECT_EQ(BindFind('q')->release, nullptr); // quit has no '-' twin
     BindRestoreDefaults();
-    EXPECT_EQ(Keys(FIRE), "Space, Mouse1, Pad A");
-    EXPECT_EQ(Keys(THRUST), "Up, W, Keypad 8, Pad Up");
+    // Every action's default keys, as the options list them.
+    std::string defaults;
+    for (int32_t action = 0; action < BIND_ACTIONS; ++action)
+        defaults += Keys(action) + "; ";
+    EXPECT_EQ(defaults,
+              "Left, A, Keypad 4, Pad Left; Right, D, Keypad 6, Pad Right; Up, W, Keypad 8, "
+              "Pad Up; Down, S, Keypad 2, Pad Down; Space, Mouse1, Pad A; Left Alt, Right "
+              "Alt, Keypad +, Mouse2, Pad B; P, Pause, Pad Start; F12; Minus; Equals; "
+              "Escape, Pad Back; C, Pad RB; ");
     EXPECT_EQ(BindFind('q')->press, nullptr);
 }
 
