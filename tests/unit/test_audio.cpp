@@ -118,17 +118,26 @@ std::vector<int8_t> Tone(size_t frames) {
     return v;
 }
 
-// Output frames per period of the tone in channel 0 of interleaved samples, from the first to the
-// last upward crossing of `centre`.
+// Output frames per period of the tone in channel 0 of interleaved samples: the mean
+// rising-crossing interval of `centre`, leaving out gaps (a real device that fell behind under load
+// plays silence between blocks): only intervals within half of the median count.
 template <typename T> double FramesPerPeriod(const std::vector<T>& out, int width, double centre) {
-    int64_t first = -1, last = -1, periods = -1;
+    std::vector<double> gaps;
+    int64_t previous = -1;
     for (size_t f = 1; f * width < out.size(); ++f)
         if (out[(f - 1) * width] < centre && out[f * width] >= centre) {
-            if (first < 0) first = int64_t(f);
-            last = int64_t(f);
-            ++periods;
+            if (previous >= 0) gaps.push_back(double(int64_t(f) - previous));
+            previous = int64_t(f);
         }
-    return periods > 0 ? double(last - first) / double(periods) : 0.0;
+    if (gaps.empty()) return 0.0;
+    std::vector<double> sorted = gaps;
+    std::nth_element(sorted.begin(), sorted.begin() + long(sorted.size() / 2), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    double sum = 0.0;
+    int64_t count = 0;
+    for (double gap : gaps)
+        if (gap > median * 0.5 && gap < median * 1.5) sum += gap, ++count;
+    return sum / double(count);
 }
 
 // The wide mix at 44.1 kHz 16-bit: a 1 kHz effect of 11025 Hz keeps its pitch, a full-scale voice
