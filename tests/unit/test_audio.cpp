@@ -233,6 +233,8 @@ TEST_F(WaveRunning, SettingsAreKeptInRange) {
               std::string::npos);
     EXPECT_NE(errors.find("WaveInit: mixbits 12 is neither 8 nor 16, using 8\n"),
               std::string::npos);
+    // No volume asked for: the default.
+    EXPECT_NE(ReadFile("boot.log").find("WaveOutInit: Volume is 79%\n"), std::string::npos);
     WaveUnInit();
     Start("channels = 12\nmixahead = 5000\ntimerres = 25\nperiod = 60\nabuffer = 0\n");
     EXPECT_EQ(std::vector<int64_t>({voiceChannels, mixAhead, timerResolution, timerPeriod}),
@@ -387,6 +389,7 @@ TEST_F(CDAudio, PlayCdOffIsHaltedAndNoTracksEndTheWorker) {
     WriteTrack(1, 1.0);
     WriteFile("vantor.ini", "playcd = 0\n");
     CDAudioInit();
+    EXPECT_EQ(CDAudioVolume(), 20000); // no cdvolume: the default, 31 % on the options' slider
     EXPECT_FALSE(CDAudioWorkerRunning());
     EXPECT_TRUE(attempts.empty());
     EXPECT_NE(ReadFile("boot.log").find("CDAudioInit: playcd setting is 0, cdaudio halted\n"),

@@ -1,7 +1,7 @@
-// The GL function table's loader against the system library, the sky's kept copy, what the
-// renderer timing test's verdicts switch off at and just above their thresholds
-// (tests/integration/boot.sh runs the measurement and checks its boot-log lines), and screenshots
-// without their writer thread (tests/integration/demo.sh takes one with it).
+// The GL function table's loader against the system library and its extension look-up, the sky's
+// kept copy, what the renderer timing test's verdicts switch off at and just above their
+// thresholds and the names its lines give (tests/integration/boot.sh runs the real measurement),
+// and screenshots' names, without their writer thread (tests/integration/demo.sh checks one).
 #include "render/timing.h"
 
 #include "console/command.h"
@@ -79,9 +79,8 @@ TEST(TimingVerdicts, EachSlowFillSwitchesOffItsEffectsAboveTheThreshold) {
     };
     TimingTest();
     const std::string log = ReadFile("boot.log");
-    const auto ms = [&](const std::string& name) {
-        const size_t at = log.find("ms " + name + "\n");
-        return at == std::string::npos ? -1.0 : std::stod(log.substr(log.rfind(' ', at) + 1));
+    const auto ms = [&](const std::string& name) { // throws when the line is missing
+        return std::stod(log.substr(log.rfind(' ', log.find("ms " + name + "\n")) + 1));
     };
     EXPECT_GE(ms("Linear Texture Fill Test"), 30.0) << log;
     EXPECT_LT(ms("Nearest Texture Fill Test"), 30.0) << log;
@@ -106,23 +105,25 @@ TEST(GLTable, InitFillsEveryEntryFromTheLibraryOrSaysWhyNot) {
     EXPECT_EQ(OpenGLTableEntry(GL_FUNCTION_COUNT), nullptr);
     dlclose(lib);
     OpenGLUnInit();
-    // Through SDL's GL (offscreen: no display) the blit is taken when the driver's list names both
-    // extensions as whole words, wherever they stand.
-    ScopedEnv video("SDL_VIDEODRIVER", "offscreen");
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    ASSERT_EQ(OpenGLInit(GL_SYSTEM_LIBRARY), 0);
-    static const char* names;
-    gl.GetString = [](GLenum) { return reinterpret_cast<const GLubyte*>(names); };
-    for (const auto& [list, blit] :
-         {std::pair{"GL_ARB_imaging GL_EXT_framebuffer_object GL_EXT_framebuffer_blit", true},
-          {"GL_EXT_framebuffer_blit_more GL_EXT_framebuffer_object", false}}) {
-        names = list;
-        OpenGLLoadExtensionTable();
-        EXPECT_EQ(glExt.BlitFramebufferEXT != nullptr, blit) << list;
-    }
-    glExt = {};
-    OpenGLUnInit();
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Through SDL's GL (offscreen), in a child that keeps the driver loaded: the blit is taken when
+    // both extensions are named whole, anywhere. Exit status: a bit for the start, one per list.
+    EXPECT_EXIT(
+        {
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            int found =
+                SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && OpenGLInit(GL_SYSTEM_LIBRARY) == 0;
+            static const char* names;
+            gl.GetString = [](GLenum) { return reinterpret_cast<const GLubyte*>(names); };
+            for (const char* list :
+                 {"GL_ARB_imaging GL_EXT_framebuffer_object GL_EXT_framebuffer_blit",
+                  "GL_EXT_framebuffer_blit_more GL_EXT_framebuffer_object"}) {
+                names = list;
+                OpenGLLoadExtensionTable();
+                found = found * 2 + (glExt.BlitFramebufferEXT != nullptr);
+            }
+            std::exit(found);
+        },
+        testing::ExitedWithCode(0b110), "");
     gl = before;
 }
 
@@ -203,9 +204,7 @@ TEST(Screenshot, WrittenAtOnceWithoutAWriterThreadAndByTheWriterWithOne) {
     pthread_attr_destroy(&huge);
     pthread_attr_destroy(&saved);
     EXPECT_NE(ReadFile("error.log").find("ScreenshotInit: no writer thread"), std::string::npos);
-    // The plain names of the next ten seconds are taken: each shot gets the next number.
-    std::filesystem::create_directory(SCREENSHOT_DIR);
-    std::set<std::string> taken;
+    std::set<std::string> taken; // the plain names of the next ten seconds: shots get numbers
     for (std::time_t now = std::time(nullptr), t = now; t < now + 10; ++t) {
         char name[64];
         struct tm local;
