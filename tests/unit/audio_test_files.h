@@ -29,9 +29,9 @@ inline std::vector<uint8_t> AudioMakeWav(const std::vector<uint8_t>& frames,
     return std::vector<uint8_t>(file.begin(), file.end());
 }
 
-// The five effects, each `frames` frames of one unsigned byte value.
+// The five effects of one unsigned byte value, each `frames` plus its sound number frames long.
 inline void AudioWriteSounds(uint32_t frames, uint8_t value) {
     for (const char* name : {"shoot3", "shoot", "explode", "pickup", "menu"})
         WriteFile(std::string("sound/") + name + ".wav",
-                  AudioMakeWav(std::vector<uint8_t>(frames, value)));
+                  AudioMakeWav(std::vector<uint8_t>(frames++, value)));
 }

@@ -13,6 +13,7 @@
 #include "render/textfont.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <tuple>
@@ -26,6 +27,11 @@ const uint8_t* Pixel(const Texture& t, int x, int y) {
 }
 bool Black(const uint8_t* p) {
     return p[0] == 0 && p[1] == 0 && p[2] == 0;
+}
+// The little-endian 32-bit field at `at` of a file's bytes.
+uint32_t FileU32(const std::string& bytes, size_t at) {
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
 }
 
 struct AssetTest : testing::Test {
@@ -44,6 +50,8 @@ TEST_F(AssetTest, TexturesBlendAndShowAsMeant) {
     TextureInit();
     for (const Texture& t : textures) {
         ASSERT_NE(t.pixels, nullptr) << t.fileName;
+        const std::string file = ReadFile(t.fileName);
+        EXPECT_EQ(FileU32(file, 2), file.size()) << t.fileName << ": the size other tools read";
         // OpenGL 1.1 takes only power-of-two sides: anything else draws white.
         EXPECT_TRUE(t.width > 0 && (t.width & (t.width - 1)) == 0) << t.fileName;
         EXPECT_TRUE(t.height > 0 && (t.height & (t.height - 1)) == 0) << t.fileName;
@@ -91,6 +99,7 @@ TEST_F(AssetTest, FontGlyphsKeepToTheirCells) {
     for (const TexFont* font : {smallFont, largeFont}) {
         const Texture& t = *font->texture;
         std::vector<bool> inCell(size_t(t.width) * t.height);
+        std::map<char, int> weight; // the summed brightness of each glyph
         for (int i = 0; i < font->numChars; ++i) {
             const TexFontChar& c = font->tfChar[i];
             int ink = 0;
@@ -99,6 +108,7 @@ TEST_F(AssetTest, FontGlyphsKeepToTheirCells) {
                     inCell[size_t(y) * t.width + x] = true;
                     const bool lit = !Black(Pixel(t, x, y));
                     ink += lit;
+                    weight[c.c] += Pixel(t, x, y)[0];
                     EXPECT_FALSE(lit && (x == c.x + c.width - 1 || y == c.y + c.height - 1))
                         << "'" << c.c << "' touches its cell's edge";
                 }
@@ -119,6 +129,11 @@ TEST_F(AssetTest, FontGlyphsKeepToTheirCells) {
                 EXPECT_GE(right - left + 1, 2 * (bottom - top + 1) + 2) << t.fileName;
             }
         }
+        // Each digit in its own cell, or every score reads wrong: the one-stroke 1 and 7 are
+        // lighter than the looped 0, 6, 8 and 9.
+        for (char thin : {'1', '7'})
+            for (char looped : {'0', '6', '8', '9'})
+                EXPECT_LT(weight[thin], weight[looped]) << thin << looped << " in " << t.fileName;
         for (int y = 0; y < t.height; ++y)
             for (int x = 0; x < t.width; ++x)
                 ASSERT_TRUE(inCell[size_t(y) * t.width + x] || Black(Pixel(t, x, y)))
@@ -175,34 +190,51 @@ std::pair<Vec3, Vec3> CheckClosedOutward(const Model* m) {
 }
 
 TEST_F(AssetTest, ModelsAreClosedOutwardAndFaceTheirWay) {
+    // The sizes play is balanced for, and the rail shot's hit spheres along all its length.
+    ModelInit();
+    EXPECT_NEAR(bigRock->radius, 2.5f, 1e-3f);
+    EXPECT_NEAR(medRock->radius, 1.2f, 1e-3f);
+    const Model* rail = railShotModel;
+    for (float z = 0.1f - rail->radius; z < rail->radius; z += 0.1f)
+        EXPECT_TRUE(std::any_of(rail->points, rail->points + rail->pointCount,
+                                [z](const Vec3& p) { return std::fabs(p.z - z) < 1.0f; }))
+            << "no hit sphere at z = " << z;
     for (const char* name : {"model/bigrock.3d", "model/medrock.3d"})
         CheckClosedOutward(ModelRead(name));
     auto [shipLo, shipHi] = CheckClosedOutward(ModelRead("model/ship.3d"));
     EXPECT_GT(shipHi.z, -shipLo.z) << "the ship's nose points toward +z";
 
-    // The banner's front face shows the whole title image, upright: s grows with x, t with y.
+    // The banner's broad faces show the whole title image, upright: s grows with x, and t with y
+    // on the front, against it on the back (upright once the slab has tumbled half a turn).
     const Model* banner = ModelRead("model/banner.3d");
     auto [lo, hi] = CheckClosedOutward(banner);
-    int front = 0;
+    int broad = 0;
     for (int i = 0; i < banner->triangleCount; ++i) {
         const ModelVertex* v = banner->triangles[i].vertex;
-        if (banner->triangles[i].normal.z <= 0.0f) continue;
-        ++front;
+        const float facing = banner->triangles[i].normal.z;
+        if (std::fabs(facing) < 0.5f) continue;
+        ++broad;
         for (int k = 0; k < 3; ++k) {
+            const float up = (v[k].pos.y - lo.y) / (hi.y - lo.y);
             EXPECT_NEAR(v[k].s, (v[k].pos.x - lo.x) / (hi.x - lo.x), 1e-3f);
-            EXPECT_NEAR(v[k].t, (v[k].pos.y - lo.y) / (hi.y - lo.y), 1e-3f);
+            EXPECT_NEAR(v[k].t, facing > 0 ? up : 1 - up, 1e-3f) << facing;
         }
     }
-    EXPECT_EQ(front, 2);
+    EXPECT_EQ(broad, 4);
 }
 
-// Every sound loads, is clearly audible, and starts and ends at silence (no click).
+// Every sound loads, lasts as long as its part in play (the ship's laser short, the saucer's shot
+// longer), is clearly audible, and starts and ends at silence (no click).
 TEST_F(AssetTest, SoundsAreAudibleWithoutClicks) {
-    for (const char* name : {"shoot3", "shoot", "explode", "pickup", "menu"}) {
+    const std::pair<const char*, double> sounds[] = {
+        {"shoot3", 0.25}, {"shoot", 0.3}, {"explode", 1.2}, {"pickup", 0.5}, {"menu", 0.15}};
+    for (auto [name, seconds] : sounds) {
         SCOPED_TRACE(name);
         Sample sample{};
         WaveRead(("sound/" + std::string(name) + ".wav").c_str(), &sample);
-        ASSERT_GT(sample.dataLength, 0u);
+        ASSERT_NEAR(sample.dataLength, seconds * 11025, 2);
+        const std::string file = ReadFile("sound/" + std::string(name) + ".wav");
+        EXPECT_EQ(FileU32(file, 4), file.size() - 8) << "the RIFF size, read by other tools";
         int peak = 0;
         for (uint32_t i = 0; i < sample.dataLength; ++i)
             peak = std::max(peak, std::abs(int(sample.data[i])));

@@ -46,7 +46,8 @@ TEST(Light, SettingsAndTheFixedPool) {
 
 // One triangle facing +z with the case's vertex normals, seen from the viewer with a grey (0.5 is
 // white head-on at gamma 2). Lights: 1 red at z = 3; 2 that and a white one, with "lights = 0";
-// 3 a purple one in reach, 4 a white one out of reach. A red of -1 wants it culled.
+// 3 a purple one in reach, 4 a white one out of reach; 5 as 2 with "lights = 1": the nearer only.
+// A red of -1 wants it culled.
 TEST(Light, ColoursOfOneTriangle) {
     struct Case {
         const char* what;
@@ -67,6 +68,7 @@ TEST(Light, ColoursOfOneTriangle) {
         {"lights = 0", eye, 0.5f, up, 0, 0, 0, 2, {1, 1, 1}},
         {"light inside", eye, 0.5f, up, 0, 0, 0, 3, {2, 1, 1.5}},
         {"beyond the reach", eye, 0.5f, up, 0, 0, 0, 4, {1, 1, 1}},
+        {"lights = 1", eye, 0.5f, up, 0, 0, 0, 5, {3, 3, 3}},
         {"smooth normals", eye, 0.5f, smooth, 0, 0, 0, 0, {0.8, 0.8, 0.8}},
         {"the shade variant: face normals", eye, 0.5f, smooth, SHADE, 0, 0, 0, {1, 1, 1}},
         {"vertex normal facing away", eye, 0.5f, {0, 0, -1}, 0, 0, 0, 0, {0, 0, 0}},
@@ -75,7 +77,7 @@ TEST(Light, ColoursOfOneTriangle) {
         {"pitched away", eye, 0.5f, up, 0, 0, 100, 0, {-1, 0, 0}},
     };
     for (const Case& c : cases) {
-        GameScope scope(c.lights == 2 ? "lights = 0\n" : "");
+        GameScope scope(c.lights == 2 ? "lights = 0\n" : c.lights == 5 ? "lights = 1\n" : "");
         GLRecorderScope rec;
         OneTriangleModel tri;
         for (ModelVertex& v : tri.triangle.vertex)
@@ -88,8 +90,8 @@ TEST(Light, ColoursOfOneTriangle) {
         thing.pitch = c.pitch;
         LightSetViewer(&c.viewer, c.grey);
         const Vec3 near = {0, 0, 3}, inside = {0, 0, 1}, far = {0, 0, 7};
-        if (c.lights == 1 || c.lights == 2) LightCreate(&near, 100.0f, 1, 0, 0);
-        if (c.lights == 2) LightCreate(&inside, 100.0f, 1, 1, 1);
+        if (c.lights == 1 || c.lights == 2 || c.lights == 5) LightCreate(&near, 100.0f, 1, 0, 0);
+        if (c.lights == 2 || c.lights == 5) LightCreate(&inside, 100.0f, 1, 1, 1);
         if (c.lights == 3) LightCreate(&inside, 100.0f, 0.5f, 0, 0.25f);
         if (c.lights == 4) LightCreate(&far, 49.0f, 1, 1, 1);
         std::vector<float> colours;
@@ -150,6 +152,13 @@ TEST(Particle, EmitterCountsFollowDensityAndCarry) {
     ParticleExhaust(&at, &v, 100.0f, 0.1f, carry);
     EXPECT_EQ(carry, 0.5f);
     EXPECT_EQ(particleIndex.count, 0);
+    // Only a particle ahead of the camera is drawn: one quad.
+    GLRecorderScope rec;
+    for (float z : {-5.0f, 5.0f})
+        ParticleAlloc()->pos = {cameraPos.x, cameraPos.y, cameraPos.z + z};
+    ParticleDraw();
+    ASSERT_EQ(GLRecorderCount("Vertex3f"), 4);
+    EXPECT_LT(GLRecorderCalls()[GLRecorderFind("Vertex3f")].args[2], cameraPos.z);
 }
 
 } // namespace

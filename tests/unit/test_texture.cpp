@@ -19,9 +19,9 @@ int Texel(const Texture& t, int x, int y) {
 
 TEST(Bitmap, PaddedRowsDataOffsetLongerHeadersAndTopDownRows) {
     ScratchDir dir;
-    // 9 bytes a row (3 of padding), the pixels 16 bytes after the headers.
+    // 9 bytes a row (3 of padding, none after the last), the pixels 16 bytes after the headers.
     const auto colour = [](int x, int y) { return Rgb8{uint8_t(x + 1), uint8_t(y + 4), 9}; };
-    WriteFile("odd.bmp", MakeBmp({.width = 3, .height = 2, .gap = 16}, colour));
+    WriteFile("odd.bmp", MakeBmp({.width = 3, .height = 2, .gap = 16, .truncateTo = 91}, colour));
     Texture t{};
     BitmapLoadRGBA(&t, "odd.bmp");
     ASSERT_EQ(t.width * t.height, 6);

@@ -1,10 +1,11 @@
-// The GL function table's loader against the system library, the sky's kept copy, what the
-// renderer timing test's verdicts switch off at and just above their thresholds
-// (tests/integration/boot.sh runs the measurement and checks its boot-log lines), and screenshots
-// without their writer thread (tests/integration/demo.sh takes one with it).
+// The GL function table's loader against the system library and its extension look-up, the sky's
+// kept copy, what the renderer timing test's verdicts switch off at and just above their
+// thresholds and the names its lines give (tests/integration/boot.sh runs the real measurement),
+// and screenshots' names, without their writer thread (tests/integration/demo.sh checks one).
 #include "render/timing.h"
 
 #include "console/command.h"
+#include "core/clock.h"
 #include "core/log.h"
 #include "core/window.h"
 #include "gl_recorder.h"
@@ -17,9 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <chrono>
+#include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
 #include <pthread.h>
+#include <set>
 
 namespace {
 
@@ -57,9 +63,29 @@ TEST(TimingVerdicts, EachSlowFillSwitchesOffItsEffectsAboveTheThreshold) {
     }
     screenWidth = width;
     screenHeight = height;
+    niceFx = starsEnabled = particleTextured = 1;
+    // The boot log names each measurement.
+    ScratchDir dir;
+    LogResetForTest();
+    ClockInit();
+    gl.Finish = [] { // 30 ms while the last filter set is linear: slow at linear filtering alone
+        const GLRecordedCall* c = GLRecorderCalls();
+        int i = GLRecorderSize();
+        while (--i >= 0 && std::strcmp(c[i].name, "TexParameterf") != 0) {
+        }
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
+        while (i >= 0 && c[i].args[2] == GL_LINEAR && std::chrono::steady_clock::now() < end) {
+        }
+    };
+    TimingTest();
+    const std::string log = ReadFile("boot.log");
+    const auto ms = [&](const std::string& name) { // throws when the line is missing
+        return std::stod(log.substr(log.rfind(' ', log.find("ms " + name + "\n")) + 1));
+    };
+    EXPECT_GE(ms("Linear Texture Fill Test"), 30.0) << log;
+    EXPECT_LT(ms("Nearest Texture Fill Test"), 30.0) << log;
     for (float& t : timingResults)
         t = 0.0f;
-    niceFx = starsEnabled = particleTextured = 1;
 }
 
 TEST(GLTable, InitFillsEveryEntryFromTheLibraryOrSaysWhyNot) {
@@ -79,6 +105,25 @@ TEST(GLTable, InitFillsEveryEntryFromTheLibraryOrSaysWhyNot) {
     EXPECT_EQ(OpenGLTableEntry(GL_FUNCTION_COUNT), nullptr);
     dlclose(lib);
     OpenGLUnInit();
+    // Through SDL's GL (offscreen), in a child that keeps the driver loaded: the blit is taken when
+    // both extensions are named whole, anywhere. Exit status: a bit for the start, one per list.
+    EXPECT_EXIT(
+        {
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            int found =
+                SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && OpenGLInit(GL_SYSTEM_LIBRARY) == 0;
+            static const char* names;
+            gl.GetString = [](GLenum) { return reinterpret_cast<const GLubyte*>(names); };
+            for (const char* list :
+                 {"GL_ARB_imaging GL_EXT_framebuffer_object GL_EXT_framebuffer_blit",
+                  "GL_EXT_framebuffer_blit_more GL_EXT_framebuffer_object"}) {
+                names = list;
+                OpenGLLoadExtensionTable();
+                found = found * 2 + (glExt.BlitFramebufferEXT != nullptr);
+            }
+            std::exit(found);
+        },
+        testing::ExitedWithCode(0b110), "");
     gl = before;
 }
 
@@ -159,6 +204,15 @@ TEST(Screenshot, WrittenAtOnceWithoutAWriterThreadAndByTheWriterWithOne) {
     pthread_attr_destroy(&huge);
     pthread_attr_destroy(&saved);
     EXPECT_NE(ReadFile("error.log").find("ScreenshotInit: no writer thread"), std::string::npos);
+    std::set<std::string> taken; // the plain names of the next ten seconds: shots get numbers
+    for (std::time_t now = std::time(nullptr), t = now; t < now + 10; ++t) {
+        char name[64];
+        struct tm local;
+        std::strftime(name, sizeof name, "screenshots/skarnex3d-%Y%m%d-%H%M%S",
+                      localtime_r(&t, &local));
+        WriteFile(std::string(name) + ".png", "");
+        taken.insert(name);
+    }
     ScreenshotCommand("");
     ScreenshotCapture();
     ScreenshotUnInit();
@@ -173,8 +227,15 @@ TEST(Screenshot, WrittenAtOnceWithoutAWriterThreadAndByTheWriterWithOne) {
     EXPECT_EQ(GLRecorderCount("ReadPixels"), 2);
     EXPECT_NE(ReadFile("boot.log").find("(64x48)"), std::string::npos);
     size_t pngs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(SCREENSHOT_DIR))
-        pngs += entry.path().extension() == ".png" && entry.file_size() > 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SCREENSHOT_DIR)) {
+        const std::string name = entry.path().string();
+        if (entry.file_size() == 0) continue;
+        ++pngs;
+        const size_t dash = name.rfind('-');
+        EXPECT_TRUE(taken.count(name.substr(0, dash)) &&
+                    (name.substr(dash) == "-2.png" || name.substr(dash) == "-3.png"))
+            << name;
+    }
     EXPECT_EQ(pngs, 2u);
 }
 
