@@ -68,6 +68,9 @@ TEST(Player, AStruckShipIsHelplessThenEvenTheLastSpareOneReturnsAtTheCentre) {
     GameScope scope;
     Thing* ship = GameBareLevel(1, 2);
     ship->vel = {0.0f, 0.0f, -3.0f};
+    ThingHit(At(RockCreateMedium, STILL), THING_HIT_SHIP_SHOT); // breaking up: harmless
+    GameSlice(DT);
+    ASSERT_EQ(lives, 2);
     ThingHit(At(RockCreateBig, {1.0f, 0.0f, 0.0f}), THING_HIT_SHIP_SHOT); // still rams in its delay
     GameSlice(DT);
     ThingHit(ship, THING_HIT_RAMMED);
@@ -123,6 +126,17 @@ TEST(Pickup, BonusTimesAddUpAndEndEvenExactlyOnZero) {
     weaponTimer = 0.5f;
     GameRun(4, 0.125f); // exact binary steps land on 0
     EXPECT_EQ(weaponKind, WEAPON_NORMAL);
+    // Fire held for a second: the rapid gun shoots every quarter second, the normal one every half.
+    for (auto [weapon, shots] : {std::pair{WEAPON_RAPID, 4}, {WEAPON_NORMAL, 2}}) {
+        weaponKind = weapon;
+        weaponTimer = 5.0f;
+        gameStats.shotsFired = 0;
+        CommandExecute("+attack");
+        GameRun(100, DT);
+        CommandExecute("-attack");
+        GameRun(50, DT);
+        EXPECT_EQ(gameStats.shotsFired, shots) << weapon;
+    }
 }
 
 // What the results after a game show: rocks and saucers destroyed, each shot fired and each shot

@@ -9,7 +9,12 @@
 #include "app/titledemo.h"
 #include "audio/wave.h"
 #include "game/game.h"
+#include "game/rock.h"
 #include "game_fixture.h"
+#include "render/light.h"
+#include "render/particle.h"
+#include "render/scene.h"
+#include "render/screenshot.h"
 #include "ui/hiscore.h"
 #include "ui/options.h"
 #include "ui/screens.h"
@@ -329,15 +334,20 @@ TEST_F(Pad, TheWholeMenuFlowWithThePadAlone) {
     EXPECT_TRUE(BindingKeys().empty()); // none of it flew the ship
 }
 
-// The options with the pad alone: Y opens them on the title, the d-pad moves and changes, RB turns
-// the page, A takes the next pad press for an action (from the action that had it), B leaves, and
-// vantor.ini gets exactly the changed lines.
+// The options with the pad alone: Y opens them on the title with a row for every action, the d-pad
+// moves and changes, RB (or Tab) turns the page, A takes the next pad press for an action (from the
+// action that had it), B leaves, and vantor.ini gets exactly the changed lines, each line whole.
 TEST_F(Pad, TheOptionsWithThePadAlone) {
     PlugIn();
     StartScreens();
     ClientRegisterSettings();
-    WriteFile("vantor.ini", "# mine\nvolume = 52000\n");
+    const std::string mine =
+        "# mine\nvolume = 52000\nbind_look_back = Left Alt, Right Alt, Keypad +, Mouse2, Pad B\n";
+    WriteFile("vantor.ini", mine);
     WaveSetVolume(52000);
+    for (const SettingTable* table : {&sceneSettings, &particleSettings, &lightSettings})
+        SettingsApplyDefaults(*table); // the High detail, but with blocky textures: a mix
+    SettingsFind("tlinear")->set(0.0);
     constexpr int south = SDL_CONTROLLER_BUTTON_A, east = SDL_CONTROLLER_BUTTON_B,
                   north = SDL_CONTROLLER_BUTTON_Y, rb = SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
                   up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
@@ -345,9 +355,12 @@ TEST_F(Pad, TheOptionsWithThePadAlone) {
     GuiLayer* menu = GuiOpenScreen(MenuScreen);
     Press(north);
     ASSERT_EQ(GuiTopScreen()->callback, OptionsScreen);
+    GLRecorderClear();
+    GuiDraw();
+    EXPECT_EQ(FindDrawn(DrawnTexts(), "Quit").text, "Quit prompt"); // every action has its row
     Press(east); // nothing changed, nothing written
     EXPECT_EQ(GuiTopScreen(), menu);
-    EXPECT_EQ(ReadFile("vantor.ini"), "# mine\nvolume = 52000\n");
+    EXPECT_EQ(ReadFile("vantor.ini"), mine);
     Press(north);
     Press(rb); // sound: the effects volume one step down, to 75 %
     Press(left);
@@ -358,15 +371,19 @@ TEST_F(Pad, TheOptionsWithThePadAlone) {
         Press(button); // fire's third place (Pad A) takes the next press: B, look back's
     EXPECT_EQ(BindFind(KEY_JOY1_BUTTON2)->press, CommandFind("+attack"));
     EXPECT_EQ(BindFind(KEY_JOY1_BUTTON1)->press, nullptr);
+    Press(rb); // RB and Tab to the display: the cockpit camera, from the mix to the lowest detail
+    PressKey(SDL_SCANCODE_TAB);
+    for (int button : {down, down, down, down, right, right, right, down, down, down, down, left})
+        Press(button);
     Press(east);
     EXPECT_EQ(GuiTopScreen(), menu);
     const std::string ini = ReadFile("vantor.ini");
-    EXPECT_EQ(ini.rfind("# mine\nvolume = 49151\n# ", 0), 0u) << ini;
-    EXPECT_NE(ini.find("\nbind_fire = Space, Mouse1, Pad B\n"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("\nbind_look_back = Left Alt, Right Alt, Keypad +, Mouse2\n"),
-              std::string::npos)
-        << ini;
-    EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 6);
+    EXPECT_EQ(ini.rfind("# mine\nvolume = 49151\nbind_look_back = ", 0), 0u) << ini;
+    for (const char* line :
+         {"\nbind_fire = Space, Mouse1, Pad B\n", "\ncamera = 3\n", "\nlights = 1\n",
+          "\nbind_look_back = Left Alt, Right Alt, Keypad +, Mouse2\n"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line << ini;
+    EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 17);
     EXPECT_TRUE(BindingKeys().empty()); // none of it flew the ship
 }
 
@@ -398,6 +415,20 @@ TEST_F(Pad, TextAndPromptLettersFollowTheLayout) {
     EXPECT_TRUE(BindingKeys().empty());
 }
 
+// One frame of the loop at its seam, as AppMain runs it: input() in the place of the poll, and
+// with the title demos the step of theirs.
+template <typename Input> void LoopFrame(Input&& input, bool titleDemos = false) {
+    GameInputBeginFrame();
+    DemoFrameBegin();
+    input();
+    float dt = 0.02f;
+    int32_t steps = AppFrameSteps(dt, 1.0f / timeSlice);
+    DemoFrame(&dt, &steps);
+    AppRunSteps(dt, steps, GameSlice);
+    DemoFrameEnd();
+    if (titleDemos) TitleDemoFrameEnd(dt, true);
+}
+
 // One game recorded through the frame loop's seam with the pad's Start, held pad controls, a
 // pause, the quit prompt opened and closed and text typed under it, then played back with the pad
 // gone and the window losing the focus under autopause: the same outcome, bit for bit. Damaged
@@ -412,19 +443,7 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
     ScreensInit();
     PauseInit();
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
-    const float invSlice = 1.0f / timeSlice;
-    int32_t frames = 0;
-    auto frame = [&](auto&& input) {
-        GameInputBeginFrame();
-        DemoFrameBegin();
-        input();
-        float dt = 0.02f;
-        int32_t steps = AppFrameSteps(dt, invSlice);
-        DemoFrame(&dt, &steps);
-        AppRunSteps(dt, steps, GameSlice);
-        DemoFrameEnd();
-        ++frames;
-    };
+    auto frame = [](auto&& input) { LoopFrame(input); };
     auto idle = [] {};
     PlugIn();
     AttractMode();
@@ -464,6 +483,12 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
     GameInputReset();
     RandomSeed(4321);
     AttractMode();
+    // A play setting the recording lacks (diff, renamed to a second easy here) plays at its
+    // default, not at the player's value.
+    std::string file = ReadFile("demos/roundtrip.skd");
+    file.replace(file.find(std::string("diff\0", 5)), 4, "easy");
+    WriteFile("demos/roundtrip.skd", file);
+    GameSetDifficulty(3);
     WriteFile("vantor.ini", "playdemo = roundtrip\nautopause = 1\n");
     PauseInit();
     ASSERT_TRUE(DemoInit());
@@ -496,6 +521,17 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
         return copy;
     };
     const size_t settingsAt = 12 + DEMO_PROGRAM_SIZE + 8;
+    // As many screen presses in a frame as the input record holds, and no more: key 0 pressed
+    // again and again in the last frame (before its 'F' record and the 'Z').
+    auto presses = [&](int32_t n) {
+        std::string copy = good;
+        for (int32_t i = 0; i < n; ++i)
+            copy.insert(good.size() - 9 - 21, "E" + std::string(28, '\0'));
+        return copy;
+    };
+    EXPECT_TRUE(DemoParse(reinterpret_cast<const uint8_t*>(presses(GAME_INPUT_ACTIONS).data()),
+                          good.size() + GAME_INPUT_ACTIONS * 29, &info, reason, sizeof(reason)))
+        << reason;
     const struct {
         const char* what;
         std::string bytes;
@@ -513,6 +549,7 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
         {"an unknown record", patched(body, "\x7f"), "damaged"},
         {"a damaged first record", patched(body + 1, std::string("\0\0\xc0\x7f", 4)), "damaged"},
         {"bytes after the end", good + "x", "damaged"},
+        {"too many presses in a frame", presses(GAME_INPUT_ACTIONS + 1), "too many events"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -526,7 +563,80 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
         reinterpret_cast<const uint8_t*>(patched(12, std::string("Skarnex3D v0.99\0", 16)).data()),
         good.size(), &info, reason, sizeof(reason)))
         << reason;
+    // A recorded game that ends by itself logs the level it was played on.
+    AttractMode();
+    DemoRecordCommand("over");
+    frame(idle);
+    frame([] { PressKey(SDL_SCANCODE_SPACE); });
+    for (int i = 0; i < 100 && sliceHook != GameCheck; ++i)
+        frame(idle); // the banner
+    lives = 1;
+    ThingHit(player, THING_HIT_RAMMED);
+    for (int i = 0; i < 400 && DemoRecording(); ++i)
+        frame(idle);
+    EXPECT_NE(ReadFile("boot.log").find("Demo over: score 0, level 1, lives 0, state "),
+              std::string::npos);
     DemoUnInit();
+}
+
+// The client's start-up reads the player's files (the difficulty in vantor.ini, the table in
+// hiscore.tbl), and a rock blown up 50 units ahead of the turned camera is heard ahead.
+TEST_F(Pad, TheClientStartsFromThePlayersFilesAndHearsFromTheCamera) {
+    const char* run = std::getenv("SKX_RUN_DIR");
+    if (!run || !FileExists(std::string(run) + "/sound/explode.wav")) GTEST_SKIP() << "no assets";
+    WriteFile("vantor.ini", "diff = 2\nchannels = 8\n");
+    WriteFile(HISCORE_FILE, "ace 777 \n");
+    for (const char* sub : {"texture", "model", "sound"})
+        ASSERT_EQ(symlink((std::string(run) + "/" + sub).c_str(), sub), 0);
+    ClientInit();
+    EXPECT_EQ(difficulty, 2);
+    EXPECT_STREQ(hiScoreTable[0].name, "ace");
+    Vec3 ahead{0.0f, 0.0f, -50.0f};
+    VecRotateY(&ahead, 90.0f);
+    cameraPos = {0.0f, 0.0f, 0.0f};
+    cameraYaw = 90.0f;
+    ThingHit(RockCreateBig(&ahead, &cameraPos), THING_HIT_SHIP_SHOT);
+    ASSERT_GT(WaveVoiceCount(), 0);
+    const Voice blast = WaveVoiceGet(WaveVoiceCount() - 1);
+    EXPECT_EQ(blast.left, 191);
+    EXPECT_EQ(blast.right, 191);
+    GuiInit(); // its input handler goes while there is an input layer
+    ScreenshotUnInit();
+    ClientUnInit();
+    EXPECT_EQ(ReadFile("error.log"), "");
+}
+
+// The shipped demos, played through the frame loop's seam with the generated models, end as they
+// did when recorded: a changed game rule or random draw shows here. A playdemo that cannot play
+// leaves the title, and a demo's name must be a plain file name.
+TEST_F(Pad, TheShippedDemosReplayToTheirRecordedOutcomes) {
+    const char* run = std::getenv("SKX_RUN_DIR");
+    if (!run || !FileExists(std::string(run) + "/model/ship.3d")) GTEST_SKIP() << "no assets";
+    for (const char* name : {"early", "dark"}) {
+        GameScope world(std::string("playdemo = ") + name + "\ndemoshot = 180\n");
+        for (const char* model : {"bigrock", "medrock", "ship", "banner"})
+            WriteFile(std::string("model/") + model + ".3d",
+                      ReadFile(std::string(run) + "/model/" + model + ".3d"));
+        ModelInit();
+        ClientRegisterSettings();
+        ui.emplace(); // the screens the recorded presses went to
+        ScreensInit();
+        const std::string demo = std::string(SKX_TEST_SOURCE_DIR) + "/data/demos/" + name;
+        WriteFile(std::string("demos/") + name + ".skd", ReadFile(demo + ".skd"));
+        AttractMode();
+        ASSERT_TRUE(DemoInit());
+        for (int i = 0; i < 100000 && DemoPlaying(); ++i)
+            LoopFrame([] {});
+        const std::string log = ReadFile("boot.log");
+        EXPECT_NE(log.find(ReadFile(demo + ".outcome")), std::string::npos) << name;
+        EXPECT_NE(log.find("DemoPlay: screenshot of frame 180\n"), std::string::npos);
+        DemoUnInit();
+    }
+    WriteFile("vantor.ini", "playdemo = nosuch\n");
+    EXPECT_TRUE(DemoInit());
+    EXPECT_FALSE(DemoPlaying());
+    DemoRecordCommand("..");
+    EXPECT_NE(ReadFile("error.log").find("DemoRecord: bad demo name \"..\""), std::string::npos);
 }
 
 // Title demos through the frame loop's seam: two idle seconds on the title (a press starts them
@@ -546,18 +656,7 @@ TEST_F(Pad, TitleDemosPlayWhenIdleAndLeaveTheTitleAsTheyFoundIt) {
     WriteFile("demos/early.skd",
               ReadFile(std::string(SKX_TEST_SOURCE_DIR) + "/data/demos/early.skd"));
     WriteFile("demos/dark.skd", std::string(3000, '\x5a'));
-    const float invSlice = 1.0f / timeSlice;
-    auto frame = [&](auto&& input) {
-        GameInputBeginFrame();
-        DemoFrameBegin();
-        input();
-        float dt = 0.02f;
-        int32_t steps = AppFrameSteps(dt, invSlice);
-        DemoFrame(&dt, &steps);
-        AppRunSteps(dt, steps, GameSlice);
-        DemoFrameEnd();
-        TitleDemoFrameEnd(dt, true);
-    };
+    auto frame = [](auto&& input) { LoopFrame(input, true); };
     auto idle = [] {};
     auto onTitle = [] {
         return level == 0 && GuiTopScreen() && GuiTopScreen()->callback == MenuScreen;

@@ -130,6 +130,11 @@ TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
     EXPECT_STREQ(nameEdit->text, "");
     BindingKeys().clear(); // Backspace and Enter went on to the keys, where nothing is bound
     score = 9000;
+    {
+        GLRecorderScope recorder;
+        GuiDraw();
+        EXPECT_EQ(FindDrawn(DrawnTexts(), "Score").text, "Score 009000  Rank 2");
+    }
     TypeText("A b");
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(nameEdit, nullptr);
@@ -140,8 +145,10 @@ TEST_F(Screens, NameEntryRecordsTheScoreSavesAndHighlightsTheRow) {
     EXPECT_STREQ(hiScoreTable[1].name, "A_b");
     EXPECT_EQ(hiScoreTable[1].score, 9000);
     EXPECT_TRUE(BindingKeys().empty());
-    // A score off the table still closes the entry, without a highlighted row.
+    // The next entry starts with the name entered last; a score off the table still closes it,
+    // without a highlighted row.
     GuiOpenScreen(NameEntryScreen);
+    EXPECT_STREQ(nameEdit->text, "A b");
     score = 2000;
     PressKey(SDL_SCANCODE_RETURN);
     EXPECT_EQ(highlightRank, -1);
