@@ -108,7 +108,7 @@ TEST_F(AssetTest, FontGlyphsKeepToTheirCells) {
                     inCell[size_t(y) * t.width + x] = true;
                     const bool lit = !Black(Pixel(t, x, y));
                     ink += lit;
-                    weight[c.c] += Pixel(t, x, y)[0];
+                    weight[static_cast<char>(c.c)] += Pixel(t, x, y)[0];
                     EXPECT_FALSE(lit && (x == c.x + c.width - 1 || y == c.y + c.height - 1))
                         << "'" << c.c << "' touches its cell's edge";
                 }

@@ -530,7 +530,8 @@ TEST_F(Pad, ARecordedGameReplaysWithoutThePadAndDamagedCopiesAreRefused) {
         return copy;
     };
     EXPECT_TRUE(DemoParse(reinterpret_cast<const uint8_t*>(presses(GAME_INPUT_ACTIONS).data()),
-                          good.size() + GAME_INPUT_ACTIONS * 29, &info, reason, sizeof(reason)))
+                          good.size() + size_t{GAME_INPUT_ACTIONS} * 29, &info, reason,
+                          sizeof(reason)))
         << reason;
     const struct {
         const char* what;
