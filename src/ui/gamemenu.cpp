@@ -133,19 +133,10 @@ bool Press(const InputEvent* event) {
     return true; // nothing flies the ship under the menu
 }
 
-void Quad(float x0, float y0, float x1, float y1) {
-    gl.Begin(GL_QUADS);
-    gl.Vertex3f(x0, -y0, 0.0f);
-    gl.Vertex3f(x1, -y0, 0.0f);
-    gl.Vertex3f(x1, -y1, 0.0f);
-    gl.Vertex3f(x0, -y1, 0.0f);
-    gl.End();
-}
-
 void Draw() {
     // A dark fill first, so the banner or "Game Over" behind does not show through the frame.
     gl.Color4f(0.02f, 0.03f, 0.08f, 0.85f);
-    Quad(PANEL_X, PANEL_Y, PANEL_X + PANEL_W, PANEL_Y + PANEL_H);
+    GuiQuad(PANEL_X, PANEL_Y, PANEL_X + PANEL_W, PANEL_Y + PANEL_H);
     GuiDrawLayer(&frame);
     for (int32_t i = 0; i < ITEM_COUNT; ++i) {
         const float top = ITEMS_TOP + ROW_H * static_cast<float>(i);
@@ -154,7 +145,7 @@ void Draw() {
                 gl.Color4f(0.2f, 0.35f, 0.8f, 0.45f);
             else
                 gl.Color3f(0.1f, 0.18f, 0.4f);
-            Quad(ROW_LEFT, top, ROW_RIGHT, top + ROW_H);
+            GuiQuad(ROW_LEFT, top, ROW_RIGHT, top + ROW_H);
             gl.Color3f(1.0f, 1.0f, 0.0f);
         } else {
             gl.Color3f(1.0f, 1.0f, 1.0f);

@@ -454,3 +454,12 @@ bool GuiMousePoint(const InputEvent* event, float* x, float* y) {
     *y = static_cast<float>((v - 0.5) * 2.0 * overlayExtent.halfHeight + GUI_HEIGHT / 2.0);
     return true;
 }
+
+void GuiQuad(float x0, float y0, float x1, float y1) {
+    gl.Begin(GL_QUADS);
+    gl.Vertex3f(x0, -y0, 0.0f);
+    gl.Vertex3f(x1, -y0, 0.0f);
+    gl.Vertex3f(x1, -y1, 0.0f);
+    gl.Vertex3f(x0, -y1, 0.0f);
+    gl.End();
+}

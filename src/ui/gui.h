@@ -89,6 +89,8 @@ void GuiEditCaret(const GuiLayer* layer, float* x, float* y);
 // A mouse event's window position in GUI space, for any window shape and view size; false while
 // the window has no size.
 bool GuiMousePoint(const InputEvent* event, float* x, float* y);
+// A filled rectangle in GUI space (y down), in the current colour and texture.
+void GuiQuad(float x0, float y0, float x1, float y1);
 
 // The input handler present while a screen is open: the focused widget (while it is on screen),
 // then every layer newest first, hidden ones included; 0 lets the event go on to the bindings.

@@ -888,15 +888,6 @@ void Text(const TexFont* font, const char* text, float x, float y) {
     TextFontDraw(font, text, x, -y);
 }
 
-void Quad(float x0, float y0, float x1, float y1) {
-    gl.Begin(GL_QUADS);
-    gl.Vertex3f(x0, -y0, 0.0f);
-    gl.Vertex3f(x1, -y0, 0.0f);
-    gl.Vertex3f(x1, -y1, 0.0f);
-    gl.Vertex3f(x0, -y1, 0.0f);
-    gl.End();
-}
-
 void Colour(bool highlight, bool dim = false) {
     if (highlight)
         gl.Color3f(1.0f, 1.0f, 0.0f);
@@ -974,9 +965,9 @@ void DrawChoice(const Item& item, float top, bool rowSelected) {
         const float barTop = top + 6.0f, barBottom = top + ROW_H - 6.0f;
         const float barRight = VALUE_X + 200.0f;
         gl.Color3f(0.25f, 0.25f, 0.35f);
-        Quad(x, barTop, barRight, barBottom);
+        GuiQuad(x, barTop, barRight, barBottom);
         gl.Color3f(0.3f, 0.6f, 1.0f);
-        Quad(x, barTop, x + (barRight - x) * std::clamp(item.fill(), 0.0f, 1.0f), barBottom);
+        GuiQuad(x, barTop, x + (barRight - x) * std::clamp(item.fill(), 0.0f, 1.0f), barBottom);
         x = barRight + 10.0f;
     } else {
         x = VALUE_X + (VALUE_W - TextFontWidth(largeFont, text)) / 2.0f;
@@ -1000,7 +991,7 @@ void DrawItems() {
                 gl.Color4f(0.2f, 0.35f, 0.8f, 0.45f);
             else
                 gl.Color3f(0.1f, 0.18f, 0.4f);
-            Quad(ROW_LEFT, top, ROW_RIGHT, top + ROW_H);
+            GuiQuad(ROW_LEFT, top, ROW_RIGHT, top + ROW_H);
         }
         const char* label = item.kind == ITEM_ACTION ? bindActions[item.action].label : item.label;
         Colour(rowSelected);
@@ -1042,7 +1033,7 @@ void Draw() {
     if (selected < 0) { // the page row has the selection: mark its tab
         const float left = static_cast<float>(TAB_X + page * (TAB_W + TAB_GAP));
         gl.Color3f(1.0f, 1.0f, 0.0f);
-        Quad(left, TAB_Y + TAB_H + 1.0f, left + TAB_W, TAB_Y + TAB_H + 4.0f);
+        GuiQuad(left, TAB_Y + TAB_H + 1.0f, left + TAB_W, TAB_Y + TAB_H + 4.0f);
     }
     DrawItems();
     DrawFooter();
